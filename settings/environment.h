@@ -1,0 +1,28 @@
+#pragma once
+// What the settings load learns about its surroundings. The Win32 layer implements it with the
+// system's calls; the tests pass a fake that points at a temporary folder.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kestrival {
+
+struct OsVersion {
+    std::int32_t major = 0;
+    std::int32_t minor = 0;
+};
+
+class Environment {
+public:
+    virtual ~Environment() = default;
+    // The command-line arguments as the C runtime splits them, program path first.
+    virtual std::vector<std::u16string> Arguments() const = 0;
+    // Full path of the program file.
+    virtual std::u16string ProgramPath() const = 0;
+    // The user's documents folder without a trailing backslash, or nothing when the lookup fails.
+    virtual std::optional<std::u16string> DocumentsFolder() const = 0;
+    virtual OsVersion Version() const = 0;
+};
+
+}  // namespace kestrival

@@ -1,0 +1,41 @@
+#include "settings/execute_setting.h"
+
+#include "support/integer_rule.h"
+#include "support/text.h"
+
+namespace kestrival {
+
+RenderStyle ChooseRenderStyle(std::int32_t osMajorVersion) {
+    RenderStyle style;
+    const bool classic = osMajorVersion >= 1 && osMajorVersion <= 5;
+    style.Font.bold = true;
+    style.Font.points = 9;
+    style.TitleFontSize = 9;
+    if (classic) {
+        style.Shaded = 0;
+        style.Font.face = u"MS UI Gothic";
+        style.PanelFontSize = 9;
+        style.DateRowOffset = 0;
+        style.BarGap = 0;
+        style.DaysRowOffset = 0;
+        style.BandExtra = 0;
+        style.SwatchPenColor = 0xB99D7F;
+    } else {
+        style.Shaded = 1;
+        style.Font.face = u"Meiryo UI";
+        style.PanelFontSize = 8;
+        style.DateRowOffset = -3;
+        style.BarGap = -4;
+        style.DaysRowOffset = -4;
+        style.BandExtra = 1;
+        style.SwatchPenColor = 0x808080;
+    }
+    return style;
+}
+
+std::u16string DefaultGoal(const CivilDate& today) {
+    const std::int32_t year = StrToIntDef(FormatText(u"%04d", {today.year}), 2010);
+    return FormatText(u"%d年まで,%04d/01/01,%04d/01/01", {year + 1, year, year + 1});
+}
+
+}  // namespace kestrival

@@ -1,0 +1,77 @@
+#pragma once
+// The settings record: everything the gadget remembers between runs, plus what it learns about
+// its surroundings at start-up, and the goal list beside it.
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "support/civil_date.h"
+#include "support/extend_string_list.h"
+
+namespace kestrival {
+
+class Environment;
+
+// One goal per line: title, start date and end date separated by commas.
+using GoalList = ExtendStringList;
+
+// A font as the core describes it; the Win32 layer makes the GDI font from it.
+struct GadgetFont {
+    std::u16string face;
+    bool bold = true;
+    std::int32_t points = 9;
+};
+
+// Rendering metrics that depend on the operating system's major version.
+struct RenderStyle {
+    std::int32_t Shaded = 0;
+    GadgetFont Font;
+    std::int32_t TitleFontSize = 9;
+    std::int32_t PanelFontSize = 9;
+    std::int32_t DateRowOffset = 0;
+    std::int32_t BarGap = 0;
+    std::int32_t DaysRowOffset = 0;
+    std::int32_t BandExtra = 0;
+    std::int32_t SwatchPenColor = 0;
+};
+
+RenderStyle ChooseRenderStyle(std::int32_t osMajorVersion);
+
+// Indexes of the four outer frame flags, in file order.
+enum FrameEdge { kFrameTop = 0, kFrameBottom = 1, kFrameLeft = 2, kFrameRight = 3 };
+
+struct ExecuteSetting {
+    ExtendStringList FileLines;
+    ExtendStringList Arguments;
+    std::int32_t OsMajorVersion = 0;
+    std::int32_t OsMinorVersion = 0;
+    std::u16string ProgramBase;
+    std::u16string ProgramFolder;
+    std::u16string DataFolder;
+    std::u16string SettingFile;
+
+    std::int32_t HB = 0, DX = 0, VB = 0, DY = 0, CL = 0, RW = 0, SR = 0, TR = 0, TB = 0;
+    std::array<std::int32_t, 4> FM{};
+    std::u16string TITLE;
+    std::u16string BIRTH;
+    std::int32_t DVIEW = 0;
+
+    std::int32_t BFCOLOR = 0, BBCOLOR = 0, TBCOLOR = 0, TTCOLOR = 0, PFCOLOR = 0, CBCOLOR = 0, CTCOLOR = 0,
+                 SDCOLOR = 0, EDCOLOR = 0, PNCOLOR = 0, RNCOLOR = 0, GFCOLOR = 0, GBCOLOR = 0;
+
+    RenderStyle Style;
+
+    // Locates, reads and rewrites the settings file, fills every member and rebuilds `goals`.
+    void Load(const Environment& environment, const LocalClock& clock, GoalList& goals);
+    // Rebuilds the whole file from the record and `goals`. False when the file could not be written.
+    bool Save(const GoalList& goals);
+
+    // The parts of Load and Save that do not touch the disk.
+    void ReadValues(const CivilDate& today, GoalList& goals);
+    void BuildFileLines(const GoalList& goals);
+};
+
+// "2027年まで,2026/01/01,2027/01/01" for a today in 2026.
+std::u16string DefaultGoal(const CivilDate& today);
+
+}  // namespace kestrival

@@ -1,0 +1,149 @@
+// Load and save of the settings file.
+#include <vector>
+
+#include "settings/environment.h"
+#include "settings/execute_setting.h"
+#include "settings/setting_keys.h"
+#include "support/file_io.h"
+#include "support/integer_rule.h"
+#include "support/text.h"
+
+namespace kestrival {
+namespace {
+
+constexpr const char16_t* kVendorFolder = u"\\ZKFILES\\";
+constexpr const char16_t* kProductFile = u"Kestrival\\ZKQV_set.txt";
+constexpr const char16_t* kLocalSuffix = u"_set.txt";
+constexpr const char16_t* kLocalSwitch = u"LOCAL";
+
+std::u16string FolderOf(const std::u16string& path) {
+    const std::size_t slash = path.find_last_of(u"\\/");
+    return slash == std::u16string::npos ? std::u16string() : path.substr(0, slash + 1);
+}
+
+// The number n when `key` reads as the goal key "ITEM<n>" (n >= 1, written without leading
+// zeros, as FormatText writes it), else 0.
+std::int32_t GoalNumberOfKey(std::u16string_view key) {
+    if (key.size() < 5 || key.size() > 14 || !EqualsIgnoreAsciiCase(key.substr(0, 4), u"ITEM")) return 0;
+    const std::u16string_view digits = key.substr(4);
+    if (digits[0] < u'1' || digits[0] > u'9') return 0;
+    std::int64_t n = 0;
+    for (char16_t c : digits) {
+        if (c < u'0' || c > u'9') return 0;
+        n = n * 10 + (c - u'0');
+    }
+    return n > 2147483647 ? 0 : static_cast<std::int32_t>(n);
+}
+
+// The goal lines ITEM1, ITEM2, ... up to the first missing or empty one. Key lookups take the
+// first non-comment line of each key; one walk over the lines finds them all, where looking
+// each number up on its own would rescan the file once per goal.
+void ReadGoals(const ExtendStringList& lines, GoalList& goals) {
+    const std::size_t count = lines.Lines.size();
+    // A contiguous run of goals cannot be longer than the file has lines.
+    std::vector<std::int32_t> firstLineOfGoal(count + 1, -1);
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::u16string& line = lines.Lines[i];
+        if (IsCommentLine(line)) continue;
+        const std::int32_t n = GoalNumberOfKey(TrimmedKeyOf(line));
+        if (n > 0 && static_cast<std::size_t>(n) <= count && firstLineOfGoal[n] < 0) {
+            firstLineOfGoal[n] = static_cast<std::int32_t>(i);
+        }
+    }
+    goals.Clear();
+    for (std::size_t n = 1; n <= count && firstLineOfGoal[n] >= 0; ++n) {
+        std::u16string value = ValuePart(lines.Lines[static_cast<std::size_t>(firstLineOfGoal[n])]);
+        if (value.empty()) break;
+        goals.Add(std::move(value));
+    }
+}
+
+std::u16string ColourText(std::int32_t colour) {
+    static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
+    std::uint32_t value = static_cast<std::uint32_t>(colour);
+    std::u16string text;
+    do {
+        text.insert(text.begin(), kDigits[value & 0xF]);
+        value >>= 4;
+    } while (value != 0);
+    if (text.size() < 6) text.insert(0, 6 - text.size(), u'0');
+    return text;
+}
+
+}  // namespace
+
+void ExecuteSetting::Load(const Environment& environment, const LocalClock& clock, GoalList& goals) {
+    Arguments.Clear();
+    for (const auto& argument : environment.Arguments()) Arguments.Add(AsciiUpper(argument));
+
+    const OsVersion version = environment.Version();
+    OsMajorVersion = version.major;
+    OsMinorVersion = version.minor;
+
+    const std::u16string programPath = environment.ProgramPath();
+    ProgramBase = LeftText(programPath, static_cast<std::int32_t>(programPath.size()) - 4);
+    ProgramFolder = FolderOf(programPath);
+
+    // Without a documents folder the data goes beside the program rather than to a made-up path.
+    std::u16string documents = environment.DocumentsFolder().value_or(u"");
+    if (documents.empty()) documents = LeftText(ProgramFolder, static_cast<std::int32_t>(ProgramFolder.size()) - 1);
+    DataFolder = documents + kVendorFolder;
+    SettingFile = DataFolder + kProductFile;
+    if (Arguments.IndexOf(kLocalSwitch) >= 0) SettingFile = ProgramBase + kLocalSuffix;
+
+    CreateFolders(FolderOf(SettingFile));
+    // The rewrite normalises the file's encoding and line ends. A file that exists but cannot be
+    // read (locked, no permission) is left alone: rewriting it would empty it.
+    const bool read = FileLines.Load(SettingFile);
+    if (read || !FileExists(SettingFile)) FileLines.Save(SettingFile);
+
+    ReadValues(clock.Now().date, goals);
+}
+
+void ExecuteSetting::ReadValues(const CivilDate& today, GoalList& goals) {
+    const std::u16string frame = FileLines.GetValue(u"FM", kDefaultFrame);
+    TITLE = FileLines.GetValue(u"TITLE", kDefaultTitle);
+    BIRTH = FileLines.GetValue(u"BIRTH");
+    DVIEW = FileLines.GetInteger(u"DVIEW", kDefaultDview);
+    for (const auto& key : kLayoutKeys) this->*key.member = FileLines.GetInteger(key.key, key.fallback);
+    // Each frame flag is one character of the FM text on its own; a missing or odd one draws the edge.
+    for (std::size_t k = 0; k < FM.size(); ++k) {
+        FM[k] = k < frame.size() ? StrToIntDef(frame.substr(k, 1), 1) : 1;
+    }
+    // Colours are hexadecimal digits without a prefix; anything else gives the default colour.
+    for (const auto& key : kColourKeys) {
+        const std::int32_t fallback = StrToIntDef(std::u16string(u"0x") + key.fallbackText, 0);
+        this->*key.member = StrToIntDef(u"0x" + FileLines.GetValue(key.key, key.fallbackText), fallback);
+    }
+    ReadGoals(FileLines, goals);
+    if (goals.Count() == 0) goals.Add(DefaultGoal(today));
+    Style = ChooseRenderStyle(OsMajorVersion);
+}
+
+void ExecuteSetting::BuildFileLines(const GoalList& goals) {
+    // The list starts empty and every key occurs once, so each key line is simply appended in
+    // the file's fixed order (a lookup per key would make saving quadratic in the goal count).
+    FileLines.Clear();
+    auto put = [this](std::u16string_view key, std::u16string_view value) { FileLines.Add(MakeKeyValue(key, value)); };
+    auto putInteger = [&put](std::u16string_view key, std::int32_t value) { put(key, FormatText(u"%d", {value})); };
+    FileLines.Add(kFileHeader);
+    putInteger(u"VERSION", kFileFormatVersion);
+    FileLines.Add(u"");
+    put(u"TITLE", TITLE);
+    put(u"BIRTH", BIRTH);
+    putInteger(u"DVIEW", DVIEW);
+    FileLines.Add(u"");
+    for (const auto& key : kLayoutKeys) putInteger(key.key, this->*key.member);
+    put(u"FM", FormatText(u"%d%d%d%d", {FM[kFrameTop], FM[kFrameBottom], FM[kFrameLeft], FM[kFrameRight]}));
+    FileLines.Add(u"");
+    for (const auto& key : kColourKeys) put(key.key, ColourText(this->*key.member));
+    FileLines.Add(u"");
+    for (std::int32_t i = 0; i < goals.Count(); ++i) put(FormatText(u"ITEM%d", {i + 1}), goals.LineAt(i));
+}
+
+bool ExecuteSetting::Save(const GoalList& goals) {
+    BuildFileLines(goals);
+    return FileLines.Save(SettingFile);
+}
+
+}  // namespace kestrival

@@ -1,0 +1,24 @@
+// Any bytes as a settings file: reading, filling the record and writing it back must never
+// crash, hang or grow without bound.
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "settings/execute_setting.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace kestrival;
+    ExecuteSetting setting;
+    GoalList goals;
+    setting.FileLines.LoadFromBytes(std::string_view(reinterpret_cast<const char*>(data), size));
+    setting.ReadValues({2026, 12, 10}, goals);
+    setting.BuildFileLines(goals);
+    const std::string written = setting.FileLines.ToBytes();
+    // What the save writes reads back as the same goals.
+    ExecuteSetting again;
+    GoalList goalsAgain;
+    again.FileLines.LoadFromBytes(written);
+    again.ReadValues({2026, 12, 10}, goalsAgain);
+    if (goalsAgain.Lines != goals.Lines) __builtin_trap();
+    return 0;
+}

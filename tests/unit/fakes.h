@@ -1,0 +1,39 @@
+#pragma once
+// Test doubles for the interfaces through which the core reaches the system.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "settings/environment.h"
+#include "support/civil_date.h"
+
+namespace kestrival {
+
+class FixedClock : public LocalClock {
+public:
+    explicit FixedClock(LocalDateTime now) : now_(now) {}
+    LocalDateTime Now() const override { return now_; }
+    void Set(LocalDateTime now) { now_ = now; }
+
+private:
+    LocalDateTime now_;
+};
+
+class FakeEnvironment : public Environment {
+public:
+    std::vector<std::u16string> arguments;
+    std::u16string programPath;
+    std::optional<std::u16string> documents;
+    OsVersion version{6, 1};
+
+    std::vector<std::u16string> Arguments() const override {
+        std::vector<std::u16string> all{programPath};
+        all.insert(all.end(), arguments.begin(), arguments.end());
+        return all;
+    }
+    std::u16string ProgramPath() const override { return programPath; }
+    std::optional<std::u16string> DocumentsFolder() const override { return documents; }
+    OsVersion Version() const override { return version; }
+};
+
+}  // namespace kestrival

@@ -1,0 +1,224 @@
+#include <gtest/gtest.h>
+
+#include "settings/execute_setting.h"
+#include "support/text.h"
+#include "tests/unit/fakes.h"
+#include "tests/unit/temp_folder.h"
+
+namespace kestrival {
+namespace {
+
+const char16_t kDefaultsFile[] =
+    u"Kestrival Setup File\r\nVERSION=110\r\n\r\nTITLE=Kestrival\r\nBIRTH=\r\nDVIEW=2\r\n\r\n"
+    u"HB=2\r\nDX=0\r\nVB=2\r\nDY=0\r\nCL=1\r\nRW=1\r\nSR=0\r\nTR=100\r\nTB=0\r\nFM=1111\r\n\r\n"
+    u"BFCOLOR=EEEEEE\r\nBBCOLOR=000000\r\nTBCOLOR=EE9999\r\nTTCOLOR=111111\r\nPFCOLOR=EEEEEE\r\n"
+    u"CBCOLOR=EEEEEE\r\nCTCOLOR=111111\r\nSDCOLOR=00DD00\r\nEDCOLOR=00DDDD\r\nPNCOLOR=00DD00\r\n"
+    u"RNCOLOR=00DDDD\r\nGFCOLOR=EEEEEE\r\nGBCOLOR=775577\r\n\r\n"
+    u"ITEM1=2027年まで,2026/01/01,2027/01/01\r\n";
+
+std::string Utf16File(std::u16string_view text) {
+    std::string bytes("\xFF\xFE", 2);
+    for (char16_t c : text) {
+        bytes += static_cast<char>(c & 0xFF);
+        bytes += static_cast<char>(c >> 8);
+    }
+    return bytes;
+}
+
+class SettingsFileTest : public ::testing::Test {
+protected:
+    SettingsFileTest() : clock_({{2026, 12, 10}, 9, 30, 0, 0}) {
+        environment_.documents = folder_.Path(u"Documents");
+        environment_.programPath = folder_.Path(u"bin\\Kestrival.exe");
+    }
+
+    static constexpr const char16_t* kSettingPath = u"Documents\\ZKFILES\\Kestrival\\ZKQV_set.txt";
+
+    void Load() { setting_.Load(environment_, clock_, goals_); }
+    void LoadText(std::u16string_view text) {
+        folder_.Write(kSettingPath, Utf16File(text));
+        Load();
+    }
+    std::u16string SavedText() {
+        setting_.Save(goals_);
+        ExtendStringList saved;
+        saved.Load(folder_.Path(kSettingPath));
+        std::u16string text;
+        for (const auto& line : saved.Lines) text += line + u"\n";
+        return text;
+    }
+
+    TempFolder folder_;
+    FakeEnvironment environment_;
+    FixedClock clock_;
+    ExecuteSetting setting_;
+    GoalList goals_;
+};
+
+TEST_F(SettingsFileTest, FirstRunCreatesAnEmptyFileThenSavesTheDefaults) {
+    Load();
+    EXPECT_EQ(setting_.SettingFile, folder_.Path(kSettingPath));
+    EXPECT_EQ(folder_.Read(kSettingPath), std::string("\xFF\xFE", 2));
+    EXPECT_EQ(setting_.DataFolder, folder_.Path(u"Documents\\ZKFILES\\"));
+    EXPECT_EQ(setting_.ProgramFolder, folder_.Path(u"bin\\"));
+    ASSERT_EQ(goals_.Count(), 1);
+
+    setting_.Save(goals_);
+    EXPECT_EQ(folder_.Read(kSettingPath), Utf16File(kDefaultsFile));
+    EXPECT_FALSE(folder_.Exists(u"Documents\\ZKFILES\\Kestrival\\ZKQV_set.txt.tmp"));
+}
+
+TEST_F(SettingsFileTest, LocalSwitchPutsTheFileBesideTheProgram) {
+    for (const char16_t* argument : {u"local", u"Local", u"LOCAL"}) {
+        TempFolder other;
+        environment_.documents = other.Path(u"Documents");
+        environment_.programPath = other.Path(u"bin\\Kestrival.exe");
+        environment_.arguments = {u"x", argument};
+        setting_.Load(environment_, clock_, goals_);
+        EXPECT_EQ(setting_.SettingFile, other.Path(u"bin\\Kestrival_set.txt"));
+        EXPECT_EQ(other.Read(u"bin\\Kestrival_set.txt"), std::string("\xFF\xFE", 2));
+        EXPECT_FALSE(other.Exists(u"Documents"));
+    }
+    environment_.documents = folder_.Path(u"Documents");
+    environment_.programPath = folder_.Path(u"bin\\Kestrival.exe");
+    for (const char16_t* argument : {u"/LOCAL", u"-local", u"LOCAL "}) {
+        environment_.arguments = {argument};
+        Load();
+        EXPECT_EQ(setting_.SettingFile, folder_.Path(kSettingPath)) << ToUtf8(argument);
+    }
+}
+
+TEST_F(SettingsFileTest, MissingDocumentsFolderFallsBackToTheProgramFolder) {
+    environment_.documents.reset();
+    Load();
+    EXPECT_EQ(setting_.SettingFile, folder_.Path(u"bin\\ZKFILES\\Kestrival\\ZKQV_set.txt"));
+    EXPECT_TRUE(folder_.Exists(u"bin\\ZKFILES\\Kestrival\\ZKQV_set.txt"));
+}
+
+TEST_F(SettingsFileTest, ValuesAndDefaults) {
+    LoadText(
+        u"hb=0\r\n DX = -40\r\nVB=1 \r\n//TR=50\r\nCL=$3\r\nRW=99999999999\r\nFM=x0\r\nTITLE=\r\n"
+        u"BFCOLOR=#EEEEEE\r\nBBCOLOR=0000ff\r\nTBCOLOR=\r\nTTCOLOR= 111111\r\nGBCOLOR=eeeeee\r\nDVIEW=7\r\n");
+    EXPECT_EQ(setting_.HB, 0);
+    EXPECT_EQ(setting_.DX, -40);
+    EXPECT_EQ(setting_.VB, 2);   // trailing blank: default
+    EXPECT_EQ(setting_.TR, 100);  // commented out
+    EXPECT_EQ(setting_.CL, 3);
+    EXPECT_EQ(setting_.RW, 1);  // beyond 32 bits
+    EXPECT_EQ(setting_.FM, (std::array<std::int32_t, 4>{1, 0, 1, 1}));
+    EXPECT_EQ(setting_.TITLE, u"");
+    EXPECT_EQ(setting_.BFCOLOR, 0xEEEEEE);
+    EXPECT_EQ(setting_.BBCOLOR, 0x0000FF);
+    EXPECT_EQ(setting_.TBCOLOR, 0xEE9999);
+    EXPECT_EQ(setting_.TTCOLOR, 0x111111);
+    EXPECT_EQ(setting_.GBCOLOR, 0xEEEEEE);
+    EXPECT_EQ(setting_.DVIEW, 7);
+}
+
+TEST_F(SettingsFileTest, FrameFlagsAndColoursRoundTrip) {
+    struct Case {
+        const char16_t* frame;
+        std::array<std::int32_t, 4> flags;
+        const char16_t* written;
+    };
+    const Case cases[] = {
+        {u"0110", {0, 1, 1, 0}, u"FM=0110"},
+        {u"1", {1, 1, 1, 1}, u"FM=1111"},
+        {u"2", {2, 1, 1, 1}, u"FM=2111"},
+        {u"-9-9", {1, 9, 1, 9}, u"FM=1919"},
+    };
+    for (const auto& c : cases) {
+        LoadText(std::u16string(u"FM=") + c.frame + u"\r\nRNCOLOR=ff\r\nGBCOLOR=FFFFFFFF\r\nTITLE=  x\r\n");
+        EXPECT_EQ(setting_.FM, c.flags);
+        const std::u16string saved = SavedText();
+        EXPECT_NE(saved.find(std::u16string(c.written) + u"\n"), std::u16string::npos);
+        EXPECT_NE(saved.find(u"RNCOLOR=0000FF\n"), std::u16string::npos);
+        EXPECT_NE(saved.find(u"GBCOLOR=FFFFFFFF\n"), std::u16string::npos);
+        EXPECT_NE(saved.find(u"TITLE=  x\n"), std::u16string::npos);
+    }
+}
+
+TEST_F(SettingsFileTest, GoalNumberingRules) {
+    struct Case {
+        const char16_t* file;
+        std::vector<std::u16string> goals;
+    };
+    const Case cases[] = {
+        {u"ITEM1=a\r\nITEM2=b\r\nITEM4=d\r\n", {u"a", u"b"}},
+        {u"ITEM1=a\r\nITEM2=\r\nITEM3=c\r\n", {u"a"}},
+        {u"ITEM3=c\r\nITEM1=a\r\nITEM2=b\r\n", {u"a", u"b", u"c"}},
+        {u"item1=a\r\n ITEM2 =b\r\nITEM02=x\r\n//ITEM3=y\r\nITEM1=z\r\n", {u"a", u"b"}},
+        {u"ITEM1\r\nITEM2=b\r\n", {u"2027年まで,2026/01/01,2027/01/01"}},
+        {u"ITEM0=x\r\nITEM1=a=b,c\r\n", {u"a=b,c"}},
+    };
+    for (const auto& c : cases) {
+        LoadText(c.file);
+        EXPECT_EQ(goals_.Lines, c.goals) << ToUtf8(c.file);
+    }
+    LoadText(u"ITEM1=a\r\nITEM2=b\r\nITEM4=d\r\nOTHER=1\r\n");
+    const std::u16string saved = SavedText();
+    EXPECT_NE(saved.find(u"ITEM2=b\n"), std::u16string::npos);
+    EXPECT_EQ(saved.find(u"ITEM4"), std::u16string::npos);
+    EXPECT_EQ(saved.find(u"OTHER"), std::u16string::npos);
+}
+
+TEST_F(SettingsFileTest, ManyGoalsLoadAndSaveInOrder) {
+    std::u16string file;
+    for (int i = 1; i <= 400; ++i) file += FormatText(u"ITEM%d=g%d,,\r\n", {i, i});
+    LoadText(file);
+    ASSERT_EQ(goals_.Count(), 400);
+    EXPECT_EQ(goals_.LineAt(399), u"g400,,");
+    const std::u16string saved = SavedText();
+    EXPECT_NE(saved.find(u"\nITEM400=g400,,\n"), std::u16string::npos);
+}
+
+TEST_F(SettingsFileTest, LoadRewritesTheFileAsReadKeepingUnknownLines) {
+    folder_.Write(kSettingPath, std::string("T\0I\0=\0a\0\n\0/\0/\0c\0", 16));
+    Load();
+    EXPECT_EQ(setting_.TITLE, u"Kestrival");  // "TI" is not TITLE
+    EXPECT_EQ(folder_.Read(kSettingPath), Utf16File(u"TI=a\r\n//c\r\n"));
+}
+
+TEST_F(SettingsFileTest, UnreadableFileIsNeverOverwritten) {
+    // A folder where the file should be: it exists but cannot be read as a file.
+    folder_.Write(u"Documents\\ZKFILES\\Kestrival\\ZKQV_set.txt\\keep", "x");
+    Load();
+    EXPECT_EQ(folder_.Read(u"Documents\\ZKFILES\\Kestrival\\ZKQV_set.txt\\keep"), "x");
+    EXPECT_EQ(setting_.TITLE, u"Kestrival");
+    EXPECT_FALSE(setting_.Save(goals_));
+    EXPECT_EQ(folder_.Read(u"Documents\\ZKFILES\\Kestrival\\ZKQV_set.txt\\keep"), "x");
+}
+
+TEST_F(SettingsFileTest, NonUtf16FilesGiveDefaults) {
+    for (const std::string& bytes : {std::string("TITLE=abc\r\nHB=0\r\n"), std::string("\xEF\xBB\xBFHB=0\n"),
+                                     std::string("\x83\x5E\x83\x43\x83\x67\x83\x8B=1\r\n")}) {
+        folder_.Write(kSettingPath, bytes);
+        Load();
+        EXPECT_EQ(setting_.HB, 2);
+        EXPECT_EQ(setting_.TITLE, u"Kestrival");
+        EXPECT_EQ(goals_.Count(), 1);
+    }
+}
+
+TEST(RenderStyleTest, ClassicUpToVersionFiveShadedOtherwise) {
+    for (int major : {1, 5}) {
+        const RenderStyle style = ChooseRenderStyle(major);
+        EXPECT_EQ(style.Shaded, 0);
+        EXPECT_EQ(style.Font.face, u"MS UI Gothic");
+        EXPECT_EQ(style.PanelFontSize, 9);
+        EXPECT_EQ(style.SwatchPenColor, 0xB99D7F);
+    }
+    for (int major : {0, 6, 10, -3}) {
+        const RenderStyle style = ChooseRenderStyle(major);
+        EXPECT_EQ(style.Shaded, 1);
+        EXPECT_EQ(style.Font.face, u"Meiryo UI");
+        EXPECT_EQ(style.PanelFontSize, 8);
+        EXPECT_EQ(style.DateRowOffset, -3);
+        EXPECT_EQ(style.BarGap, -4);
+        EXPECT_EQ(style.DaysRowOffset, -4);
+        EXPECT_EQ(style.BandExtra, 1);
+    }
+}
+
+}  // namespace
+}  // namespace kestrival

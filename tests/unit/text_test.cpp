@@ -1,0 +1,96 @@
+#include "support/text.h"
+
+#include <gtest/gtest.h>
+
+namespace kestrival {
+namespace {
+
+TEST(FormatTextTest, FormatsTheProgramsOwnPatterns) {
+    EXPECT_EQ(FormatText(u"%04d/%02d/%02d", {24, 5, 1}), u"0024/05/01");
+    EXPECT_EQ(FormatText(u"ITEM%d", {12}), u"ITEM12");
+    EXPECT_EQ(FormatText(u"%d%d%d%d", {1, 0, 1, 2}), u"1012");
+    EXPECT_EQ(FormatText(u"%d年まで,%04d/01/01,%04d/01/01", {2027, 2026, 2027}), u"2027年まで,2026/01/01,2027/01/01");
+    EXPECT_EQ(FormatText(u""), u"");
+}
+
+TEST(FormatTextTest, WidthsSignsAndOddFormats) {
+    EXPECT_EQ(FormatText(u"%02d", {123}), u"123");          // wider than the width: written in full
+    EXPECT_EQ(FormatText(u"%04d", {-5}), u"-005");          // sign inside the width
+    EXPECT_EQ(FormatText(u"%d", {-2147483647 - 1}), u"-2147483648");
+    EXPECT_EQ(FormatText(u"%4d", {7}), u"   7");
+    EXPECT_EQ(FormatText(u"100%%", {}), u"100%");
+    EXPECT_EQ(FormatText(u"%d/%d", {1}), u"1/");            // no value left: nothing written
+    EXPECT_EQ(FormatText(u"%s %", {1}), u"%s %");           // unknown conversions stay literal
+}
+
+TEST(FormatTextTest, NeverProducesMoreThanTheLimit) {
+    std::u16string format(kFormatTextLimit + 100, u'x');
+    EXPECT_EQ(FormatText(format).size(), kFormatTextLimit);
+    std::u16string manyConversions;
+    for (int i = 0; i < 20000; ++i) manyConversions += u"%099d";
+    std::initializer_list<std::int32_t> values = {1, 2, 3};
+    EXPECT_LE(FormatText(manyConversions, values).size(), kFormatTextLimit);
+}
+
+TEST(SplitTest, FieldsKeysAndValues) {
+    std::u16string line = u"a,,b";
+    EXPECT_EQ(TakeField(line, &line), u"a");
+    EXPECT_EQ(TakeField(line, &line), u"");
+    EXPECT_EQ(TakeField(line, &line), u"b");
+    EXPECT_EQ(line, u"");
+    EXPECT_EQ(TakeField(line, &line), u"");
+
+    line = u"x,y,";
+    TakeField(line, &line);
+    EXPECT_EQ(TakeField(line, &line), u"y");
+    EXPECT_EQ(TakeField(line, &line), u"");
+
+    std::u16string rest;
+    EXPECT_EQ(KeyPart(u"TITLE=a=b", &rest), u"TITLE");
+    EXPECT_EQ(rest, u"a=b");
+    EXPECT_EQ(ValuePart(u"TITLE=a=b"), u"a=b");
+    EXPECT_EQ(KeyPart(u"plain"), u"plain");
+    EXPECT_EQ(ValuePart(u"plain"), u"");
+    EXPECT_EQ(KeyPart(u"=x"), u"");
+    EXPECT_EQ(ValuePart(u"=x"), u"x");
+    EXPECT_EQ(MakeKeyValue(u"K", u""), u"K=");
+
+    EXPECT_EQ(SplitAt(u"a--b--c", u"--", &rest), u"a");
+    EXPECT_EQ(rest, u"b--c");
+    rest = u"stale";
+    EXPECT_EQ(SplitAt(u"abc", u"", &rest), u"abc");
+    EXPECT_EQ(rest, u"");
+}
+
+TEST(TextTest, ReplaceLeftRightDelete) {
+    EXPECT_EQ(ReplaceAll(u"aabb", u"ab"), u"");
+    EXPECT_EQ(ReplaceAll(u"abc", u""), u"abc");
+    EXPECT_EQ(ReplaceAll(u"ab", u"abc"), u"ab");
+    EXPECT_EQ(ReplaceAll(u"a b c", u" "), u"abc");
+    EXPECT_EQ(ReplaceAll(u"xaaabbby", u"ab"), u"xy");
+    EXPECT_EQ(LeftText(u"abc", 5), u"abc");
+    EXPECT_EQ(LeftText(u"abc", 0), u"");
+    EXPECT_EQ(LeftText(u"abc", -1), u"");
+    EXPECT_EQ(RightText(u"abc", 5), u"abc");
+    EXPECT_EQ(RightText(u"abcdef", 2), u"ef");
+    EXPECT_EQ(RightText(u"abc", -3), u"");
+    EXPECT_EQ(DeleteSpan(u"abcdef", 2, 3), u"aef");
+    EXPECT_EQ(DeleteSpan(u"abc", 3, 10), u"ab");
+}
+
+TEST(TextTest, TrimSpacesRemovesMixedRunsOnly) {
+    EXPECT_EQ(TrimSpaces(u" \u3000 \u3000"), u"");
+    EXPECT_EQ(TrimSpaces(u" \u3000\tword a\u3000 "), u"word a");
+    EXPECT_EQ(TrimSpaces(u"a \u3000b"), u"a \u3000b");
+    EXPECT_EQ(TrimControlAndSpace(u" \t k \r"), u"k");
+    EXPECT_EQ(TrimControlAndSpace(u"\u3000k"), u"\u3000k");
+}
+
+TEST(TextTest, AsciiFoldingLeavesOtherLettersAlone) {
+    EXPECT_TRUE(EqualsIgnoreAsciiCase(u"local", u"LOCAL"));
+    EXPECT_FALSE(EqualsIgnoreAsciiCase(u"ＬＯＣＡＬ", u"LOCAL"));
+    EXPECT_EQ(AsciiUpper(u"hb=é"), u"HB=é");
+}
+
+}  // namespace
+}  // namespace kestrival
