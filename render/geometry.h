@@ -1,0 +1,47 @@
+#pragma once
+// Pixel geometry of the gadget, in window coordinates with the origin at the top left.
+// Rectangles are half-open: the right column and the bottom row are not part of them.
+#include <cstdint>
+
+namespace kestrival {
+
+struct Point {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    bool operator==(const Point&) const = default;
+};
+
+struct Size {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    bool operator==(const Size&) const = default;
+};
+
+struct Rect {
+    std::int32_t left = 0;
+    std::int32_t top = 0;
+    std::int32_t right = 0;
+    std::int32_t bottom = 0;
+    bool operator==(const Rect&) const = default;
+};
+
+// A panel cell is 160 x 70 pixels; cells sit on a 162 x 72 pitch.
+inline constexpr std::int32_t kCellWidth = 160;
+inline constexpr std::int32_t kCellHeight = 70;
+inline constexpr std::int32_t kCellPitchX = 162;
+inline constexpr std::int32_t kCellPitchY = 72;
+// The gadget never shows more panels than the settings dialog can edit.
+inline constexpr std::int32_t kMaxPanels = 150;
+
+// The grid the gadget actually lays out and paints. The settings dialog keeps CL and RW at least 1
+// with a product of at most 150; a hand-edited file can hold anything, so a count below 1 gives an
+// empty grid, and a grid of more than 150 cells loses rows until it fits.
+struct PanelGrid {
+    std::int32_t columns = 0;
+    std::int32_t rows = 0;
+    std::int32_t Cells() const { return columns * rows; }
+};
+
+PanelGrid EffectivePanelGrid(std::int32_t CL, std::int32_t RW);
+
+}  // namespace kestrival

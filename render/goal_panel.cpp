@@ -1,0 +1,128 @@
+#include "render/goal_panel.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "render/painter.h"
+#include "support/civil_date.h"
+#include "support/text.h"
+
+namespace kestrival {
+namespace {
+
+constexpr std::int32_t kBarWidth = 148;
+constexpr std::int32_t kBarHeight = 14;
+
+// Whole days of a difference, truncated toward zero. Both ends come from real dates and the
+// clock, so the difference always fits.
+std::int32_t WholeDays(double days) { return static_cast<std::int32_t>(std::trunc(days)); }
+
+std::u16string NextField(std::u16string& line) {
+    return std::u16string(TrimControlAndSpace(TakeField(line, &line)));
+}
+
+}  // namespace
+
+GoalPanelFigures ComputeGoalPanel(std::u16string_view goalLine, double now, std::u16string_view todayText) {
+    GoalPanelFigures f;
+    std::u16string line(goalLine);
+    f.title = NextField(line);
+    std::u16string start = NextField(line);
+    std::u16string end = NextField(line);
+
+    f.HasStart = !start.empty();
+    if (!f.HasStart) {
+        start = todayText;
+        f.Substituted = true;
+    }
+    f.HasEnd = !end.empty();
+    if (!f.HasEnd) {
+        end = todayText;
+        f.Substituted = true;
+    }
+    // Canonical date texts order like the dates they stand for, so plain text comparison decides.
+    if (start > todayText) {  // not started: count down to the start
+        end = start;
+        start = todayText;
+        f.Substituted = true;
+    }
+    if (end < todayText) {  // ended: count the days since the end
+        start = end;
+        end = todayText;
+        f.Substituted = true;
+    }
+    f.ShownStart = start;
+    f.ShownEnd = end;
+
+    const auto startDate = ParseDateText(start);
+    const auto endDate = ParseDateText(end);
+    if (!startDate || !endDate) return f;
+    f.datesRead = true;
+    const double startDay = DayNumber(*startDate);
+    const double endDay = DayNumber(*endDate);
+    f.ElapsedDays = WholeDays(now - startDay);
+    f.RemainingDays = WholeDays(endDay - now);
+    if (f.Substituted) {
+        f.SpanDays = 1;
+        f.ProgressDays = 1;
+    } else {
+        f.SpanDays = WholeDays(endDay - startDay);
+        f.ProgressDays = WholeDays(now - startDay);
+    }
+    return f;
+}
+
+std::int32_t ProgressRight(std::int32_t progressDays, std::int32_t spanDays, std::int32_t barLeft) {
+    progressDays = std::max(progressDays, 0);
+    progressDays = std::min(progressDays, spanDays);
+    if (spanDays == 0) {
+        spanDays = 1;
+        progressDays = 1;
+    }
+    // Divide, multiply, add, in extended precision: the order decides the pixel on exact halves.
+    const long double right =
+        static_cast<long double>(progressDays) / spanDays * kBarWidth + static_cast<long double>(barLeft);
+    return static_cast<std::int32_t>(std::trunc(right));
+}
+
+void PaintGoalPanel(Canvas& canvas, const ExecuteSetting& setting, std::u16string_view goalLine, std::int32_t x0,
+                    std::int32_t y0, std::int32_t h, double now, std::u16string_view todayText) {
+    const GoalPanelFigures f = ComputeGoalPanel(goalLine, now, todayText);
+    if (!f.datesRead) return;  // leaves the cell as it is for this pass
+    const RenderStyle& style = setting.Style;
+    auto lowerHalfColour = [&style](std::int32_t colour) { return style.Shaded ? DarkenColor(colour, 24) : colour; };
+
+    const Rect cell{x0, y0, x0 + kCellWidth, y0 + kCellHeight};
+    canvas.Fill(cell, setting.BBCOLOR);
+    if (f.title.empty() && !f.HasStart && !f.HasEnd) return;
+    canvas.Frame(cell, setting.PFCOLOR);
+
+    const std::int32_t stripSplit = y0 + 2 + (h + 2) / 2;
+    canvas.Fill({x0 + 2, y0 + 2, x0 + 158, stripSplit}, setting.CBCOLOR);
+    canvas.Fill({x0 + 2, stripSplit, x0 + 158, y0 + h + 4}, lowerHalfColour(setting.CBCOLOR));
+    canvas.SetFontSize(style.TitleFontSize);
+    canvas.Text({x0 + 4, y0 + 4}, f.title, setting.CTCOLOR);
+
+    canvas.SetFontSize(style.PanelFontSize);
+    const std::int32_t t = canvas.TextExtent(u"H").height;
+    const std::int32_t endWidth = canvas.TextExtent(f.ShownEnd).width;
+    const std::int32_t dateRow = y0 + h + 8 + style.DateRowOffset;
+    canvas.Text({x0 + 4, dateRow}, f.ShownStart, setting.SDCOLOR);
+    canvas.Text({x0 + 156 - endWidth, dateRow}, f.ShownEnd, setting.EDCOLOR);
+
+    const std::int32_t b = y0 + h + t + style.BarGap + 10;
+    const std::int32_t barLeft = x0 + 6;
+    const std::int32_t r = ProgressRight(f.ProgressDays, f.SpanDays, barLeft);
+    canvas.Fill({barLeft, b, r, b + kBarHeight / 2}, setting.GBCOLOR);
+    canvas.Fill({barLeft, b + kBarHeight / 2, r, b + kBarHeight}, lowerHalfColour(setting.GBCOLOR));
+    canvas.Frame({barLeft, b, barLeft + kBarWidth, b + kBarHeight}, setting.GFCOLOR);
+
+    const std::int32_t daysRow = b + 17 + style.DaysRowOffset;
+    if (f.HasStart) canvas.Text({x0 + 4, daysRow}, FormatText(u"%d", {f.ElapsedDays}), setting.PNCOLOR);
+    if (f.HasEnd) {
+        const std::u16string remaining = FormatText(u"%d", {f.RemainingDays});
+        canvas.Text({x0 + 156 - canvas.TextExtent(remaining).width, daysRow}, remaining, setting.RNCOLOR);
+    }
+}
+
+}  // namespace kestrival

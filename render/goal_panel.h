@@ -1,0 +1,36 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "render/canvas.h"
+#include "settings/execute_setting.h"
+
+namespace kestrival {
+
+// What one goal line shows, relative to now. A goal not started yet counts down to its start;
+// one that has ended counts the days since its end.
+struct GoalPanelFigures {
+    std::u16string title;
+    std::u16string ShownStart;
+    std::u16string ShownEnd;
+    bool HasStart = false;
+    bool HasEnd = false;
+    bool Substituted = false;
+    bool datesRead = false;  // false: a date does not parse and the cell is skipped
+    std::int32_t ElapsedDays = 0;
+    std::int32_t RemainingDays = 0;
+    std::int32_t SpanDays = 0;
+    std::int32_t ProgressDays = 0;
+};
+
+GoalPanelFigures ComputeGoalPanel(std::u16string_view goalLine, double now, std::u16string_view todayText);
+
+// Right edge of the progress bar's fill for a bar starting at `barLeft`, 148 pixels wide.
+std::int32_t ProgressRight(std::int32_t progressDays, std::int32_t spanDays, std::int32_t barLeft);
+
+// Draws one 160 x 70 cell at (x0, y0); h is the band text height of the pass.
+void PaintGoalPanel(Canvas& canvas, const ExecuteSetting& setting, std::u16string_view goalLine, std::int32_t x0,
+                    std::int32_t y0, std::int32_t h, double now, std::u16string_view todayText);
+
+}  // namespace kestrival

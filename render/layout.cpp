@@ -1,0 +1,61 @@
+#include "render/layout.h"
+
+#include <algorithm>
+
+namespace kestrival {
+namespace {
+
+// The anchored coordinate along one axis: 0 from the near edge, 1 from the far edge, else centred.
+std::int64_t Anchored(std::int32_t anchor, std::int32_t offset, std::int64_t screen, std::int64_t extent) {
+    if (anchor == 0) return offset;
+    if (anchor == 1) return screen - extent - offset;
+    return (screen - extent) / 2;  // truncated toward zero
+}
+
+// Only a corner off the screen moves: a window hanging off the far edge stays where it is.
+std::int64_t KeptOnScreen(std::int64_t position, std::int64_t screen, std::int64_t extent) {
+    if (position < 0) position = 0;
+    if (position > screen - 1) position = screen - extent;
+    return position;
+}
+
+std::int32_t ToInt32(std::int64_t value) {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX));
+}
+
+}  // namespace
+
+Size GadgetSize(const ExecuteSetting& setting, std::int32_t titleTextHeight) {
+    const PanelGrid grid = EffectivePanelGrid(setting.CL, setting.RW);
+    // An empty grid still keeps one column's width, so the title band stays visible and usable.
+    const std::int64_t width = std::int64_t{std::max(grid.columns, 1)} * kCellPitchX + 6;
+    const std::int64_t height =
+        std::int64_t{titleTextHeight} + std::int64_t{grid.rows} * kCellPitchY + setting.Style.BandExtra + 12;
+    return {ToInt32(std::clamp<std::int64_t>(width, 1, kMaxWindowSide)),
+            ToInt32(std::clamp<std::int64_t>(height, 1, kMaxWindowSide))};
+}
+
+Point GadgetPosition(const ExecuteSetting& setting, Size window, Size screen) {
+    std::int64_t x = Anchored(setting.HB, setting.DX, screen.width, window.width);
+    std::int64_t y = Anchored(setting.VB, setting.DY, screen.height, window.height);
+    x = KeptOnScreen(x, screen.width, window.width);
+    y = KeptOnScreen(y, screen.height, window.height);
+    return {ToInt32(x), ToInt32(y)};
+}
+
+Point LayoutGadget(const ExecuteSetting& setting, Canvas& canvas, Size screen, GadgetWindow& window) {
+    const Size size = GadgetSize(setting, canvas.TextExtent(u"H").height);
+    const Point at = GadgetPosition(setting, size, screen);
+    window.SetBounds({at.x, at.y, at.x + size.width, at.y + size.height});
+    window.SetColorKey(setting.TB != 0, setting.BBCOLOR);
+    return window.Position();
+}
+
+std::uint8_t OpacityAlpha(std::int32_t percent) {
+    const std::int32_t clamped = std::clamp(percent, 10, 100);
+    return static_cast<std::uint8_t>(clamped * 255 / 100);
+}
+
+void ApplyOpacity(GadgetWindow& window, std::int32_t percent) { window.SetAlpha(OpacityAlpha(percent)); }
+
+}  // namespace kestrival

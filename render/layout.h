@@ -1,0 +1,39 @@
+#pragma once
+// The gadget window's size, position, colour key and alpha, computed from the settings.
+#include <cstdint>
+
+#include "render/canvas.h"
+#include "settings/execute_setting.h"
+
+namespace kestrival {
+
+// The window the layout moves. The Win32 layer applies the values to the layered window; the
+// tests record them.
+class GadgetWindow {
+public:
+    virtual ~GadgetWindow() = default;
+    virtual void SetBounds(const Rect& bounds) = 0;
+    virtual void SetColorKey(bool enabled, std::int32_t colour) = 0;
+    virtual void SetAlpha(std::uint8_t alpha) = 0;
+    // Where the window is now, as the system reports it (the user may have dragged it).
+    virtual Point Position() const = 0;
+};
+
+// The largest window side the layout produces; beyond it the off-screen bitmap would grow without use.
+inline constexpr std::int32_t kMaxWindowSide = 30000;
+
+
+// Width and height for `titleTextHeight`, the height of "H" in the canvas's current font.
+Size GadgetSize(const ExecuteSetting& setting, std::int32_t titleTextHeight);
+// Anchored position on a screen of `screen` size, with the top-left corner kept on the screen.
+Point GadgetPosition(const ExecuteSetting& setting, Size window, Size screen);
+
+// Lays the window out and returns where it was placed (LaidOutLeft, LaidOutTop).
+Point LayoutGadget(const ExecuteSetting& setting, Canvas& canvas, Size screen, GadgetWindow& window);
+
+// Alpha for an opacity in percent. Values a hand-edited file may hold outside 10 to 100 are
+// brought into that range: at 0 percent nothing would be left to right-click.
+std::uint8_t OpacityAlpha(std::int32_t percent);
+void ApplyOpacity(GadgetWindow& window, std::int32_t percent);
+
+}  // namespace kestrival

@@ -1,0 +1,89 @@
+#include "render/painter.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "render/goal_panel.h"
+#include "support/text.h"
+
+namespace kestrival {
+
+std::int32_t DarkenColor(std::int32_t colour, std::int32_t step) {
+    // Signed quotient and remainder, as the colour is a signed integer; for 0..0xFFFFFF these are the bytes.
+    const std::int64_t c = colour;
+    std::int64_t red = c % 256 - step;
+    std::int64_t green = (c / 256) % 256 - step;
+    std::int64_t blue = ((c / 256) / 256) % 256 - step;
+    red = std::max<std::int64_t>(red, 0);
+    green = std::max<std::int64_t>(green, 0);
+    blue = std::max<std::int64_t>(blue, 0);
+    return static_cast<std::int32_t>(red + green * 256 + blue * 65536);
+}
+
+std::int32_t EvenTextHeight(Canvas& canvas) {
+    const std::int32_t height = canvas.TextExtent(u"H").height;
+    return 2 * ((height + 1) / 2);
+}
+
+namespace {
+
+void PaintBackgroundAndFrame(Canvas& canvas, const ExecuteSetting& setting, Size size) {
+    const std::int32_t W = size.width;
+    const std::int32_t H = size.height;
+    canvas.Fill({0, 0, W, H}, setting.BBCOLOR);
+    if (setting.FM[kFrameTop]) canvas.Line({0, 0}, {W, 0}, setting.BFCOLOR);
+    if (setting.FM[kFrameBottom]) canvas.Line({0, H - 1}, {W, H - 1}, setting.BFCOLOR);
+    if (setting.FM[kFrameLeft]) canvas.Line({0, 0}, {0, H}, setting.BFCOLOR);
+    if (setting.FM[kFrameRight]) canvas.Line({W - 1, 0}, {W - 1, H}, setting.BFCOLOR);
+}
+
+// The subtitle at the band's right end: today's date, or the days since the birth date.
+std::u16string Subtitle(const ExecuteSetting& setting, double now, std::u16string_view todayText) {
+    if (setting.DVIEW == 1) return std::u16string(todayText);
+    if (setting.DVIEW == 2 && !setting.BIRTH.empty()) {
+        const auto birth = ParseDateText(setting.BIRTH);
+        if (birth) return FormatText(u"%d", {static_cast<std::int32_t>(std::trunc(now - DayNumber(*birth)))});
+    }
+    return {};
+}
+
+void PaintTitleBand(Canvas& canvas, ExecuteSetting& setting, Size size, std::int32_t h, double now,
+                    std::u16string_view todayText) {
+    const std::int32_t W = size.width;
+    const std::int32_t split = 4 + (h + 4) / 2;
+    canvas.Fill({4, 4, W - 4, split}, setting.TBCOLOR);
+    canvas.Fill({4, split, W - 4, h + 8}, setting.Style.Shaded ? DarkenColor(setting.TBCOLOR, 24) : setting.TBCOLOR);
+    canvas.Text({6, 6}, setting.TITLE, setting.TTCOLOR);
+    // A birth date that does not read as a date is forgotten, whatever the subtitle shows.
+    if (!ParseDateText(setting.BIRTH)) setting.BIRTH.clear();
+    const std::u16string subtitle = Subtitle(setting, now, todayText);
+    if (!subtitle.empty()) {
+        canvas.Text({(W - 4) - canvas.TextExtent(subtitle).width - 2, 6}, subtitle, setting.TTCOLOR);
+    }
+}
+
+}  // namespace
+
+std::int32_t PaintGadget(Canvas& canvas, ExecuteSetting& setting, const GoalList& goals, const LocalDateTime& now,
+                         bool fullPaint) {
+    const Size size = canvas.ClientSize();
+    canvas.SetFontSize(setting.Style.TitleFontSize);
+    if (fullPaint) PaintBackgroundAndFrame(canvas, setting, size);
+
+    const double nowDays = DaysOf(now);
+    const std::u16string todayText = DateText(now.date);
+    const std::int32_t h = EvenTextHeight(canvas);
+    PaintTitleBand(canvas, setting, size, h, nowDays, todayText);
+
+    const PanelGrid grid = EffectivePanelGrid(setting.CL, setting.RW);
+    for (std::int32_t i = 0; i < grid.Cells(); ++i) {
+        const std::int32_t column = setting.SR == 0 ? i / grid.rows : i % grid.columns;
+        const std::int32_t row = setting.SR == 0 ? i % grid.rows : i / grid.columns;
+        const std::int32_t x0 = column * kCellPitchX + 4;
+        const std::int32_t y0 = row * kCellPitchY + h + 10;
+        PaintGoalPanel(canvas, setting, goals.LineAt(i), x0, y0, h, nowDays, todayText);
+    }
+    return h + 8;
+}
+
+}  // namespace kestrival
