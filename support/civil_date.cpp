@@ -37,6 +37,12 @@ std::int32_t DayNumber(const CivilDate& date) {
     return static_cast<std::int32_t>(days.time_since_epoch().count());
 }
 
+CivilDate DateOfDayNumber(std::int32_t dayNumber) {
+    const std::chrono::year_month_day date{std::chrono::sys_days{std::chrono::days{dayNumber}}};
+    return {static_cast<std::int32_t>(date.year()), static_cast<std::int32_t>(static_cast<unsigned>(date.month())),
+            static_cast<std::int32_t>(static_cast<unsigned>(date.day()))};
+}
+
 double DaysOf(const LocalDateTime& moment) {
     const double milliseconds =
         ((moment.hour * 60.0 + moment.minute) * 60.0 + moment.second) * 1000.0 + moment.millisecond;

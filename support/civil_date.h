@@ -32,6 +32,8 @@ public:
 bool IsValidDate(std::int32_t year, std::int32_t month, std::int32_t day);
 // Days since 1970-01-01 of a valid date (negative before it).
 std::int32_t DayNumber(const CivilDate& date);
+// The date of a day number (the inverse of DayNumber).
+CivilDate DateOfDayNumber(std::int32_t dayNumber);
 // A date-time as a real number of days: the day number plus the elapsed fraction of the day.
 double DaysOf(const LocalDateTime& moment);
 

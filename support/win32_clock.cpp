@@ -1,0 +1,13 @@
+#include "support/win32_clock.h"
+
+#include <windows.h>
+
+namespace kestrival {
+
+LocalDateTime Win32Clock::Now() const {
+    SYSTEMTIME t{};
+    ::GetLocalTime(&t);
+    return {{t.wYear, t.wMonth, t.wDay}, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds};
+}
+
+}  // namespace kestrival

@@ -1,0 +1,12 @@
+#pragma once
+#include "support/civil_date.h"
+
+namespace kestrival {
+
+// The local wall clock from GetLocalTime.
+class Win32Clock : public LocalClock {
+public:
+    LocalDateTime Now() const override;
+};
+
+}  // namespace kestrival

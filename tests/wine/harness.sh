@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# The Wine side of the end-to-end tests: one throw-away prefix and one Xvfb display per test run.
+#   harness.sh setup      create the prefix, start Xvfb, map the Japanese fonts
+#   harness.sh run CMD..  run a command (a Windows exe, or a script) inside that environment
+#   harness.sh cleanup    stop wineserver and Xvfb
+set -euo pipefail
+state=${KESTRIVAL_WINE_STATE:-$PWD/wine-e2e}
+export WINEPREFIX=$state/prefix HOME=$state/home WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINE=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver
+[ -x "$WINE" ] || WINE=$(command -v wine64 || command -v wine)
+
+reg() { "$WINE" reg add "$@" /f >/dev/null 2>&1; }
+
+setup() {
+  rm -rf "$state"
+  mkdir -p "$state/home"
+  local display=90
+  while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
+  Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  echo $! >"$state/xvfb.pid"
+  echo ":$display" >"$state/display"
+  export DISPLAY=:$display
+  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
+  "$WINE" wineboot -i >/dev/null 2>&1 || true
+  # Japanese glyphs in dialogs: link the system dialog faces to Noto Sans CJK.
+  local link='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
+  for face in Tahoma "MS Shell Dlg" "MS Shell Dlg 2" "Segoe UI"; do
+    reg "$link" /v "$face" /t REG_MULTI_SZ /d 'NotoSansCJK-Regular.ttc,Noto Sans CJK JP'
+  done
+  "$WINESERVER" -w || true
+  echo "wine prefix ready at $WINEPREFIX on display :$display"
+}
+
+run() {
+  export DISPLAY=$(cat "$state/display")
+  export KESTRIVAL_WINE_STATE=$state
+  "$@"
+}
+
+cleanup() {
+  "$WINESERVER" -k >/dev/null 2>&1 || true
+  [ -f "$state/xvfb.pid" ] && kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true
+}
+
+"$@"
