@@ -1,0 +1,33 @@
+#include "app/gadget_rules.h"
+
+namespace kestrival {
+
+bool PassesVersionGate(std::int32_t major, std::int32_t minor) { return major > 5 || (major == 5 && minor == 1); }
+
+bool ApplyMovedWindowRule(ExecuteSetting& setting, Point current, Point laidOut) {
+    if (current == laidOut) return false;
+    setting.HB = 0;
+    setting.DX = current.x;
+    setting.VB = 0;
+    setting.DY = current.y;
+    return true;
+}
+
+std::int32_t TimerInterval(std::u16string_view timeText) {
+    return timeText < std::u16string_view(u"23:57") ? kMinuteInterval : kMidnightInterval;
+}
+
+bool IsCaptionRow(std::int32_t cursorY, std::int32_t windowTop, std::int32_t titleBandHeight) {
+    return std::int64_t{cursorY} - windowTop < titleBandHeight;
+}
+
+}  // namespace kestrival
+
+namespace kestrival {
+
+void SaveWithPosition(ExecuteSetting& setting, const GoalList& goals, Point current, Point laidOut) {
+    ApplyMovedWindowRule(setting, current, laidOut);
+    setting.Save(goals);
+}
+
+}  // namespace kestrival

@@ -1,0 +1,38 @@
+#pragma once
+// The gadget window's rules that do not need a window: the start-up version gate, the
+// moved-window rule applied when saving, the timer's interval and the drag zone.
+#include <cstdint>
+#include <string_view>
+
+#include "render/geometry.h"
+#include "settings/execute_setting.h"
+
+namespace kestrival {
+
+inline constexpr std::int32_t kMinuteInterval = 60000;
+// From 23:57 the gadget repaints often, so the new date appears within a moment of midnight.
+inline constexpr std::int32_t kMidnightInterval = 600;
+
+// 5.1 and every 6.x or later run; 5.0, 5.2 and older are refused.
+bool PassesVersionGate(std::int32_t major, std::int32_t minor);
+
+// A window the user dragged away from where the last layout put it is stored as anchored to the
+// left and top screen edges at its current position, so the next layout puts it back exactly
+// there. Both edges are taken even when only one moved. Returns whether it moved.
+bool ApplyMovedWindowRule(ExecuteSetting& setting, Point current, Point laidOut);
+
+// The next timer interval after a pass whose local time read `timeText` ("hh:nn").
+std::int32_t TimerInterval(std::u16string_view timeText);
+
+// Whether a cursor at screen row `cursorY` drags the window: every row above the title band's
+// bottom edge, margins included, acts as a caption.
+bool IsCaptionRow(std::int32_t cursorY, std::int32_t windowTop, std::int32_t titleBandHeight);
+
+}  // namespace kestrival
+
+namespace kestrival {
+
+// Applies the moved-window rule, then saves the settings file.
+void SaveWithPosition(ExecuteSetting& setting, const GoalList& goals, Point current, Point laidOut);
+
+}  // namespace kestrival

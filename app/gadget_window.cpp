@@ -1,0 +1,227 @@
+#include "app/gadget_window.h"
+
+#include <shellapi.h>
+#include <windowsx.h>
+#include <wtsapi32.h>
+
+#include "app/gadget_rules.h"
+#include "app/ui_texts.h"
+#include "render/painter.h"
+#include "support/civil_date.h"
+
+namespace kestrival {
+namespace {
+
+bool RegisterGadgetClass(HINSTANCE instance, WNDPROC procedure) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(1));
+    windowClass.hbrBackground = nullptr;  // everything is painted from the off-screen bitmap
+    windowClass.lpszClassName = kGadgetClass;
+    return ::RegisterClassExW(&windowClass) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+Size ScreenSize() { return {::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}; }
+
+}  // namespace
+
+MainForm::MainForm(ExecuteSetting& setting, GoalList& goals, const LocalClock& clock,
+                   SettingsDialogCommand settingsDialog)
+    : setting_(setting), goals_(goals), clock_(clock), settingsDialog_(std::move(settingsDialog)) {}
+
+MainForm::~MainForm() {
+    if (hwnd_) {
+        ::WTSUnRegisterSessionNotification(hwnd_);
+        ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+        ::DestroyWindow(hwnd_);
+    }
+}
+
+std::unique_ptr<MainForm> MainForm::Create(HINSTANCE instance, HWND owner, ExecuteSetting& setting, GoalList& goals,
+                                           const LocalClock& clock, SettingsDialogCommand settingsDialog) {
+    if (!RegisterGadgetClass(instance, &MainForm::WindowProc)) return nullptr;
+    std::unique_ptr<MainForm> form(new MainForm(setting, goals, clock, std::move(settingsDialog)));
+    // An owned popup gets no taskbar button; it is an ordinary window, not kept on top.
+    const HWND hwnd = ::CreateWindowExW(WS_EX_LAYERED, kGadgetClass, kGadgetCaption, WS_POPUP, 0, 0, 123, 114, owner,
+                                        nullptr, instance, form.get());
+    if (!hwnd) return nullptr;
+    form->FormCreate();
+    return form;
+}
+
+LRESULT CALLBACK MainForm::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* form = static_cast<MainForm*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        form->hwnd_ = hwnd;
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    }
+    auto* form = reinterpret_cast<MainForm*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!form) return ::DefWindowProcW(hwnd, message, wParam, lParam);
+    return form->HandleMessage(message, wParam, lParam);
+}
+
+LRESULT MainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_NCHITTEST:
+            if (::IsZoomed(hwnd_)) break;
+            return OnNcHitTest({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        case WM_PAINT:
+            FormPaint();
+            return 0;
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_TIMER:
+            if (wParam == kRepaintTimerId) TMtimerTimer();
+            return 0;
+        case WM_CONTEXTMENU:
+            OnContextMenu({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+            return 0;
+        case WM_TIMECHANGE:
+            TMtimerTimer();
+            return 0;
+        case WM_POWERBROADCAST:
+            OnPowerBroadcast(wParam);
+            return TRUE;
+        case WM_WTSSESSION_CHANGE:
+            OnSessionChange(wParam);
+            return 0;
+        case WM_GETMINMAXINFO: {
+            // Let the layout give the window any size up to its own limit, also beyond the screen.
+            auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+            info->ptMaxTrackSize = {kMaxWindowSide, kMaxWindowSide};
+            info->ptMinTrackSize = {1, 1};
+            return 0;
+        }
+        case WM_CLOSE:
+            PMquitClick();
+            return 0;
+        default:
+            break;
+    }
+    return ::DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+void MainForm::FormCreate() {
+    canvas_ = std::make_unique<GdiCanvas>(setting_.Style.Font);
+    ::WTSRegisterSessionNotification(hwnd_, NOTIFY_FOR_THIS_SESSION);
+    LayoutAndOpacity();
+    TMtimerTimer();
+}
+
+void MainForm::LayoutAndOpacity() {
+    laidOut_ = LayoutGadget(setting_, *canvas_, ScreenSize(), *this);
+    ApplyOpacity(*this, setting_.TR);
+}
+
+void MainForm::TMtimerTimer() {
+    ::KillTimer(hwnd_, kRepaintTimerId);
+    const LocalDateTime now = clock_.Now();
+    timeText_ = TimeText(now);
+    PaintAndPresent(false);
+    ::SetTimer(hwnd_, kRepaintTimerId, static_cast<UINT>(TimerInterval(timeText_)), nullptr);
+}
+
+void MainForm::PaintAndPresent(bool fullPaint) {
+    titleBandHeight_ = PaintGadget(*canvas_, setting_, goals_, clock_.Now(), fullPaint);
+    WindowDC window(hwnd_);
+    canvas_->CopyTo(window.get());
+}
+
+void MainForm::FormPaint() {
+    PAINTSTRUCT paint{};
+    const HDC dc = ::BeginPaint(hwnd_, &paint);
+    titleBandHeight_ = PaintGadget(*canvas_, setting_, goals_, clock_.Now(), true);
+    canvas_->CopyTo(dc);
+    ::EndPaint(hwnd_, &paint);
+}
+
+LRESULT MainForm::OnNcHitTest(POINT cursor) {
+    RECT window{};
+    ::GetWindowRect(hwnd_, &window);
+    return IsCaptionRow(cursor.y, window.top, titleBandHeight_) ? HTCAPTION : HTCLIENT;
+}
+
+void MainForm::OnContextMenu(POINT at) {
+    if (at.x == -1 && at.y == -1) {  // from the keyboard: open at the window's corner
+        RECT window{};
+        ::GetWindowRect(hwnd_, &window);
+        at = {window.left, window.top};
+    }
+    const HMENU menu = ::CreatePopupMenu();
+    if (!menu) return;
+    ::AppendMenuW(menu, MF_STRING, kCommandSettings, kMenuSettings);
+    ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(menu, MF_STRING, kCommandSupport, kMenuSupport);
+    ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(menu, MF_STRING, kCommandQuit, kMenuQuit);
+    // The menu closes properly only when its owner is the foreground window.
+    ::SetForegroundWindow(hwnd_);
+    const UINT command = static_cast<UINT>(
+        ::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, hwnd_, nullptr));
+    ::DestroyMenu(menu);
+    ::PostMessageW(hwnd_, WM_NULL, 0, 0);
+    switch (command) {
+        case kCommandSettings: PMsetClick(); break;
+        case kCommandSupport: N1Click(); break;
+        case kCommandQuit: PMquitClick(); break;
+        default: break;
+    }
+}
+
+void MainForm::PMsetClick() {
+    const bool notMoved = Position() == laidOut_;
+    if (!settingsDialog_ || settingsDialog_(hwnd_, notMoved ? 1 : 0) != 1) return;
+    LayoutAndOpacity();
+    PaintAndPresent(true);
+    SaveWithPosition(setting_, goals_, Position(), laidOut_);
+}
+
+void MainForm::N1Click() {
+    ::ShellExecuteA(hwnd_, "Open", kSupportPageUrl, nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void MainForm::PMquitClick() {
+    // The window stays until the caller has saved its position.
+    ::PostQuitMessage(0);
+}
+
+void MainForm::OnPowerBroadcast(WPARAM event) {
+    // A machine that slept through midnight shows the new date as soon as it is back.
+    if (event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND) TMtimerTimer();
+}
+
+void MainForm::OnSessionChange(WPARAM event) {
+    if (event == WTS_SESSION_UNLOCK) TMtimerTimer();
+}
+
+void MainForm::SetBounds(const Rect& bounds) {
+    const Size size{bounds.right - bounds.left, bounds.bottom - bounds.top};
+    canvas_->Resize(size);
+    ::SetWindowPos(hwnd_, nullptr, bounds.left, bounds.top, size.width, size.height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void MainForm::SetColorKey(bool enabled, std::int32_t colour) {
+    colorKeyEnabled_ = enabled;
+    colorKey_ = static_cast<COLORREF>(colour) & 0x00FFFFFF;
+    ApplyLayeredAttributes();
+}
+
+void MainForm::SetAlpha(std::uint8_t alpha) {
+    alpha_ = alpha;
+    ApplyLayeredAttributes();
+}
+
+void MainForm::ApplyLayeredAttributes() {
+    ::SetLayeredWindowAttributes(hwnd_, colorKey_, alpha_, LWA_ALPHA | (colorKeyEnabled_ ? LWA_COLORKEY : 0));
+}
+
+Point MainForm::Position() const {
+    RECT window{};
+    ::GetWindowRect(hwnd_, &window);
+    return {window.left, window.top};
+}
+
+}  // namespace kestrival

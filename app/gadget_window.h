@@ -1,0 +1,77 @@
+#pragma once
+// The gadget window: a borderless layered popup that shows the painted gadget, repaints on a
+// timer, drags by its title band and offers the context menu.
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "render/gdi_canvas.h"
+#include "render/layout.h"
+#include "settings/execute_setting.h"
+#include "support/civil_date.h"
+
+namespace kestrival {
+
+// Shows the settings dialog modally; `tag` is 1 when the window stands where the layout put it
+// and 0 when the user dragged it. Returns 1 (OK) after the dialog committed its edits, else 2.
+using SettingsDialogCommand = std::function<std::int32_t(HWND owner, std::int32_t tag)>;
+
+class MainForm final : public GadgetWindow {
+public:
+    // Creates the window hidden and runs its creation handler (layout, opacity, first paint,
+    // timer). Returns nothing when the window cannot be created.
+    static std::unique_ptr<MainForm> Create(HINSTANCE instance, HWND owner, ExecuteSetting& setting,
+                                            GoalList& goals, const LocalClock& clock,
+                                            SettingsDialogCommand settingsDialog);
+    ~MainForm() override;
+    MainForm(const MainForm&) = delete;
+    MainForm& operator=(const MainForm&) = delete;
+
+    HWND hwnd() const { return hwnd_; }
+    Point LaidOut() const { return laidOut_; }
+
+    // GadgetWindow
+    void SetBounds(const Rect& bounds) override;
+    void SetColorKey(bool enabled, std::int32_t colour) override;
+    void SetAlpha(std::uint8_t alpha) override;
+    Point Position() const override;
+
+private:
+    MainForm(ExecuteSetting& setting, GoalList& goals, const LocalClock& clock, SettingsDialogCommand settingsDialog);
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+    void FormCreate();
+    void TMtimerTimer();
+    void FormPaint();
+    void PMsetClick();
+    void N1Click();
+    void PMquitClick();
+    LRESULT OnNcHitTest(POINT cursor);
+    void OnContextMenu(POINT at);
+    void OnPowerBroadcast(WPARAM event);
+    void OnSessionChange(WPARAM event);
+
+    void LayoutAndOpacity();
+    void PaintAndPresent(bool fullPaint);
+    void ApplyLayeredAttributes();
+
+    HWND hwnd_ = nullptr;
+    ExecuteSetting& setting_;
+    GoalList& goals_;
+    const LocalClock& clock_;
+    SettingsDialogCommand settingsDialog_;
+    std::unique_ptr<GdiCanvas> canvas_;
+
+    // Runtime gadget state, not persisted.
+    std::int32_t titleBandHeight_ = 0;
+    Point laidOut_;
+    std::u16string timeText_;
+    bool colorKeyEnabled_ = false;
+    COLORREF colorKey_ = 0;
+    BYTE alpha_ = 255;
+};
+
+}  // namespace kestrival

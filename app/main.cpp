@@ -1,0 +1,96 @@
+// Program entry: load the settings, pass the version gate, run the gadget, save at exit.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <exception>
+#include <memory>
+#include <string>
+
+#include "app/gadget_rules.h"
+#include "app/gadget_window.h"
+#include "app/settings_command.h"
+#include "app/ui_texts.h"
+#include "app/win32_environment.h"
+#include "settings/execute_setting.h"
+#include "support/message_dialogs.h"
+#include "support/text.h"
+#include "support/win32_clock.h"
+#include "support/win32_message_dialogs.h"
+
+namespace kestrival {
+namespace {
+
+// The process-wide state the program's design names: the settings record, the goal list, the clock
+// and the message-dialog backend. They live until the process ends.
+ExecuteSetting Setting;
+GoalList Goals;
+Win32Clock Clock;
+Win32DialogBackend DialogBackendInstance;
+
+// Loads the settings and goals, prepares the message dialogs and answers whether this system may
+// run the gadget.
+bool StartupLoad() {
+    Setting.Load(Win32Environment(), Clock, Goals);
+    InitMessageDialogs(Setting.OsMajorVersion, &DialogBackendInstance);
+    return PassesVersionGate(Setting.OsMajorVersion, Setting.OsMinorVersion);
+}
+
+// The hidden owner of the gadget window. As a tool window it keeps the program off the taskbar.
+HWND CreateOwnerWindow(HINSTANCE instance) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = ::DefWindowProcW;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(1));
+    windowClass.lpszClassName = kOwnerClass;
+    ::RegisterClassExW(&windowClass);
+    return ::CreateWindowExW(WS_EX_TOOLWINDOW, kOwnerClass, kGadgetCaption, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                             instance, nullptr);
+}
+
+int RunMessageLoop() {
+    MSG message{};
+    while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+    return 0;
+}
+
+int Run(HINSTANCE instance) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+    ::InitCommonControlsEx(&controls);
+
+    HWND owner = CreateOwnerWindow(instance);
+    if (!StartupLoad()) {
+        // Wide text, so the message reads right whatever the system's ANSI code page is.
+        ::MessageBoxW(owner, kUnsupportedSystem, kProductCaption, MB_ICONERROR);
+        return 0;
+    }
+    std::unique_ptr<MainForm> FMmain =
+        MainForm::Create(instance, owner, Setting, Goals, Clock, MakeSettingsDialogCommand(instance, Setting, Goals));
+    if (!FMmain) return 0;
+    ::ShowWindow(FMmain->hwnd(), SW_SHOWNOACTIVATE);
+    RunMessageLoop();
+    SaveWithPosition(Setting, Goals, FMmain->Position(), FMmain->LaidOut());
+    return 0;
+}
+
+void ShowError(const std::wstring& message) {
+    ::MessageBoxW(nullptr, message.c_str(), kProductCaption, MB_ICONERROR | MB_OK);
+}
+
+}  // namespace
+}  // namespace kestrival
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    try {
+        return kestrival::Run(instance);
+    } catch (const std::exception& error) {
+        const std::u16string text = kestrival::FromUtf8(error.what());
+        kestrival::ShowError(std::wstring(text.begin(), text.end()));
+    } catch (...) {
+        kestrival::ShowError(L"");
+    }
+    return 0;
+}

@@ -1,0 +1,12 @@
+#pragma once
+#include <windows.h>
+
+#include "app/gadget_window.h"
+#include "settings/execute_setting.h"
+
+namespace kestrival {
+
+// The gadget window's settings command: shows the settings dialog for the record and the goals.
+SettingsDialogCommand MakeSettingsDialogCommand(HINSTANCE instance, ExecuteSetting& setting, GoalList& goals);
+
+}  // namespace kestrival

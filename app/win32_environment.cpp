@@ -1,0 +1,56 @@
+#include "app/win32_environment.h"
+
+#include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+namespace kestrival {
+namespace {
+
+std::u16string FromWide(const wchar_t* text) {
+    const std::wstring wide(text);
+    return std::u16string(wide.begin(), wide.end());
+}
+
+}  // namespace
+
+std::vector<std::u16string> Win32Environment::Arguments() const {
+    std::vector<std::u16string> arguments;
+    int count = 0;
+    LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    if (!argv) return {ProgramPath()};
+    for (int i = 0; i < count; ++i) arguments.push_back(FromWide(argv[i]));
+    ::LocalFree(argv);
+    return arguments;
+}
+
+std::u16string Win32Environment::ProgramPath() const {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            return std::u16string(path.begin(), path.end());
+        }
+        if (path.size() >= 32768) return {};
+        path.resize(path.size() * 2);
+    }
+}
+
+std::optional<std::u16string> Win32Environment::DocumentsFolder() const {
+    wchar_t folder[MAX_PATH] = {};
+    if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, 0, folder))) return std::nullopt;
+    return FromWide(folder);
+}
+
+OsVersion Win32Environment::Version() const {
+    OSVERSIONINFOA info{};
+    info.dwOSVersionInfoSize = sizeof info;  // 148 bytes
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    ::GetVersionExA(&info);
+#pragma GCC diagnostic pop
+    return {static_cast<std::int32_t>(info.dwMajorVersion), static_cast<std::int32_t>(info.dwMinorVersion)};
+}
+
+}  // namespace kestrival

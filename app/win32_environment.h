@@ -1,0 +1,15 @@
+#pragma once
+#include "settings/environment.h"
+
+namespace kestrival {
+
+// The environment as Windows reports it.
+class Win32Environment : public Environment {
+public:
+    std::vector<std::u16string> Arguments() const override;
+    std::u16string ProgramPath() const override;
+    std::optional<std::u16string> DocumentsFolder() const override;
+    OsVersion Version() const override;
+};
+
+}  // namespace kestrival

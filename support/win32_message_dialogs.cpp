@@ -1,0 +1,44 @@
+#include "support/win32_message_dialogs.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+namespace kestrival {
+namespace {
+
+std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
+
+std::int32_t ShowTaskDialog(const DialogRequest& request) {
+    const std::wstring caption = Wide(request.caption);
+    const std::wstring text = Wide(request.text);
+    TASKDIALOGCONFIG config{};
+    config.cbSize = sizeof config;
+    config.hwndParent = ::GetActiveWindow();
+    // Esc and the close box dismiss it; for a question that counts as No.
+    config.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION | TDF_POSITION_RELATIVE_TO_WINDOW;
+    config.pszWindowTitle = caption.c_str();
+    config.pszContent = text.c_str();
+    config.pszMainIcon = request.informationIcon ? TD_INFORMATION_ICON : nullptr;
+    if (request.buttons == DialogButtons::kYesNo) {
+        config.dwCommonButtons = TDCBF_YES_BUTTON | TDCBF_NO_BUTTON;
+        config.nDefaultButton = request.defaultNo ? IDNO : IDYES;
+    } else {
+        config.dwCommonButtons = TDCBF_OK_BUTTON;
+        config.nDefaultButton = IDOK;
+    }
+    int pressed = 0;
+    if (FAILED(::TaskDialogIndirect(&config, &pressed, nullptr, nullptr))) return 0;
+    return pressed;
+}
+
+}  // namespace
+
+std::int32_t Win32DialogBackend::Show(const DialogRequest& request) {
+    if (request.kind == DialogKind::kTaskDialog) return ShowTaskDialog(request);
+    return ::MessageBoxW(::GetActiveWindow(), Wide(request.text).c_str(), Wide(request.caption).c_str(),
+                         request.boxFlags);
+}
+
+}  // namespace kestrival

@@ -1,0 +1,12 @@
+#pragma once
+#include "support/message_dialogs.h"
+
+namespace kestrival {
+
+// Shows dialog requests with TaskDialogIndirect or MessageBoxW, owned by the active window.
+class Win32DialogBackend : public DialogBackend {
+public:
+    std::int32_t Show(const DialogRequest& request) override;
+};
+
+}  // namespace kestrival
