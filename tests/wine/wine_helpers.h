@@ -1,0 +1,58 @@
+#pragma once
+// Helpers of the Windows-side end-to-end tests: starting Kestrival.exe, finding its windows,
+// reading files and the screen.
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kestrival::e2e {
+
+// The folder of the running test program, with a trailing backslash.
+std::wstring OwnFolder();
+// The documents folder as the program sees it, without a trailing backslash.
+std::wstring DocumentsFolder();
+std::wstring DefaultSettingsPath();
+
+std::string ReadBytes(const std::wstring& path);  // empty when missing
+bool FileExistsW(const std::wstring& path);
+void WriteBytes(const std::wstring& path, const std::string& bytes);
+void DeleteTree(const std::wstring& path);
+std::string Utf16File(const std::u16string& text);  // FF FE and UTF-16LE
+
+// The gadget window of a process, or of any process when pid is 0; null when none is visible.
+HWND FindGadgetWindow(DWORD pid = 0);
+// A top-level dialog window (#32770) of the process, or null.
+HWND FindDialogWindow(DWORD pid);
+std::wstring WindowText(HWND window);
+// Texts of the window's children of one class, in Z order.
+std::vector<std::wstring> ChildTexts(HWND window, const wchar_t* className);
+
+// Kestrival.exe started with arguments; closed (and if need be killed) when destroyed.
+class GadgetProcess {
+public:
+    explicit GadgetProcess(const std::wstring& arguments = L"", const std::wstring& exePath = L"");
+    ~GadgetProcess();
+    GadgetProcess(const GadgetProcess&) = delete;
+    GadgetProcess& operator=(const GadgetProcess&) = delete;
+
+    bool started() const { return process_ != nullptr; }
+    DWORD pid() const { return pid_; }
+    // Waits until the gadget window is visible; null on timeout.
+    HWND WaitForGadget(DWORD timeoutMs = 15000);
+    HWND WaitForDialog(DWORD timeoutMs = 15000);
+    // Posts WM_CLOSE to the gadget and waits for the exit code; -1 on timeout.
+    int CloseAndWait(DWORD timeoutMs = 15000);
+    int WaitForExit(DWORD timeoutMs = 15000);
+
+private:
+    HANDLE process_ = nullptr;
+    DWORD pid_ = 0;
+};
+
+// FNV-1a hash of the screen's pixels in a rectangle (screen coordinates).
+std::uint64_t ScreenHash(const RECT& area);
+COLORREF ScreenPixel(int x, int y);
+
+}  // namespace kestrival::e2e
