@@ -40,13 +40,13 @@ MainForm::~MainForm() {
     }
 }
 
-std::unique_ptr<MainForm> MainForm::Create(HINSTANCE instance, HWND owner, ExecuteSetting& setting, GoalList& goals,
+std::unique_ptr<MainForm> MainForm::Create(HINSTANCE instance, ExecuteSetting& setting, GoalList& goals,
                                            const LocalClock& clock, SettingsDialogCommand settingsDialog) {
     if (!RegisterGadgetClass(instance, &MainForm::WindowProc)) return nullptr;
     std::unique_ptr<MainForm> form(new MainForm(setting, goals, clock, std::move(settingsDialog)));
-    // An owned popup gets no taskbar button; it is an ordinary window, not kept on top.
-    const HWND hwnd = ::CreateWindowExW(WS_EX_LAYERED, kGadgetClass, kGadgetCaption, WS_POPUP, 0, 0, 123, 114, owner,
-                                        nullptr, instance, form.get());
+    // A tool window gets no taskbar button; it is an ordinary window, not kept on top.
+    const HWND hwnd = ::CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW, kGadgetClass, kGadgetCaption, WS_POPUP, 0, 0,
+                                        123, 114, nullptr, nullptr, instance, form.get());
     if (!hwnd) return nullptr;
     form->FormCreate();
     return form;
@@ -79,6 +79,17 @@ LRESULT MainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CONTEXTMENU:
             OnContextMenu({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
             return 0;
+        case WM_NCRBUTTONDOWN:
+            if (wParam == HTCAPTION) return 0;  // no capture: the button-up below opens the menu
+            break;
+        case WM_NCRBUTTONUP:
+            // The title band answers the hit test as a caption; its right click opens the same menu
+            // as the rest of the window rather than a system menu.
+            if (wParam == HTCAPTION) {
+                OnContextMenu({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+                return 0;
+            }
+            break;
         case WM_TIMECHANGE:
             TMtimerTimer();
             return 0;
@@ -185,6 +196,7 @@ void MainForm::N1Click() {
 
 void MainForm::PMquitClick() {
     // The window stays until the caller has saved its position.
+    quitRequested_ = true;
     ::PostQuitMessage(0);
 }
 

@@ -22,7 +22,7 @@ class MainForm final : public GadgetWindow {
 public:
     // Creates the window hidden and runs its creation handler (layout, opacity, first paint,
     // timer). Returns nothing when the window cannot be created.
-    static std::unique_ptr<MainForm> Create(HINSTANCE instance, HWND owner, ExecuteSetting& setting,
+    static std::unique_ptr<MainForm> Create(HINSTANCE instance, ExecuteSetting& setting,
                                             GoalList& goals, const LocalClock& clock,
                                             SettingsDialogCommand settingsDialog);
     ~MainForm() override;
@@ -31,6 +31,8 @@ public:
 
     HWND hwnd() const { return hwnd_; }
     Point LaidOut() const { return laidOut_; }
+    // Whether the user chose to quit; the message loop ends then.
+    bool QuitRequested() const { return quitRequested_; }
 
     // GadgetWindow
     void SetBounds(const Rect& bounds) override;
@@ -72,6 +74,7 @@ private:
     bool colorKeyEnabled_ = false;
     COLORREF colorKey_ = 0;
     BYTE alpha_ = 255;
+    bool quitRequested_ = false;
 };
 
 }  // namespace kestrival

@@ -35,43 +35,30 @@ bool StartupLoad() {
     return PassesVersionGate(Setting.OsMajorVersion, Setting.OsMinorVersion);
 }
 
-// The hidden owner of the gadget window. As a tool window it keeps the program off the taskbar.
-HWND CreateOwnerWindow(HINSTANCE instance) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = ::DefWindowProcW;
-    windowClass.hInstance = instance;
-    windowClass.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(1));
-    windowClass.lpszClassName = kOwnerClass;
-    ::RegisterClassExW(&windowClass);
-    return ::CreateWindowExW(WS_EX_TOOLWINDOW, kOwnerClass, kGadgetCaption, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                             instance, nullptr);
-}
-
-int RunMessageLoop() {
+// Runs until the gadget asks to quit. The gadget's own flag is checked as well as WM_QUIT, because a
+// nested modal loop (a window move, a menu) may swallow the quit message.
+void RunMessageLoop(const MainForm& form) {
     MSG message{};
-    while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+    while (!form.QuitRequested() && ::GetMessageW(&message, nullptr, 0, 0) > 0) {
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);
     }
-    return 0;
 }
 
 int Run(HINSTANCE instance) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
 
-    HWND owner = CreateOwnerWindow(instance);
     if (!StartupLoad()) {
         // Wide text, so the message reads right whatever the system's ANSI code page is.
-        ::MessageBoxW(owner, kUnsupportedSystem, kProductCaption, MB_ICONERROR);
+        ::MessageBoxW(nullptr, kUnsupportedSystem, kProductCaption, MB_ICONERROR);
         return 0;
     }
     std::unique_ptr<MainForm> FMmain =
-        MainForm::Create(instance, owner, Setting, Goals, Clock, MakeSettingsDialogCommand(instance, Setting, Goals));
+        MainForm::Create(instance, Setting, Goals, Clock, MakeSettingsDialogCommand(instance, Setting, Goals));
     if (!FMmain) return 0;
     ::ShowWindow(FMmain->hwnd(), SW_SHOWNOACTIVATE);
-    RunMessageLoop();
+    RunMessageLoop(*FMmain);
     SaveWithPosition(Setting, Goals, FMmain->Position(), FMmain->LaidOut());
     return 0;
 }

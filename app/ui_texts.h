@@ -6,7 +6,6 @@ namespace kestrival {
 
 inline constexpr const wchar_t* kGadgetCaption = L" - Kestrival -";
 inline constexpr const wchar_t* kGadgetClass = L"KestrivalGadget";
-inline constexpr const wchar_t* kOwnerClass = L"KestrivalOwner";
 inline constexpr const wchar_t* kProductCaption = L"Kestrival";
 inline constexpr const wchar_t* kUnsupportedSystem = L"お使いのシステムではご利用いただけません。";
 

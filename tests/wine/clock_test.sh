@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# The gadget's clock (faked with faketime): the new date appears within a moment of midnight, and
+# a change of the system clock repaints at once instead of up to a minute later.
+source "$(dirname "$0")/lib.sh"
+
+# The faked clocks need a wineserver of their own; the monotonic clock stays real so that the
+# server's timers and the gadget agree.
+"$WINESERVER" -k 2>/dev/null || true
+sleep 0.5
+export FAKETIME_DONT_FAKE_MONOTONIC=1
+libfaketime=$(dpkg -L libfaketime 2>/dev/null | grep 'libfaketime.so.1$' | head -n 1)
+
+subtitle_hash() {  # the right half of the title band, where today's date is drawn
+  read -r l t r b < <(probe rect)
+  probe hash $(((r - l) / 2)) 4 $(((r - l) / 2 - 4)) 14
+}
+
+reset_settings
+write_settings $'DVIEW=1\nHB=0\nDX=100\nVB=0\nDY=100'
+today=$(date +%F)
+faketime "$today 23:59:56" "$WINE" "$build/Kestrival.exe" &
+gadget_pid=$!
+probe wait >/dev/null
+started=$(date +%s.%N)
+at() { sleep "$(awk -v t="$1" -v s="$started" -v n="$(date +%s.%N)" 'BEGIN { d = t - (n - s); print (d > 0 ? d : 0) }')"; }
+at 1.5; before=$(subtitle_hash)
+at 4.9; just_after=$(subtitle_hash)
+at 7.0; later=$(subtitle_hash)
+check "the date before midnight differs from the new date" test "$before" != "$later"
+check "the new date is drawn within a moment of midnight" test "$just_after" = "$later"
+probe close >/dev/null
+wait_gadget_exit
+"$WINESERVER" -k 2>/dev/null || true
+sleep 0.5
+
+clockfile=$(mktemp)
+echo "@$today 10:00:00" >"$clockfile"
+FAKETIME_TIMESTAMP_FILE=$clockfile FAKETIME_NO_CACHE=1 LD_PRELOAD=$libfaketime "$WINE" "$build/Kestrival.exe" &
+gadget_pid=$!
+probe wait >/dev/null
+sleep 1
+first=$(subtitle_hash)
+echo "@$(date -d "$today + 1 day" +%F) 10:00:00" >"$clockfile"
+sleep 1.5
+check "without a time-change message the minute timer has not repainted yet" test "$(subtitle_hash)" = "$first"
+probe timechange
+sleep 0.3
+check "a time-change message repaints the new date at once" test "$(subtitle_hash)" != "$first"
+probe close >/dev/null
+wait_gadget_exit
+"$WINESERVER" -k 2>/dev/null || true
+rm -f "$clockfile"
+finish

@@ -1,0 +1,112 @@
+// A small command-line probe for the shell-driven end-to-end tests (real mouse and keyboard
+// through xdotool, a faked clock through faketime): it reports on the gadget's windows and
+// sends it messages.
+//   probe wait                 waits for the gadget window; prints "left top right bottom"
+//   probe rect                 prints the gadget's rectangle
+//   probe hash X Y W H         hash of the screen pixels of a rectangle relative to the gadget
+//   probe timechange           sends WM_TIMECHANGE to the gadget
+//   probe close                asks the gadget to quit and waits until its window is gone
+//   probe menu                 prints the rectangle of a visible popup menu, or fails
+//   probe settings-path        prints the default settings file's Windows path
+//   probe drag X Y DX DY N     presses the left button at (X, Y) relative to the gadget, moves
+//                              by (DX, DY) N times through the system's input queue, releases
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+
+#include "tests/wine/wine_helpers.h"
+
+using namespace kestrival::e2e;
+
+namespace {
+
+HWND WaitGadget(DWORD timeoutMs) {
+    for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
+        if (HWND gadget = FindGadgetWindow()) return gadget;
+        ::Sleep(50);
+    }
+    return nullptr;
+}
+
+int PrintRect(HWND window) {
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+    return 0;
+}
+
+HWND FindMenuWindow() {
+    for (HWND w = ::FindWindowExW(nullptr, nullptr, L"#32768", nullptr); w;
+         w = ::FindWindowExW(nullptr, w, L"#32768", nullptr)) {
+        if (::IsWindowVisible(w)) return w;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 2) return 2;
+    const std::wstring command = argv[1];
+    if (command == L"settings-path") {
+        std::printf("%ls\n", DefaultSettingsPath().c_str());
+        return 0;
+    }
+    if (command == L"menu") {
+        HWND menu = FindMenuWindow();
+        return menu ? PrintRect(menu) : 1;
+    }
+    HWND gadget = command == L"wait" ? WaitGadget(20000) : FindGadgetWindow();
+    if (!gadget) {
+        std::fprintf(stderr, "no gadget window\n");
+        return 1;
+    }
+    if (command == L"wait" || command == L"rect") return PrintRect(gadget);
+    if (command == L"timechange") {
+        ::SendMessageW(gadget, WM_TIMECHANGE, 0, 0);
+        return 0;
+    }
+    if (command == L"close") {
+        ::PostMessageW(gadget, WM_CLOSE, 0, 0);
+        for (int i = 0; i < 200 && ::IsWindow(gadget); ++i) ::Sleep(50);
+        return ::IsWindow(gadget) ? 1 : 0;
+    }
+    if (command == L"drag" && argc == 7) {
+        RECT r{};
+        ::GetWindowRect(gadget, &r);
+        int x = r.left + _wtoi(argv[2]), y = r.top + _wtoi(argv[3]);
+        const int dx = _wtoi(argv[4]), dy = _wtoi(argv[5]), steps = _wtoi(argv[6]);
+        auto send = [](DWORD flags) {
+            INPUT input{};
+            input.type = INPUT_MOUSE;
+            input.mi.dwFlags = flags;
+            ::SendInput(1, &input, sizeof input);
+        };
+        ::SetCursorPos(x, y);
+        ::Sleep(200);
+        send(MOUSEEVENTF_LEFTDOWN);
+        ::Sleep(300);
+        for (int i = 0; i < steps; ++i) {
+            x += dx;
+            y += dy;
+            ::SetCursorPos(x, y);
+            send(MOUSEEVENTF_MOVE);
+            ::Sleep(30);
+        }
+        ::Sleep(200);
+        send(MOUSEEVENTF_LEFTUP);
+        ::Sleep(300);
+        return PrintRect(gadget);
+    }
+    if (command == L"hash" && argc == 6) {
+        RECT r{};
+        ::GetWindowRect(gadget, &r);
+        const int x = _wtoi(argv[2]), y = _wtoi(argv[3]), w = _wtoi(argv[4]), h = _wtoi(argv[5]);
+        const RECT area{r.left + x, r.top + y, r.left + x + w, r.top + y + h};
+        std::printf("%016llx\n", static_cast<unsigned long long>(ScreenHash(area)));
+        return 0;
+    }
+    return 2;
+}
