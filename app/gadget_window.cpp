@@ -1,6 +1,5 @@
 #include "app/gadget_window.h"
 
-#include <shellapi.h>
 #include <windowsx.h>
 #include <wtsapi32.h>
 
@@ -8,6 +7,7 @@
 #include "app/ui_texts.h"
 #include "render/painter.h"
 #include "support/civil_date.h"
+#include "support/win32_library.h"
 
 namespace kestrival {
 namespace {
@@ -34,7 +34,7 @@ MainForm::MainForm(ExecuteSetting& setting, GoalList& goals, const LocalClock& c
 
 MainForm::~MainForm() {
     if (hwnd_) {
-        ::WTSUnRegisterSessionNotification(hwnd_);
+        SessionNotification(false);
         ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
         ::DestroyWindow(hwnd_);
     }
@@ -117,7 +117,7 @@ LRESULT MainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void MainForm::FormCreate() {
     canvas_ = std::make_unique<GdiCanvas>(setting_.Style.Font);
-    ::WTSRegisterSessionNotification(hwnd_, NOTIFY_FOR_THIS_SESSION);
+    SessionNotification(true);
     LayoutAndOpacity();
     TMtimerTimer();
 }
@@ -191,7 +191,11 @@ void MainForm::PMsetClick() {
 }
 
 void MainForm::N1Click() {
-    ::ShellExecuteA(hwnd_, "Open", kSupportPageUrl, nullptr, nullptr, SW_SHOWNORMAL);
+    const LoadedLibrary shell(L"shell32.dll");
+    using ExecuteFunction = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
+    if (auto shellExecute = shell.Function<ExecuteFunction>("ShellExecuteA")) {
+        shellExecute(hwnd_, "Open", kSupportPageUrl, nullptr, nullptr, SW_SHOWNORMAL);
+    }
 }
 
 void MainForm::PMquitClick() {
@@ -207,6 +211,20 @@ void MainForm::OnPowerBroadcast(WPARAM event) {
 
 void MainForm::OnSessionChange(WPARAM event) {
     if (event == WTS_SESSION_UNLOCK) TMtimerTimer();
+}
+
+void MainForm::SessionNotification(bool enable) {
+    // Unlocking the session repaints at once; the library stays loaded while registered.
+    static LoadedLibrary sessions(L"wtsapi32.dll");
+    using RegisterFunction = BOOL(WINAPI*)(HWND, DWORD);
+    using UnregisterFunction = BOOL(WINAPI*)(HWND);
+    if (enable) {
+        if (auto registerWindow = sessions.Function<RegisterFunction>("WTSRegisterSessionNotification")) {
+            registerWindow(hwnd_, NOTIFY_FOR_THIS_SESSION);
+        }
+    } else if (auto unregisterWindow = sessions.Function<UnregisterFunction>("WTSUnRegisterSessionNotification")) {
+        unregisterWindow(hwnd_);
+    }
 }
 
 void MainForm::SetBounds(const Rect& bounds) {

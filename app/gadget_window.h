@@ -55,6 +55,7 @@ private:
     void OnContextMenu(POINT at);
     void OnPowerBroadcast(WPARAM event);
     void OnSessionChange(WPARAM event);
+    void SessionNotification(bool enable);
 
     void LayoutAndOpacity();
     void PaintAndPresent(bool fullPaint);

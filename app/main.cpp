@@ -1,6 +1,5 @@
 // Program entry: load the settings, pass the version gate, run the gadget, save at exit.
 #include <windows.h>
-#include <commctrl.h>
 
 #include <exception>
 #include <memory>
@@ -46,9 +45,6 @@ void RunMessageLoop(const MainForm& form) {
 }
 
 int Run(HINSTANCE instance) {
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
-    ::InitCommonControlsEx(&controls);
-
     if (!StartupLoad()) {
         // Wide text, so the message reads right whatever the system's ANSI code page is.
         ::MessageBoxW(nullptr, kUnsupportedSystem, kProductCaption, MB_ICONERROR);

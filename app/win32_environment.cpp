@@ -1,8 +1,11 @@
 #include "app/win32_environment.h"
 
 #include <windows.h>
-#include <shellapi.h>
 #include <shlobj.h>
+
+#include <cstdlib>
+
+#include "support/win32_library.h"
 
 namespace kestrival {
 namespace {
@@ -15,12 +18,10 @@ std::u16string FromWide(const wchar_t* text) {
 }  // namespace
 
 std::vector<std::u16string> Win32Environment::Arguments() const {
+    // The C runtime's own split of the command line (wide, so Japanese arguments survive).
     std::vector<std::u16string> arguments;
-    int count = 0;
-    LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &count);
-    if (!argv) return {ProgramPath()};
-    for (int i = 0; i < count; ++i) arguments.push_back(FromWide(argv[i]));
-    ::LocalFree(argv);
+    if (!__wargv) return {ProgramPath()};
+    for (int i = 0; i < __argc; ++i) arguments.push_back(FromWide(__wargv[i]));
     return arguments;
 }
 
@@ -38,8 +39,12 @@ std::u16string Win32Environment::ProgramPath() const {
 }
 
 std::optional<std::u16string> Win32Environment::DocumentsFolder() const {
+    // The shell is needed only for this one question at start-up; it is unloaded afterwards.
+    const LoadedLibrary shell(L"shell32.dll");
+    using FolderFunction = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPWSTR);
+    auto getFolderPath = shell.Function<FolderFunction>("SHGetFolderPathW");
     wchar_t folder[MAX_PATH] = {};
-    if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, 0, folder))) return std::nullopt;
+    if (!getFolderPath || FAILED(getFolderPath(nullptr, CSIDL_PERSONAL, nullptr, 0, folder))) return std::nullopt;
     return FromWide(folder);
 }
 

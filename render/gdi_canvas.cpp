@@ -10,20 +10,18 @@ constexpr std::array<const wchar_t*, 6> kJapaneseUiFaces = {
     L"Meiryo UI", L"Yu Gothic UI", L"MS UI Gothic", L"Noto Sans CJK JP", L"IPAPGothic", L"Noto Sans JP",
 };
 
-int CALLBACK NoteFaceFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
-    *reinterpret_cast<bool*>(found) = true;
-    return 0;
-}
-
+// Whether the font mapper gives the face itself, rather than a substitute, for a request by name.
 bool FaceInstalled(const std::wstring& face) {
     if (face.empty() || face.size() >= LF_FACESIZE) return false;
-    WindowDC screen(nullptr);
     LOGFONTW query{};
     query.lfCharSet = DEFAULT_CHARSET;
     face.copy(query.lfFaceName, LF_FACESIZE - 1);
-    bool found = false;
-    ::EnumFontFamiliesExW(screen.get(), &query, NoteFaceFound, reinterpret_cast<LPARAM>(&found), 0);
-    return found;
+    Font font(::CreateFontIndirectW(&query));
+    MemoryDC dc;
+    ScopedSelect selection(dc.get(), font.get());
+    wchar_t chosen[LF_FACESIZE] = {};
+    ::GetTextFaceW(dc.get(), LF_FACESIZE, chosen);
+    return ::lstrcmpiW(chosen, face.c_str()) == 0;
 }
 
 std::wstring DefaultGuiFace() {

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "support/win32_library.h"
+
 namespace kestrival {
 namespace {
 
@@ -28,8 +30,18 @@ std::int32_t ShowTaskDialog(const DialogRequest& request) {
         config.dwCommonButtons = TDCBF_OK_BUTTON;
         config.nDefaultButton = IDOK;
     }
+    using TaskDialogFunction = HRESULT(WINAPI*)(const TASKDIALOGCONFIG*, int*, int*, BOOL*);
+    HMODULE controls = CommonControls();
+    auto taskDialog = controls ? reinterpret_cast<TaskDialogFunction>(reinterpret_cast<void*>(
+                                     ::GetProcAddress(controls, "TaskDialogIndirect")))
+                               : nullptr;
+    if (!taskDialog) {  // no version 6 controls: a message box says the same
+        const UINT type = (request.buttons == DialogButtons::kYesNo ? MB_YESNO | MB_DEFBUTTON2 : MB_OK) |
+                          (request.informationIcon ? MB_ICONINFORMATION : 0);
+        return ::MessageBoxW(config.hwndParent, text.c_str(), caption.c_str(), type);
+    }
     int pressed = 0;
-    if (FAILED(::TaskDialogIndirect(&config, &pressed, nullptr, nullptr))) return 0;
+    if (FAILED(taskDialog(&config, &pressed, nullptr, nullptr))) return 0;
     return pressed;
 }
 

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Runs the benchmarks: settings load and paint pass natively, then under Wine the GDI paint pass
+# and start-up/memory of Kestrival.exe beside a bare window program, and the idle wake-ups.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null && cmake --build build -j "$(nproc)"
+cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build-win -j "$(nproc)"
+build/kestrival_bench
+export KESTRIVAL_WINE_STATE=$PWD/build-win/bench-wine
+harness=tests/wine/harness.sh
+$harness setup >/dev/null
+trap '$harness cleanup' EXIT
+$harness run tests/wine/run_exe.sh build-win/kestrival_gdi_paint_bench.exe
+$harness run tests/wine/run_exe.sh build-win/kestrival_startup_bench.exe 15
+KESTRIVAL_WINDOWS_BUILD=$PWD/build-win $harness run tests/wine/idle_wakeups.sh
