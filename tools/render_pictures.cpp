@@ -1,0 +1,77 @@
+// Renders the README's pictures with the program's GDI canvas: the default gadget, and a 3 x 2
+// grid with a running, a not-started, an ended and a title-only goal. Writes BMP files named on
+// the command line (default.bmp grid.bmp).
+#include <windows.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "render/gdi_canvas.h"
+#include "render/layout.h"
+#include "render/painter.h"
+#include "support/text.h"
+#include "support/win32_clock.h"
+
+using namespace kestrival;
+
+namespace {
+
+void WriteBmp(GdiCanvas& canvas, const wchar_t* path) {
+    const Size size = canvas.ClientSize();
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = size.width;
+    info.bmiHeader.biHeight = size.height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    std::string pixels(static_cast<std::size_t>(size.width) * size.height * 4, '\0');
+    HBITMAP bitmap = static_cast<HBITMAP>(::GetCurrentObject(canvas.dc(), OBJ_BITMAP));
+    ::GetDIBits(canvas.dc(), bitmap, 0, size.height, pixels.data(), &info, DIB_RGB_COLORS);
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&file), sizeof file);
+    out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
+    out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
+}
+
+std::u16string Day(const LocalDateTime& now, int offset) {
+    return DateText(DateOfDayNumber(DayNumber(now.date) + offset));
+}
+
+void Render(ExecuteSetting& setting, const GoalList& goals, const LocalDateTime& now, const wchar_t* path) {
+    GdiCanvas canvas(setting.Style.Font);
+    canvas.Resize(GadgetSize(setting, canvas.TextExtent(u"H").height));
+    PaintGadget(canvas, setting, goals, now, true);
+    canvas.Resize(GadgetSize(setting, canvas.TextExtent(u"H").height));
+    PaintGadget(canvas, setting, goals, now, true);
+    WriteBmp(canvas, path);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 3) return 2;
+    const LocalDateTime now = Win32Clock().Now();
+    ExecuteSetting setting;
+    GoalList goals;
+    setting.ReadValues(now.date, goals);
+    setting.Style = ChooseRenderStyle(6);
+    Render(setting, goals, now, argv[1]);
+
+    setting.TITLE = u"目標カウンター";
+    setting.DVIEW = 1;
+    setting.CL = 3;
+    setting.RW = 2;
+    setting.SR = 1;
+    goals.Clear();
+    goals.Add(u"資格試験," + Day(now, -40) + u"," + Day(now, 25));
+    goals.Add(u"新しい仕事," + Day(now, 12) + u"," + Day(now, 120));
+    goals.Add(u"引っ越し," + Day(now, -90) + u"," + Day(now, -14));
+    goals.Add(u"毎日の散歩,,");
+    Render(setting, goals, now, argv[2]);
+    return 0;
+}
