@@ -1,0 +1,88 @@
+#include "settings/goal_grid.h"
+
+#include <algorithm>
+
+#include "support/normalize_date.h"
+#include "support/text.h"
+
+namespace kestrival {
+
+std::u16string& GoalGrid::Cell(std::int32_t c, std::int32_t r) {
+    return cells_[static_cast<std::size_t>(std::clamp(r, 0, kGoalRows))]
+                 [static_cast<std::size_t>(std::clamp(c, 0, kGoalColumns - 1))];
+}
+
+const std::u16string& GoalGrid::Cell(std::int32_t c, std::int32_t r) const {
+    return cells_[static_cast<std::size_t>(std::clamp(r, 0, kGoalRows))]
+                 [static_cast<std::size_t>(std::clamp(c, 0, kGoalColumns - 1))];
+}
+
+void FillGoalGrid(GoalGrid& grid, const GoalList& goals) {
+    for (std::int32_t i = 0; i < kGoalRows; ++i) {
+        std::u16string line = goals.LineAt(i);
+        for (std::int32_t c = 0; c < kGoalColumns; ++c) grid.Cell(c, i + 1) = TakeField(line, &line);
+    }
+}
+
+void SGdataExit(GoalGrid& grid, const CivilDate& today) {
+    if (grid.column == kStartColumn || grid.column == kEndColumn) {
+        std::u16string& cell = grid.Cell(grid.column, grid.row);
+        cell = NormalizeDate(cell, today);
+    }
+}
+
+void SelectCell(GoalGrid& grid, std::int32_t column, std::int32_t row, const CivilDate& today) {
+    SGdataExit(grid, today);
+    grid.column = std::clamp(column, 0, kGoalColumns - 1);
+    grid.row = std::clamp(row, 1, kGoalRows);
+}
+
+void SGdataEnter(GoalGrid& grid, const CivilDate& today) {
+    if (!grid.editorOpen) {
+        grid.editorOpen = true;
+        return;
+    }
+    if (grid.column == kEndColumn && grid.row == kGoalRows) {
+        SGdataExit(grid, today);
+        grid.editorOpen = false;
+        return;
+    }
+    if (grid.column == kEndColumn) {
+        SelectCell(grid, kTitleColumn, grid.row + 1, today);
+    } else {
+        SelectCell(grid, grid.column + 1, grid.row, today);
+    }
+}
+
+bool CurrentRowHasText(const GoalGrid& grid) {
+    for (std::int32_t c = 0; c < kGoalColumns; ++c) {
+        if (!grid.Cell(c, grid.row).empty()) return true;
+    }
+    return false;
+}
+
+void ClearCurrentRow(GoalGrid& grid) {
+    for (std::int32_t c = 0; c < kGoalColumns; ++c) grid.Cell(c, grid.row).clear();
+}
+
+std::optional<GoalRowProblem> CheckGoalRows(const GoalGrid& grid, const CivilDate& today) {
+    for (std::int32_t r = 1; r <= kGoalRows; ++r) {
+        if (grid.Cell(kTitleColumn, r).find(u',') != std::u16string::npos) return GoalRowProblem{r, kCommaInTitle};
+        const std::u16string start = NormalizeDate(grid.Cell(kStartColumn, r), today);
+        const std::u16string end = NormalizeDate(grid.Cell(kEndColumn, r), today);
+        if (!start.empty() && !end.empty() && start > end) return GoalRowProblem{r, kStartAfterEnd};
+    }
+    return std::nullopt;
+}
+
+void CommitGoalGrid(const GoalGrid& grid, GoalList& goals) {
+    goals.Clear();
+    for (std::int32_t r = 1; r <= kGoalRows; ++r) {
+        const std::u16string line = TrimSpaces(grid.Cell(kTitleColumn, r)) + u"," +
+                                    TrimSpaces(grid.Cell(kStartColumn, r)) + u"," +
+                                    TrimSpaces(grid.Cell(kEndColumn, r));
+        if (line != u",,") goals.Add(line);
+    }
+}
+
+}  // namespace kestrival

@@ -1,0 +1,57 @@
+#pragma once
+// The goal grid of the settings dialog as data: 150 rows of title, start date and end date, the
+// current cell and whether its editor is open. The Win32 control draws this and feeds it input.
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "settings/execute_setting.h"
+#include "support/civil_date.h"
+
+namespace kestrival {
+
+inline constexpr std::int32_t kGoalRows = 150;
+inline constexpr std::int32_t kGoalColumns = 3;
+enum GoalColumn : std::int32_t { kTitleColumn = 0, kStartColumn = 1, kEndColumn = 2 };
+
+inline constexpr const char16_t* kCommaInTitle = u"表題に半角のカンマ,を含めないでください。";
+inline constexpr const char16_t* kStartAfterEnd = u"開始日＞終了日になっている設定を修正してください。";
+
+struct GoalRowProblem {
+    std::int32_t row = 0;  // 1 to 150
+    std::u16string message;
+};
+
+class GoalGrid {
+public:
+    // Cells of goal rows 1 to 150; row 0 is the fixed header and holds no goal.
+    std::u16string& Cell(std::int32_t column, std::int32_t row);
+    const std::u16string& Cell(std::int32_t column, std::int32_t row) const;
+
+    std::int32_t column = 0;
+    std::int32_t row = 1;
+    bool editorOpen = false;
+
+private:
+    std::array<std::array<std::u16string, kGoalColumns>, kGoalRows + 1> cells_;
+};
+
+// Rows 1 to 150 from the first 150 goal lines; rows after the last goal become empty.
+void FillGoalGrid(GoalGrid& grid, const GoalList& goals);
+// Normalises the current cell when it is a date cell (the cell being left).
+void SGdataExit(GoalGrid& grid, const CivilDate& today);
+// Makes another cell current, normalising the one being left.
+void SelectCell(GoalGrid& grid, std::int32_t column, std::int32_t row, const CivilDate& today);
+// Enter in the grid: while editing, moves on (title, start, end, next row's title) and keeps the
+// editor open; at the end cell of row 150 only closes the editor. Without an editor, opens one.
+void SGdataEnter(GoalGrid& grid, const CivilDate& today);
+// Whether the delete button applies: some cell of the current row is not empty.
+bool CurrentRowHasText(const GoalGrid& grid);
+void ClearCurrentRow(GoalGrid& grid);
+// The first row with a comma in its title or a start date after its end date.
+std::optional<GoalRowProblem> CheckGoalRows(const GoalGrid& grid, const CivilDate& today);
+// Rebuilds the goal list from the rows that are not blank, trimmed, in order.
+void CommitGoalGrid(const GoalGrid& grid, GoalList& goals);
+
+}  // namespace kestrival
