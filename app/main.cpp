@@ -51,7 +51,7 @@ int Run(HINSTANCE instance) {
         return 0;
     }
     std::unique_ptr<MainForm> FMmain =
-        MainForm::Create(instance, Setting, Goals, Clock, MakeSettingsDialogCommand(instance, Setting, Goals));
+        MainForm::Create(instance, Setting, Goals, Clock, MakeSettingsDialogCommand(instance, Setting, Goals, Clock));
     if (!FMmain) return 0;
     ::ShowWindow(FMmain->hwnd(), SW_SHOWNOACTIVATE);
     RunMessageLoop(*FMmain);

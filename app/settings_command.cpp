@@ -1,10 +1,25 @@
 #include "app/settings_command.h"
 
+#include <memory>
+
+#include "settings/setup_form.h"
+
 namespace kestrival {
 
-SettingsDialogCommand MakeSettingsDialogCommand(HINSTANCE, ExecuteSetting&, GoalList&) {
-    // Until the settings dialog exists the command answers "cancel" and nothing changes.
-    return [](HWND, std::int32_t) { return 2; };
+SettingsDialogCommand MakeSettingsDialogCommand(HINSTANCE instance, ExecuteSetting& setting, GoalList& goals,
+                                                const LocalClock& clock) {
+    // The dialog is made on first use and then kept: the gadget starts without the common
+    // controls, and every later showing finds the dialog as it was created.
+    auto form = std::make_shared<std::unique_ptr<SetupForm>>();
+    return [instance, &setting, &goals, &clock, form](HWND owner, std::int32_t tag) -> std::int32_t {
+        if (!*form) *form = SetupForm::Create(instance, setting.Style, clock);
+        if (!*form) return 2;
+        RECT window{};
+        ::GetWindowRect(owner, &window);
+        const WindowGeometry geometry{{window.left, window.top, window.right, window.bottom},
+                                      {::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}};
+        return (*form)->ShowModal(owner, tag, geometry, setting, goals);
+    };
 }
 
 }  // namespace kestrival

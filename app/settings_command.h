@@ -7,6 +7,7 @@
 namespace kestrival {
 
 // The gadget window's settings command: shows the settings dialog for the record and the goals.
-SettingsDialogCommand MakeSettingsDialogCommand(HINSTANCE instance, ExecuteSetting& setting, GoalList& goals);
+SettingsDialogCommand MakeSettingsDialogCommand(HINSTANCE instance, ExecuteSetting& setting, GoalList& goals,
+                                                const LocalClock& clock);
 
 }  // namespace kestrival

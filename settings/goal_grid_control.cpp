@@ -1,0 +1,399 @@
+#include "settings/goal_grid_control.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <array>
+#include <string>
+
+namespace kestrival {
+namespace {
+
+constexpr const wchar_t* kGridClass = L"KestrivalGoalGrid";
+constexpr std::array<int, kGoalColumns> kColumnWidths = {128, 70, 72};
+constexpr std::array<const wchar_t*, kGoalColumns> kHeaders = {L"表題", L"開始日", L"終了日"};
+constexpr int kRowHeight = 19;
+constexpr int kLine = 1;  // grid line width
+
+std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
+std::u16string Narrow(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
+
+void RegisterGridClass(WNDPROC procedure) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = CS_DBLCLKS;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = ::GetModuleHandleW(nullptr);
+    windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = kGridClass;
+    ::RegisterClassExW(&windowClass);
+}
+
+int ColumnLeft(int column) {
+    int x = 0;
+    for (int c = 0; c < column; ++c) x += kColumnWidths[static_cast<std::size_t>(c)] + kLine;
+    return x;
+}
+
+}  // namespace
+
+GoalGridControl::GoalGridControl(HWND parent, int id, const RECT& bounds, HFONT font, GoalGrid& grid,
+                                 std::function<CivilDate()> today)
+    : font_(font), grid_(grid), today_(std::move(today)) {
+    RegisterGridClass(&GoalGridControl::WindowProc);
+    hwnd_ = ::CreateWindowExW(WS_EX_CLIENTEDGE, kGridClass, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL,
+                              bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr), this);
+    editor_ = ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD | ES_AUTOHSCROLL, 0, 0, 10, 10, hwnd_, nullptr,
+                                ::GetModuleHandleW(nullptr), nullptr);
+    ::SendMessageW(editor_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    ::SetWindowLongPtrW(editor_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    editorDefault_ = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(editor_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&GoalGridControl::EditorProc)));
+    UpdateScrollBar();
+}
+
+GoalGridControl::~GoalGridControl() {
+    if (editor_) {
+        ::SetWindowLongPtrW(editor_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(editorDefault_));
+        ::SetWindowLongPtrW(editor_, GWLP_USERDATA, 0);
+    }
+    if (hwnd_) ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+}
+
+LRESULT CALLBACK GoalGridControl::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* control = static_cast<GoalGridControl*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        control->hwnd_ = hwnd;
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(control));
+    }
+    auto* control = reinterpret_cast<GoalGridControl*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!control) return ::DefWindowProcW(hwnd, message, wParam, lParam);
+    return control->HandleMessage(message, wParam, lParam);
+}
+
+LRESULT GoalGridControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_PAINT:
+            OnPaint();
+            return 0;
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_GETDLGCODE:
+            // Enter belongs to the grid, so it never presses the dialog's OK; Tab leaves the grid.
+            return DLGC_WANTARROWS | DLGC_WANTCHARS |
+                   (lParam && reinterpret_cast<MSG*>(lParam)->wParam == VK_RETURN ? DLGC_WANTMESSAGE : 0);
+        case WM_LBUTTONDOWN:
+            OnClick(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), false);
+            return 0;
+        case WM_LBUTTONDBLCLK:
+            OnClick(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), true);
+            return 0;
+        case WM_KEYDOWN:
+            OnKeyDown(wParam);
+            return 0;
+        case WM_CHAR:
+            OnChar(static_cast<wchar_t>(wParam));
+            return 0;
+        case WM_VSCROLL:
+            OnVScroll(LOWORD(wParam));
+            return 0;
+        case WM_MOUSEWHEEL:
+            topRow_ = std::clamp(topRow_ - GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA * 3, 1,
+                                 std::max(1, kGoalRows - VisibleRows() + 1));
+            UpdateScrollBar();
+            PlaceEditor();
+            ::InvalidateRect(hwnd_, nullptr, FALSE);
+            return 0;
+        case WM_SETFOCUS:
+            ::InvalidateRect(hwnd_, nullptr, FALSE);
+            return 0;
+        case WM_KILLFOCUS:
+            OnFocusLeft(reinterpret_cast<HWND>(wParam));
+            return 0;
+        default:
+            return ::DefWindowProcW(hwnd_, message, wParam, lParam);
+    }
+}
+
+LRESULT CALLBACK GoalGridControl::EditorProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* control = reinterpret_cast<GoalGridControl*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!control) return ::DefWindowProcW(hwnd, message, wParam, lParam);
+    bool handled = false;
+    const LRESULT result = control->HandleEditorKey(message, wParam, lParam, handled);
+    return handled ? result : ::CallWindowProcW(control->editorDefault_, hwnd, message, wParam, lParam);
+}
+
+LRESULT GoalGridControl::HandleEditorKey(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
+    handled = true;
+    switch (message) {
+        case WM_GETDLGCODE: {
+            const LRESULT code = ::CallWindowProcW(editorDefault_, editor_, message, wParam, lParam);
+            const auto* msg = reinterpret_cast<MSG*>(lParam);
+            const bool enterOrEscape = msg && (msg->wParam == VK_RETURN || msg->wParam == VK_ESCAPE);
+            return code | DLGC_WANTARROWS | (enterOrEscape ? DLGC_WANTMESSAGE : 0);
+        }
+        case WM_CHAR:
+            if (wParam == VK_RETURN) {
+                Enter();
+                return 0;
+            }
+            if (wParam == VK_ESCAPE) return 0;
+            break;
+        case WM_KEYDOWN:
+            if (wParam == VK_ESCAPE) {  // abandons the typing and shows the cell as it was
+                CloseEditor();
+                ::SetFocus(hwnd_);
+                return 0;
+            }
+            if (wParam == VK_UP || wParam == VK_DOWN) {
+                TakeEditorText();
+                Move(grid_.column, grid_.row + (wParam == VK_UP ? -1 : 1));
+                return 0;
+            }
+            break;
+        case WM_KILLFOCUS:
+            ::CallWindowProcW(editorDefault_, editor_, message, wParam, lParam);
+            if (reinterpret_cast<HWND>(wParam) != hwnd_) OnFocusLeft(reinterpret_cast<HWND>(wParam));
+            return 0;
+        default:
+            break;
+    }
+    handled = false;
+    return 0;
+}
+
+int GoalGridControl::VisibleRows() const {
+    RECT client{};
+    ::GetClientRect(hwnd_, &client);
+    return std::max(1, static_cast<int>((client.bottom - kRowHeight - kLine) / (kRowHeight + kLine)));
+}
+
+RECT GoalGridControl::CellRect(int column, int row) const {
+    const int left = ColumnLeft(column);
+    const int top = row == 0 ? 0 : (row - topRow_ + 1) * (kRowHeight + kLine);
+    return RECT{left, top, left + kColumnWidths[static_cast<std::size_t>(column)], top + kRowHeight};
+}
+
+void GoalGridControl::UpdateScrollBar() {
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    info.nMin = 1;
+    info.nMax = kGoalRows;
+    info.nPage = static_cast<UINT>(VisibleRows());
+    info.nPos = topRow_;
+    ::SetScrollInfo(hwnd_, SB_VERT, &info, TRUE);
+}
+
+void GoalGridControl::OnPaint() {
+    PAINTSTRUCT paint{};
+    HDC target = ::BeginPaint(hwnd_, &paint);
+    RECT client{};
+    ::GetClientRect(hwnd_, &client);
+    // Drawn off screen and copied once, so scrolling does not flicker.
+    HDC dc = ::CreateCompatibleDC(target);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(target, client.right, client.bottom);
+    HGDIOBJ oldBitmap = ::SelectObject(dc, bitmap);
+    HGDIOBJ oldFont = ::SelectObject(dc, font_);
+    ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_WINDOW));
+    ::SetBkMode(dc, TRANSPARENT);
+    const bool focused = ::GetFocus() == hwnd_ || ::GetFocus() == editor_;
+    const int lastRow = std::min(kGoalRows, topRow_ + VisibleRows());
+    auto drawCell = [&](int column, int row) {
+        RECT cell = CellRect(column, row);
+        const bool current = row == grid_.row && column == grid_.column;
+        int background = row == 0 ? COLOR_BTNFACE : COLOR_WINDOW;
+        if (current && focused) background = COLOR_HIGHLIGHT;
+        ::FillRect(dc, &cell, ::GetSysColorBrush(background));
+        ::SetTextColor(dc, ::GetSysColor(current && focused ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+        const std::wstring text = row == 0 ? kHeaders[static_cast<std::size_t>(column)] : Wide(grid_.Cell(column, row));
+        RECT inner{cell.left + 2, cell.top, cell.right - 2, cell.bottom};
+        ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &inner,
+                    DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    };
+    for (int c = 0; c < kGoalColumns; ++c) drawCell(c, 0);
+    for (int r = topRow_; r <= lastRow; ++r) {
+        for (int c = 0; c < kGoalColumns; ++c) drawCell(c, r);
+    }
+    HPEN pen = ::CreatePen(PS_SOLID, 1, ::GetSysColor(COLOR_BTNSHADOW));
+    HGDIOBJ oldPen = ::SelectObject(dc, pen);
+    const int gridWidth = ColumnLeft(kGoalColumns);
+    for (int r = 0; r <= lastRow - topRow_ + 1; ++r) {
+        const int y = r * (kRowHeight + kLine) + kRowHeight;
+        ::MoveToEx(dc, 0, y, nullptr);
+        ::LineTo(dc, gridWidth, y);
+    }
+    for (int c = 1; c <= kGoalColumns; ++c) {
+        const int x = ColumnLeft(c) - kLine;
+        ::MoveToEx(dc, x, 0, nullptr);
+        ::LineTo(dc, x, client.bottom);
+    }
+    ::SelectObject(dc, oldPen);
+    ::DeleteObject(pen);
+    ::BitBlt(target, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
+    ::SelectObject(dc, oldFont);
+    ::SelectObject(dc, oldBitmap);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(dc);
+    ::EndPaint(hwnd_, &paint);
+}
+
+void GoalGridControl::OnClick(int x, int y, bool open) {
+    ::SetFocus(hwnd_);
+    int column = -1;
+    for (int c = 0; c < kGoalColumns; ++c) {
+        if (x >= ColumnLeft(c) && x < ColumnLeft(c + 1)) column = c;
+    }
+    const int row = y < kRowHeight + kLine ? 0 : topRow_ + (y - kRowHeight - kLine) / (kRowHeight + kLine);
+    if (column < 0 || row < 1 || row > kGoalRows) return;
+    Move(column, row);
+    if (open) OpenEditor(true);
+}
+
+void GoalGridControl::Move(int column, int row) {
+    const bool wasEditing = grid_.editorOpen;
+    if (wasEditing) TakeEditorText();
+    SelectCell(grid_, column, row, today_());
+    grid_.editorOpen = false;
+    ::ShowWindow(editor_, SW_HIDE);
+    ScrollToCurrent();
+    ::InvalidateRect(hwnd_, nullptr, FALSE);
+    NotifyClick();
+}
+
+void GoalGridControl::OnKeyDown(WPARAM key) {
+    switch (key) {
+        case VK_UP: Move(grid_.column, grid_.row - 1); break;
+        case VK_DOWN: Move(grid_.column, grid_.row + 1); break;
+        case VK_LEFT: Move(grid_.column - 1, grid_.row); break;
+        case VK_RIGHT: Move(grid_.column + 1, grid_.row); break;
+        case VK_PRIOR: Move(grid_.column, grid_.row - VisibleRows()); break;
+        case VK_NEXT: Move(grid_.column, grid_.row + VisibleRows()); break;
+        case VK_HOME: Move(grid_.column, 1); break;
+        case VK_END: Move(grid_.column, kGoalRows); break;
+        case VK_F2: OpenEditor(false); break;
+        default: break;
+    }
+}
+
+void GoalGridControl::OnChar(wchar_t character) {
+    if (character == VK_RETURN) {
+        Enter();
+    } else if (character >= 0x20) {  // typing replaces the cell's text
+        const wchar_t text[2] = {character, 0};
+        OpenEditor(false, text);
+    }
+}
+
+void GoalGridControl::Enter() {
+    if (grid_.editorOpen) TakeEditorText();
+    const int oldColumn = grid_.column, oldRow = grid_.row;
+    SGdataEnter(grid_, today_());
+    const bool moved = grid_.column != oldColumn || grid_.row != oldRow;
+    if (grid_.editorOpen) {
+        ScrollToCurrent();
+        OpenEditor(true);
+    } else {
+        CloseEditor();
+    }
+    if (moved) NotifyClick();
+    ::InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void GoalGridControl::OpenEditor(bool selectAll, const wchar_t* replaceWith) {
+    grid_.editorOpen = true;
+    ScrollToCurrent();
+    const std::wstring text = replaceWith ? std::wstring(replaceWith) : Wide(grid_.Cell(grid_.column, grid_.row));
+    ::SetWindowTextW(editor_, text.c_str());
+    PlaceEditor();
+    ::ShowWindow(editor_, SW_SHOW);
+    ::SetFocus(editor_);
+    if (selectAll) {
+        ::SendMessageW(editor_, EM_SETSEL, 0, -1);
+    } else {
+        ::SendMessageW(editor_, EM_SETSEL, text.size(), text.size());
+    }
+}
+
+void GoalGridControl::PlaceEditor() {
+    if (!grid_.editorOpen) return;
+    const RECT cell = CellRect(grid_.column, grid_.row);
+    const bool visible = grid_.row >= topRow_ && grid_.row <= topRow_ + VisibleRows() - 1;
+    ::SetWindowPos(editor_, HWND_TOP, cell.left, cell.top + 1, cell.right - cell.left, cell.bottom - cell.top - 1,
+                   SWP_NOACTIVATE | (visible ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+}
+
+void GoalGridControl::CloseEditor() {
+    grid_.editorOpen = false;
+    ::ShowWindow(editor_, SW_HIDE);
+    ::InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void GoalGridControl::TakeEditorText() {
+    if (!grid_.editorOpen) return;
+    const int length = ::GetWindowTextLengthW(editor_);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    ::GetWindowTextW(editor_, text.data(), length + 1);
+    text.resize(static_cast<std::size_t>(length));
+    grid_.Cell(grid_.column, grid_.row) = Narrow(text);
+}
+
+void GoalGridControl::OnFocusLeft(HWND to) {
+    if (to == editor_ || to == hwnd_) return;
+    // The focus leaves the grid: the cell being left is normalised and the editor closes.
+    TakeEditorText();
+    SGdataExit(grid_, today_());
+    CloseEditor();
+}
+
+void GoalGridControl::ScrollToCurrent() {
+    const int visible = VisibleRows();
+    if (grid_.row < topRow_) topRow_ = grid_.row;
+    if (grid_.row > topRow_ + visible - 1) topRow_ = grid_.row - visible + 1;
+    topRow_ = std::clamp(topRow_, 1, std::max(1, kGoalRows - visible + 1));
+    UpdateScrollBar();
+    PlaceEditor();
+    ::InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void GoalGridControl::OnVScroll(WORD request) {
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_ALL;
+    ::GetScrollInfo(hwnd_, SB_VERT, &info);
+    int top = topRow_;
+    switch (request) {
+        case SB_LINEUP: --top; break;
+        case SB_LINEDOWN: ++top; break;
+        case SB_PAGEUP: top -= VisibleRows(); break;
+        case SB_PAGEDOWN: top += VisibleRows(); break;
+        case SB_THUMBTRACK:
+        case SB_THUMBPOSITION: top = info.nTrackPos; break;
+        case SB_TOP: top = 1; break;
+        case SB_BOTTOM: top = kGoalRows; break;
+        default: break;
+    }
+    topRow_ = std::clamp(top, 1, std::max(1, kGoalRows - VisibleRows() + 1));
+    UpdateScrollBar();
+    PlaceEditor();
+    ::InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void GoalGridControl::Refresh() {
+    if (grid_.editorOpen) {
+        OpenEditor(true);
+    } else {
+        ::ShowWindow(editor_, SW_HIDE);
+    }
+    ScrollToCurrent();
+    ::InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void GoalGridControl::NotifyClick() {
+    ::SendMessageW(::GetParent(hwnd_), WM_COMMAND,
+                   MAKEWPARAM(static_cast<WORD>(::GetDlgCtrlID(hwnd_)), kGridClicked),
+                   reinterpret_cast<LPARAM>(hwnd_));
+}
+
+}  // namespace kestrival

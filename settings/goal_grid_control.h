@@ -1,0 +1,63 @@
+#pragma once
+// The goal grid as a Win32 control: a fixed header row and 150 goal rows of three cells, a
+// vertical scroll bar, single-cell selection and editing in place. It draws and edits a GoalGrid.
+#include <windows.h>
+
+#include <functional>
+
+#include "settings/goal_grid.h"
+
+namespace kestrival {
+
+// Sent to the parent as WM_COMMAND with this notification code when the current cell changes or
+// the grid is clicked.
+inline constexpr WORD kGridClicked = 1;
+
+class GoalGridControl {
+public:
+    // Creates the control as a child of `parent`; `today` gives the date that completes typed dates.
+    GoalGridControl(HWND parent, int id, const RECT& bounds, HFONT font, GoalGrid& grid,
+                    std::function<CivilDate()> today);
+    ~GoalGridControl();
+    GoalGridControl(const GoalGridControl&) = delete;
+    GoalGridControl& operator=(const GoalGridControl&) = delete;
+
+    HWND hwnd() const { return hwnd_; }
+    // Takes the open editor's text into the grid (the editor stays open).
+    void TakeEditorText();
+    // Shows the grid's current state again: cells, current cell, editor.
+    void Refresh();
+    void ScrollToCurrent();
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK EditorProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleEditorKey(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+
+    void OnPaint();
+    void OnClick(int x, int y, bool open);
+    void OnKeyDown(WPARAM key);
+    void OnChar(wchar_t character);
+    void OnVScroll(WORD request);
+    void OnFocusLeft(HWND to);
+    void Move(int column, int row);
+    void Enter();
+    void OpenEditor(bool selectAll, const wchar_t* replaceWith = nullptr);
+    void CloseEditor();
+    void PlaceEditor();
+    void NotifyClick();
+    RECT CellRect(int column, int row) const;
+    int VisibleRows() const;
+    void UpdateScrollBar();
+
+    HWND hwnd_ = nullptr;
+    HWND editor_ = nullptr;
+    WNDPROC editorDefault_ = nullptr;
+    HFONT font_;
+    GoalGrid& grid_;
+    std::function<CivilDate()> today_;
+    int topRow_ = 1;
+};
+
+}  // namespace kestrival

@@ -1,0 +1,62 @@
+#pragma once
+// The settings dialog window (TFMsetup): created once, hidden, and shown modally by the gadget's
+// settings command. Its rules live in setup_dialog.h; this class only moves state between them
+// and the Win32 controls.
+#include <windows.h>
+
+#include <memory>
+#include <vector>
+
+#include "render/gdi_handles.h"
+#include "settings/execute_setting.h"
+#include "settings/goal_grid_control.h"
+#include "settings/setup_dialog.h"
+#include "support/civil_date.h"
+
+namespace kestrival {
+
+class SetupForm {
+public:
+    // Creates the hidden dialog with all its controls; nothing when it cannot be created.
+    static std::unique_ptr<SetupForm> Create(HINSTANCE instance, const RenderStyle& style, const LocalClock& clock);
+    ~SetupForm();
+    SetupForm(const SetupForm&) = delete;
+    SetupForm& operator=(const SetupForm&) = delete;
+
+    // Shows the dialog modally over `owner`; 1 after OK committed the edits, 2 after cancel.
+    std::int32_t ShowModal(HWND owner, std::int32_t tag, const WindowGeometry& geometry, ExecuteSetting& setting,
+                           GoalList& goals);
+
+private:
+    SetupForm(const RenderStyle& style, const LocalClock& clock);
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+    void FormCreate(HINSTANCE instance);
+    void CreateControls(HINSTANCE instance);
+    HWND AddControl(const wchar_t* className, const wchar_t* text, int id, int x, int y, int w, int h, DWORD style,
+                    DWORD exStyle = 0);
+    void OnCommand(int id, int code);
+    void OnOk();
+    void OnAnchorClicked(int id);
+    void OnSwatchReleased(int id);
+    void OnTrackBarChanged();
+
+    void PushControls();
+    void PullControls();
+    CivilDate Today() const { return clock_.Now().date; }
+
+    HWND hwnd_ = nullptr;
+    const RenderStyle& style_;
+    const LocalClock& clock_;
+    Font font_;
+    Font titleFont_;
+    SetupControls controls_;
+    std::unique_ptr<GoalGridControl> grid_;
+    WindowGeometry geometry_;
+    ExecuteSetting* setting_ = nullptr;
+    GoalList* goals_ = nullptr;
+    std::int32_t result_ = 0;
+};
+
+}  // namespace kestrival
