@@ -1,0 +1,279 @@
+// The settings dialog of the running gadget, driven from outside: opened from the context menu,
+// edited with real keystrokes, confirmed or cancelled, checked on screen and on disk.
+#include <windows.h>
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "settings/execute_setting.h"
+#include "settings/setup_form_ids.h"
+#include "support/text.h"
+#include "support/win32_clock.h"
+#include "tests/wine/wine_helpers.h"
+
+namespace kestrival::e2e {
+namespace {
+
+using namespace setup_ids;
+
+void SendKey(WORD key) {
+    INPUT input[2] = {};
+    input[0].type = input[1].type = INPUT_KEYBOARD;
+    input[0].ki.wVk = input[1].ki.wVk = key;
+    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ::SendInput(2, input, sizeof(INPUT));
+    ::Sleep(120);
+}
+
+void Type(const std::wstring& text) {
+    for (wchar_t c : text) {
+        INPUT input[2] = {};
+        input[0].type = input[1].type = INPUT_KEYBOARD;
+        input[0].ki.wScan = input[1].ki.wScan = c;
+        input[0].ki.dwFlags = KEYEVENTF_UNICODE;
+        input[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
+        ::SendInput(2, input, sizeof(INPUT));
+        ::Sleep(40);
+    }
+    ::Sleep(150);
+}
+
+HWND FindTopLevelOfClass(DWORD pid, const wchar_t* className) {
+    for (HWND w = ::FindWindowExW(nullptr, nullptr, className, nullptr); w;
+         w = ::FindWindowExW(nullptr, w, className, nullptr)) {
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(w, &owner);
+        if (owner == pid && ::IsWindowVisible(w)) return w;
+    }
+    return nullptr;
+}
+
+template <typename Find>
+HWND WaitFor(Find find, DWORD timeoutMs = 10000) {
+    for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
+        if (HWND found = find()) return found;
+        ::Sleep(50);
+    }
+    return nullptr;
+}
+
+// A message dialog (task dialog or message box) of the process other than the settings dialog.
+HWND WaitForMessageDialog(DWORD pid) { return WaitFor([pid] { return FindDialogWindow(pid); }); }
+
+bool DialogShowsText(HWND dialog, const std::wstring& wanted) {
+    struct Search {
+        std::wstring wanted;
+        bool found;
+    } search{wanted, false};
+    ::EnumChildWindows(
+        dialog,
+        [](HWND child, LPARAM parameter) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(parameter);
+            if (WindowText(child).find(s->wanted) != std::wstring::npos) s->found = true;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found || WindowText(dialog).find(wanted) != std::wstring::npos;
+}
+
+class SettingsDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DeleteTree(DocumentsFolder() + L"\\ZKFILES");
+        WriteBytes(DefaultSettingsPath(),
+                   Utf16File(u"HB=0\r\nDX=100\r\nVB=0\r\nDY=100\r\nITEM1=first,2026/01/01,2026/12/31\r\n"
+                             u"ITEM2=second,,\r\nITEM3=third,2025/01/01,2025/06/01\r\n"));
+        gadget_ = std::make_unique<GadgetProcess>();
+        window_ = gadget_->WaitForGadget();
+        ASSERT_TRUE(window_);
+        ::Sleep(300);
+    }
+    void TearDown() override {
+        gadget_.reset();
+        DeleteTree(DocumentsFolder() + L"\\ZKFILES");
+    }
+
+    // Opens the dialog as a user does: the context menu and its &S key.
+    HWND OpenDialog() {
+        RECT r{};
+        ::GetWindowRect(window_, &r);
+        ::PostMessageW(window_, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window_), MAKELPARAM(r.left + 20, r.top + 40));
+        if (!WaitFor([] { return FindWindowExW(nullptr, nullptr, L"#32768", nullptr); })) return nullptr;
+        ::Sleep(300);
+        SendKey('S');
+        HWND dialog = WaitFor([this] { return FindTopLevelOfClass(gadget_->pid(), kFormClass); });
+        ::Sleep(400);
+        return dialog;
+    }
+    // Presses a button without waiting for what it opens.
+    static void Press(HWND dialog, int id) { ::PostMessageW(::GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+    static bool WaitHidden(HWND dialog) {
+        return WaitFor([dialog] { return ::IsWindowVisible(dialog) ? nullptr : dialog; }) != nullptr;
+    }
+    // The settings file once the gadget has saved it (it starts with the header line).
+    static std::u16string SavedText() {
+        for (int i = 0; i < 50 && ReadBytes(DefaultSettingsPath()).find(std::string("K\0e\0s", 5)) != 2; ++i) {
+            ::Sleep(100);
+        }
+        ExtendStringList saved;
+        saved.LoadFromBytes(ReadBytes(DefaultSettingsPath()));
+        std::u16string text;
+        for (const auto& line : saved.Lines) text += line + u"\n";
+        return text;
+    }
+
+    std::unique_ptr<GadgetProcess> gadget_;
+    HWND window_ = nullptr;
+};
+
+TEST_F(SettingsDialogTest, EditGoalsAndSettingsThenOk) {
+    HWND dialog = OpenDialog();
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ(WindowText(dialog).rfind(L" Kestrival 1.10", 0), 0u);
+    RECT client{};
+    ::GetClientRect(dialog, &client);
+    EXPECT_EQ(client.right, 596);
+    EXPECT_EQ(client.bottom, 528);
+
+    // The grid has the focus on the first title cell: go to row 4 and type a goal.
+    SendKey(VK_DOWN);
+    SendKey(VK_DOWN);
+    SendKey(VK_DOWN);
+    Type(L"新しい目標");
+    SendKey(VK_RETURN);
+    Type(L"12/31");
+    SendKey(VK_RETURN);
+    Type(L"270501");
+    SendKey(VK_RETURN);
+
+    ::SendMessageW(::GetDlgItem(dialog, EDhnum), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"2"));
+    ::SendMessageW(::GetDlgItem(dialog, EDvnum), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"2"));
+    ::SendMessageW(::GetDlgItem(dialog, RBhrit), BM_CLICK, 0, 0);
+    wchar_t offset[32] = {};
+    ::GetDlgItemTextW(dialog, EDhofs, offset, 32);
+    EXPECT_EQ(std::wstring(offset), std::to_wstring(::GetSystemMetrics(SM_CXSCREEN) - 100 - 168));
+    ::SendMessageW(::GetDlgItem(dialog, EDhofs), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"10"));
+    ::SendMessageW(::GetDlgItem(dialog, TBftrr), TBM_SETPOS, TRUE, 8);
+    ::SendMessageW(dialog, WM_HSCROLL, SB_THUMBPOSITION, reinterpret_cast<LPARAM>(::GetDlgItem(dialog, TBftrr)));
+    EXPECT_EQ(::SendMessageW(::GetDlgItem(dialog, TBftrr), TBM_GETSELEND, 0, 0), 8);
+    ::SendMessageW(::GetDlgItem(dialog, CHftrs), BM_CLICK, 0, 0);
+
+    // A colour through the colour picker: red typed into its fields.
+    ::PostMessageW(::GetDlgItem(dialog, SPpgrh), WM_LBUTTONUP, 0, 0);
+    HWND picker = WaitForMessageDialog(gadget_->pid());
+    ASSERT_TRUE(picker);
+    ::Sleep(300);
+    for (const auto& [id, value] : {std::pair{706, L"255"}, std::pair{707, L"0"}, std::pair{708, L"0"}}) {
+        HWND field = ::GetDlgItem(picker, id);
+        ::SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(value));
+        ::SendMessageW(picker, WM_COMMAND, MAKEWPARAM(id, EN_UPDATE), reinterpret_cast<LPARAM>(field));
+    }
+    ::PostMessageW(picker, WM_COMMAND, IDOK, 0);
+    ::Sleep(500);
+
+    Press(dialog, BTok);
+    ASSERT_TRUE(WaitHidden(dialog));
+    RECT r{};
+    const DWORD hidden = ::GetTickCount();
+    for (int i = 0; i < 100; ++i) {  // the gadget lays itself out once the dialog has closed
+        ::GetWindowRect(window_, &r);
+        if (r.right - r.left != 168) break;
+        ::Sleep(50);
+    }
+    std::printf("laid out %lu ms after the dialog closed\n", ::GetTickCount() - hidden);
+    EXPECT_EQ(r.right - r.left, 2 * 162 + 6);
+    EXPECT_EQ(r.right, ::GetSystemMetrics(SM_CXSCREEN) - 10);
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    COLORREF key = 0;
+    ::GetLayeredWindowAttributes(window_, &key, &alpha, &flags);
+    EXPECT_EQ(alpha, 50 * 255 / 100);
+    EXPECT_TRUE(flags & LWA_COLORKEY);
+
+    const std::int32_t year = Win32Clock().Now().date.year;
+    const std::u16string saved = SavedText();
+    EXPECT_NE(saved.find(u"\nCL=2\nRW=2\n"), std::u16string::npos) << ToUtf8(saved);
+    EXPECT_NE(saved.find(u"\nHB=1\nDX=10\n"), std::u16string::npos);
+    EXPECT_NE(saved.find(u"\nTR=50\nTB=1\n"), std::u16string::npos);
+    EXPECT_NE(saved.find(u"\nGBCOLOR=0000FF\n"), std::u16string::npos);
+    EXPECT_NE(saved.find(u"\nITEM1=first,2026/01/01,2026/12/31\nITEM2=second,,\nITEM3=third,2025/01/01,2025/06/01\n"),
+              std::u16string::npos);
+    EXPECT_NE(saved.find(FormatText(u"\nITEM4=新しい目標,%04d/12/31,2027/05/01\n", {year})), std::u16string::npos);
+}
+
+TEST_F(SettingsDialogTest, FailingCheckShowsItsNoticeAndWritesNothing) {
+    const std::string before = ReadBytes(DefaultSettingsPath());
+    HWND dialog = OpenDialog();
+    ASSERT_TRUE(dialog);
+    Type(L"a,b");
+    SendKey(VK_RETURN);
+    Press(dialog, BTok);
+    HWND notice = WaitForMessageDialog(gadget_->pid());
+    ASSERT_TRUE(notice);
+    ::Sleep(300);
+    EXPECT_EQ(WindowText(notice), L"Kestrival");
+    EXPECT_TRUE(DialogShowsText(notice, L"表題に半角のカンマ,を含めないでください。"));
+    ::PostMessageW(notice, WM_COMMAND, IDOK, 0);
+    ::Sleep(500);
+    EXPECT_TRUE(::IsWindowVisible(dialog));
+    EXPECT_EQ(ReadBytes(DefaultSettingsPath()), before);
+
+    ::SendMessageW(::GetDlgItem(dialog, EDhnum), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"151"));
+    Press(dialog, BTok);
+    notice = WaitForMessageDialog(gadget_->pid());
+    ASSERT_TRUE(notice);
+    ::Sleep(300);
+    EXPECT_TRUE(DialogShowsText(notice, L"パネル数は横×縦で1～150に設定してください。"));
+    ::PostMessageW(notice, WM_COMMAND, IDOK, 0);
+    ::Sleep(300);
+    Press(dialog, BTcancel);
+    EXPECT_TRUE(WaitHidden(dialog));
+    EXPECT_EQ(ReadBytes(DefaultSettingsPath()), before);
+}
+
+TEST_F(SettingsDialogTest, CancelAndEscapeLeaveTheFileAlone) {
+    const std::string before = ReadBytes(DefaultSettingsPath());
+    HWND dialog = OpenDialog();
+    ASSERT_TRUE(dialog);
+    ::SendMessageW(::GetDlgItem(dialog, EDtitl), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"changed"));
+    Press(dialog, BTcancel);
+    ASSERT_TRUE(WaitHidden(dialog));
+    EXPECT_EQ(ReadBytes(DefaultSettingsPath()), before);
+
+    dialog = OpenDialog();
+    ASSERT_TRUE(dialog);
+    wchar_t title[64] = {};
+    ::GetDlgItemTextW(dialog, EDtitl, title, 64);
+    EXPECT_EQ(std::wstring(title), L"Kestrival");  // refilled from the settings
+    SendKey(VK_ESCAPE);
+    EXPECT_TRUE(WaitHidden(dialog));
+    EXPECT_EQ(ReadBytes(DefaultSettingsPath()), before);
+}
+
+TEST_F(SettingsDialogTest, DeleteAsksFirst) {
+    HWND dialog = OpenDialog();
+    ASSERT_TRUE(dialog);
+    SendKey(VK_DOWN);  // row 2, "second"
+    for (const WPARAM answer : {WPARAM{IDNO}, WPARAM{IDYES}}) {
+        Press(dialog, BTdel);
+        HWND question = WaitForMessageDialog(gadget_->pid());
+        ASSERT_TRUE(question);
+        ::Sleep(300);
+        EXPECT_TRUE(DialogShowsText(question, L"選択している情報を削除しますか？"));
+        ::PostMessageW(question, WM_COMMAND, answer, 0);
+        ::Sleep(500);
+    }
+    Press(dialog, BTok);
+    ASSERT_TRUE(WaitHidden(dialog));
+    ::Sleep(300);
+    const std::u16string saved = SavedText();
+    EXPECT_NE(saved.find(u"\nITEM1=first,2026/01/01,2026/12/31\nITEM2=third,2025/01/01,2025/06/01\n"),
+              std::u16string::npos)
+        << ToUtf8(saved);
+    EXPECT_EQ(saved.find(u"second"), std::u16string::npos);
+}
+
+}  // namespace
+}  // namespace kestrival::e2e
