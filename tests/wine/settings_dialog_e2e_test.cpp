@@ -252,6 +252,25 @@ TEST_F(SettingsDialogTest, CancelAndEscapeLeaveTheFileAlone) {
     EXPECT_EQ(ReadBytes(DefaultSettingsPath()), before);
 }
 
+TEST_F(SettingsDialogTest, EnterInTheTitleFieldPressesOk) {
+    HWND dialog = OpenDialog();
+    ASSERT_TRUE(dialog);
+    RECT field{};
+    ::GetWindowRect(::GetDlgItem(dialog, EDtitl), &field);
+    ::SetCursorPos((field.left + field.right) / 2, (field.top + field.bottom) / 2);
+    INPUT click[2] = {};
+    click[0].type = click[1].type = INPUT_MOUSE;
+    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    ::SendInput(2, click, sizeof(INPUT));
+    ::Sleep(300);
+    SendKey(VK_END);
+    Type(L"!");
+    SendKey(VK_RETURN);
+    ASSERT_TRUE(WaitHidden(dialog));
+    EXPECT_NE(SavedText().find(u"\nTITLE=Kestrival!\n"), std::u16string::npos);
+}
+
 TEST_F(SettingsDialogTest, DeleteAsksFirst) {
     HWND dialog = OpenDialog();
     ASSERT_TRUE(dialog);
