@@ -8,6 +8,7 @@
 #include "render/painter.h"
 #include "support/civil_date.h"
 #include "support/win32_library.h"
+#include "support/win32_window_proc.h"
 
 namespace kestrival {
 namespace {
@@ -42,7 +43,7 @@ MainForm::~MainForm() {
 
 std::unique_ptr<MainForm> MainForm::Create(HINSTANCE instance, ExecuteSetting& setting, GoalList& goals,
                                            const LocalClock& clock, SettingsDialogCommand settingsDialog) {
-    if (!RegisterGadgetClass(instance, &MainForm::WindowProc)) return nullptr;
+    if (!RegisterGadgetClass(instance, &RoutedWindowProc<MainForm>)) return nullptr;
     std::unique_ptr<MainForm> form(new MainForm(setting, goals, clock, std::move(settingsDialog)));
     // A tool window gets no taskbar button; it is an ordinary window, not kept on top.
     const HWND hwnd = ::CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW, kGadgetClass, kGadgetCaption, WS_POPUP, 0, 0,
@@ -50,17 +51,6 @@ std::unique_ptr<MainForm> MainForm::Create(HINSTANCE instance, ExecuteSetting& s
     if (!hwnd) return nullptr;
     form->FormCreate();
     return form;
-}
-
-LRESULT CALLBACK MainForm::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* form = static_cast<MainForm*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        form->hwnd_ = hwnd;
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
-    }
-    auto* form = reinterpret_cast<MainForm*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!form) return ::DefWindowProcW(hwnd, message, wParam, lParam);
-    return form->HandleMessage(message, wParam, lParam);
 }
 
 LRESULT MainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -42,7 +42,8 @@ public:
 
 private:
     MainForm(ExecuteSetting& setting, GoalList& goals, const LocalClock& clock, SettingsDialogCommand settingsDialog);
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    template <typename Window>
+    friend LRESULT CALLBACK RoutedWindowProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     void FormCreate();

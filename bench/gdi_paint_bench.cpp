@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "bench/stopwatch.h"
 #include "render/gdi_canvas.h"
 #include "render/layout.h"
 #include "render/painter.h"
@@ -14,13 +15,6 @@
 using namespace kestrival;
 
 namespace {
-
-double Seconds() {
-    LARGE_INTEGER counter{}, frequency{};
-    ::QueryPerformanceCounter(&counter);
-    ::QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 }  // namespace
 

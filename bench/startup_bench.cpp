@@ -9,33 +9,18 @@
 #include <string>
 #include <vector>
 
+#include "bench/stopwatch.h"
 #include "tests/wine/wine_helpers.h"
 
+using namespace kestrival;
 using namespace kestrival::e2e;
 
 namespace {
-
-double Seconds() {
-    LARGE_INTEGER counter{}, frequency{};
-    ::QueryPerformanceCounter(&counter);
-    ::QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 struct Sample {
     double firstFrameMs = -1;
     double workingSetKb = -1;
 };
-
-HWND FindVisible(DWORD pid, const wchar_t* className) {
-    for (HWND w = ::FindWindowExW(nullptr, nullptr, className, nullptr); w;
-         w = ::FindWindowExW(nullptr, w, className, nullptr)) {
-        DWORD owner = 0;
-        ::GetWindowThreadProcessId(w, &owner);
-        if (owner == pid && ::IsWindowVisible(w)) return w;
-    }
-    return nullptr;
-}
 
 Sample Measure(const std::wstring& exe, const wchar_t* className) {
     Sample sample;
@@ -49,7 +34,7 @@ Sample Measure(const std::wstring& exe, const wchar_t* className) {
         return sample;
     }
     for (int i = 0; i < 4000; ++i) {
-        HWND window = FindVisible(info.dwProcessId, className);
+        HWND window = FindVisibleWindow(info.dwProcessId, className);
         if (window) {
             RECT r{};
             ::GetWindowRect(window, &r);
@@ -66,7 +51,7 @@ Sample Measure(const std::wstring& exe, const wchar_t* className) {
     if (::GetProcessMemoryInfo(info.hProcess, &counters, sizeof counters)) {
         sample.workingSetKb = static_cast<double>(counters.WorkingSetSize) / 1024.0;
     }
-    if (HWND window = FindVisible(info.dwProcessId, className)) ::PostMessageW(window, WM_CLOSE, 0, 0);
+    if (HWND window = FindVisibleWindow(info.dwProcessId, className)) ::PostMessageW(window, WM_CLOSE, 0, 0);
     if (::WaitForSingleObject(info.hProcess, 10000) != WAIT_OBJECT_0) ::TerminateProcess(info.hProcess, 1);
     ::CloseHandle(info.hThread);
     ::CloseHandle(info.hProcess);

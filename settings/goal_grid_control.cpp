@@ -1,4 +1,5 @@
 #include "settings/goal_grid_control.h"
+#include "support/win32_window_proc.h"
 
 #include <windowsx.h>
 
@@ -40,7 +41,7 @@ int ColumnLeft(int column) {
 GoalGridControl::GoalGridControl(HWND parent, int id, const RECT& bounds, HFONT font, GoalGrid& grid,
                                  std::function<CivilDate()> today)
     : font_(font), grid_(grid), today_(std::move(today)) {
-    RegisterGridClass(&GoalGridControl::WindowProc);
+    RegisterGridClass(&RoutedWindowProc<GoalGridControl>);
     hwnd_ = ::CreateWindowExW(WS_EX_CLIENTEDGE, kGridClass, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL,
                               bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr), this);
@@ -59,17 +60,6 @@ GoalGridControl::~GoalGridControl() {
         ::SetWindowLongPtrW(editor_, GWLP_USERDATA, 0);
     }
     if (hwnd_) ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-}
-
-LRESULT CALLBACK GoalGridControl::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* control = static_cast<GoalGridControl*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        control->hwnd_ = hwnd;
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(control));
-    }
-    auto* control = reinterpret_cast<GoalGridControl*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!control) return ::DefWindowProcW(hwnd, message, wParam, lParam);
-    return control->HandleMessage(message, wParam, lParam);
 }
 
 LRESULT GoalGridControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -8,6 +8,7 @@
 #include "render/gdi_canvas.h"
 #include "settings/setup_form_ids.h"
 #include "support/win32_library.h"
+#include "support/win32_window_proc.h"
 
 namespace kestrival {
 namespace {
@@ -142,7 +143,7 @@ SetupForm::~SetupForm() {
 
 std::unique_ptr<SetupForm> SetupForm::Create(HINSTANCE instance, const RenderStyle& style, const LocalClock& clock) {
     CommonControls();  // track bar, up-down spinners
-    RegisterClasses(instance, &SetupForm::WindowProc);
+    RegisterClasses(instance, &RoutedWindowProc<SetupForm>);
     std::unique_ptr<SetupForm> form(new SetupForm(style, clock));
     // No WS_CLIPCHILDREN: group boxes are transparent and show the form's background.
     const DWORD frame = WS_POPUP | WS_CAPTION | WS_SYSMENU;
@@ -154,17 +155,6 @@ std::unique_ptr<SetupForm> SetupForm::Create(HINSTANCE instance, const RenderSty
     if (!hwnd) return nullptr;
     form->FormCreate(instance);
     return form;
-}
-
-LRESULT CALLBACK SetupForm::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* form = static_cast<SetupForm*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        form->hwnd_ = hwnd;
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
-    }
-    auto* form = reinterpret_cast<SetupForm*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!form) return ::DefWindowProcW(hwnd, message, wParam, lParam);
-    return form->HandleMessage(message, wParam, lParam);
 }
 
 LRESULT SetupForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -188,7 +188,9 @@ TEST_F(GadgetTest, AlphaAndColourKey) {
         ASSERT_TRUE(::GetLayeredWindowAttributes(window, &key, &alpha, &flags));
         EXPECT_EQ(alpha, c.alpha);
         EXPECT_EQ(flags, c.flags);
-        if (flags & LWA_COLORKEY) EXPECT_EQ(key, 0x00FF00u);
+        if (flags & LWA_COLORKEY) {
+            EXPECT_EQ(key, 0x00FF00u);
+        }
         EXPECT_EQ(gadget.CloseAndWait(), 0);
     }
 }

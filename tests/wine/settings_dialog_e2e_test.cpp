@@ -40,16 +40,6 @@ void Type(const std::wstring& text) {
     ::Sleep(150);
 }
 
-HWND FindTopLevelOfClass(DWORD pid, const wchar_t* className) {
-    for (HWND w = ::FindWindowExW(nullptr, nullptr, className, nullptr); w;
-         w = ::FindWindowExW(nullptr, w, className, nullptr)) {
-        DWORD owner = 0;
-        ::GetWindowThreadProcessId(w, &owner);
-        if (owner == pid && ::IsWindowVisible(w)) return w;
-    }
-    return nullptr;
-}
-
 template <typename Find>
 HWND WaitFor(Find find, DWORD timeoutMs = 10000) {
     for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
@@ -103,7 +93,7 @@ protected:
         if (!WaitFor([] { return FindWindowExW(nullptr, nullptr, L"#32768", nullptr); })) return nullptr;
         ::Sleep(300);
         SendKey('S');
-        HWND dialog = WaitFor([this] { return FindTopLevelOfClass(gadget_->pid(), kFormClass); });
+        HWND dialog = WaitFor([this] { return FindVisibleWindow(gadget_->pid(), kFormClass); });
         ::Sleep(400);
         return dialog;
     }

@@ -79,6 +79,8 @@ HWND FindTopLevel(DWORD pid, const wchar_t* className) {
 
 }  // namespace
 
+HWND FindVisibleWindow(DWORD pid, const wchar_t* className) { return FindTopLevel(pid, className); }
+
 HWND FindGadgetWindow(DWORD pid) { return FindTopLevel(pid, L"KestrivalGadget"); }
 HWND FindDialogWindow(DWORD pid) { return FindTopLevel(pid, L"#32770"); }
 

@@ -23,6 +23,8 @@ std::string Utf16File(const std::u16string& text);  // FF FE and UTF-16LE
 
 // The gadget window of a process, or of any process when pid is 0; null when none is visible.
 HWND FindGadgetWindow(DWORD pid = 0);
+// A visible top-level window of a class belonging to the process, or null.
+HWND FindVisibleWindow(DWORD pid, const wchar_t* className);
 // A top-level dialog window (#32770) of the process, or null.
 HWND FindDialogWindow(DWORD pid);
 std::wstring WindowText(HWND window);

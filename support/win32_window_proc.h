@@ -1,0 +1,22 @@
+#pragma once
+// The one place where a window object is bound to its HWND: the static window procedure stores the
+// object on WM_NCCREATE (the first message that carries the creation parameter) and hands every
+// message after that to the object's HandleMessage. The class befriends this function and keeps
+// its HWND in `hwnd_`.
+#include <windows.h>
+
+namespace kestrival {
+
+template <typename Window>
+LRESULT CALLBACK RoutedWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* window = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        window->hwnd_ = hwnd;
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window));
+    }
+    auto* window = reinterpret_cast<Window*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!window) return ::DefWindowProcW(hwnd, message, wParam, lParam);
+    return window->HandleMessage(message, wParam, lParam);
+}
+
+}  // namespace kestrival
