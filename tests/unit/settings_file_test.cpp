@@ -200,6 +200,34 @@ TEST_F(SettingsFileTest, NonUtf16FilesGiveDefaults) {
     }
 }
 
+TEST(SettingsBadInputTest, HugeAndOddFilesLoadWithDefaults) {
+    // 50 MB of arbitrary bytes: lone surrogates, NULs (the text ends at the first), odd length.
+    std::string noise(50 * 1024 * 1024 + 1, '\0');
+    std::uint32_t state = 12345;
+    for (char& byte : noise) {
+        state = state * 1664525u + 1013904223u;
+        byte = static_cast<char>((state >> 24) | 1);  // no NUL, so the whole file is read
+    }
+    std::u16string longLine = u"TITLE=" + std::u16string(1000000, u'x') + u"\r\nHB=0\r\nITEM1=" +
+                              std::u16string(1000000, u'g') + u"\r\n";
+    for (const std::string& bytes : {noise, Utf16File(longLine)}) {
+        ExecuteSetting setting;
+        GoalList goals;
+        setting.FileLines.LoadFromBytes(bytes);
+        setting.ReadValues({2026, 12, 10}, goals);
+        setting.BuildFileLines(goals);
+        EXPECT_GE(goals.Count(), 1);
+        EXPECT_LE(setting.FileLines.ToBytes().size(), bytes.size() * 2 + 4096);
+    }
+    ExecuteSetting setting;
+    GoalList goals;
+    setting.FileLines.LoadFromBytes(Utf16File(longLine));
+    setting.ReadValues({2026, 12, 10}, goals);
+    EXPECT_EQ(setting.TITLE.size(), 1000000u);
+    EXPECT_EQ(setting.HB, 0);
+    EXPECT_EQ(goals.LineAt(0).size(), 1000000u);
+}
+
 TEST(RenderStyleTest, ClassicUpToVersionFiveShadedOtherwise) {
     for (int major : {1, 5}) {
         const RenderStyle style = ChooseRenderStyle(major);
