@@ -118,6 +118,7 @@ void MainForm::LayoutAndOpacity() {
 }
 
 void MainForm::TMtimerTimer() {
+    if (!canvas_) return;  // not created yet
     ::KillTimer(hwnd_, kRepaintTimerId);
     const LocalDateTime now = clock_.Now();
     timeText_ = TimeText(now);
@@ -134,6 +135,10 @@ void MainForm::PaintAndPresent(bool fullPaint) {
 void MainForm::FormPaint() {
     PAINTSTRUCT paint{};
     const HDC dc = ::BeginPaint(hwnd_, &paint);
+    if (!canvas_) {
+        ::EndPaint(hwnd_, &paint);
+        return;
+    }
     titleBandHeight_ = PaintGadget(*canvas_, setting_, goals_, clock_.Now(), true);
     canvas_->CopyTo(dc);
     ::EndPaint(hwnd_, &paint);
