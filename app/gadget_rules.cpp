@@ -13,6 +13,8 @@ bool ApplyMovedWindowRule(ExecuteSetting& setting, Point current, Point laidOut)
     return true;
 }
 
+std::int32_t SettingsDialogTag(Point current, Point laidOut) { return current == laidOut ? 1 : 0; }
+
 std::int32_t TimerInterval(std::u16string_view timeText) {
     return timeText < std::u16string_view(u"23:57") ? kMinuteInterval : kMidnightInterval;
 }

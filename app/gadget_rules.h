@@ -21,6 +21,10 @@ bool PassesVersionGate(std::int32_t major, std::int32_t minor);
 // there. Both edges are taken even when only one moved. Returns whether it moved.
 bool ApplyMovedWindowRule(ExecuteSetting& setting, Point current, Point laidOut);
 
+// The settings dialog's Tag: 1 while the window stands where the last layout put it, 0 once the
+// user has dragged it (the dialog then offers its present position as left/top anchors).
+std::int32_t SettingsDialogTag(Point current, Point laidOut);
+
 // The next timer interval after a pass whose local time read `timeText` ("hh:nn").
 std::int32_t TimerInterval(std::u16string_view timeText);
 

@@ -122,12 +122,12 @@ void MainForm::TMtimerTimer() {
     ::KillTimer(hwnd_, kRepaintTimerId);
     const LocalDateTime now = clock_.Now();
     timeText_ = TimeText(now);
-    PaintAndPresent(false);
+    PaintAndPresent(false, now);
     ::SetTimer(hwnd_, kRepaintTimerId, static_cast<UINT>(TimerInterval(timeText_)), nullptr);
 }
 
-void MainForm::PaintAndPresent(bool fullPaint) {
-    titleBandHeight_ = PaintGadget(*canvas_, setting_, goals_, clock_.Now(), fullPaint);
+void MainForm::PaintAndPresent(bool fullPaint, const LocalDateTime& now) {
+    titleBandHeight_ = PaintGadget(*canvas_, setting_, goals_, now, fullPaint);
     WindowDC window(hwnd_);
     canvas_->CopyTo(window.get());
 }
@@ -178,10 +178,9 @@ void MainForm::OnContextMenu(POINT at) {
 }
 
 void MainForm::PMsetClick() {
-    const bool notMoved = Position() == laidOut_;
-    if (!settingsDialog_ || settingsDialog_(hwnd_, notMoved ? 1 : 0) != 1) return;
+    if (!settingsDialog_ || settingsDialog_(hwnd_, SettingsDialogTag(Position(), laidOut_)) != 1) return;
     LayoutAndOpacity();
-    PaintAndPresent(true);
+    PaintAndPresent(true, clock_.Now());
     SaveWithPosition(setting_, goals_, Position(), laidOut_);
 }
 

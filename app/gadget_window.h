@@ -59,7 +59,7 @@ private:
     void SessionNotification(bool enable);
 
     void LayoutAndOpacity();
-    void PaintAndPresent(bool fullPaint);
+    void PaintAndPresent(bool fullPaint, const LocalDateTime& now);
     void ApplyLayeredAttributes();
 
     HWND hwnd_ = nullptr;

@@ -1,4 +1,5 @@
 #include "settings/goal_grid_control.h"
+#include "render/gdi_handles.h"
 #include "support/win32_window_proc.h"
 
 #include <windowsx.h>
@@ -182,10 +183,11 @@ void GoalGridControl::OnPaint() {
     RECT client{};
     ::GetClientRect(hwnd_, &client);
     // Drawn off screen and copied once, so scrolling does not flicker.
-    HDC dc = ::CreateCompatibleDC(target);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(target, client.right, client.bottom);
-    HGDIOBJ oldBitmap = ::SelectObject(dc, bitmap);
-    HGDIOBJ oldFont = ::SelectObject(dc, font_);
+    MemoryDC memory;
+    HDC dc = memory.get();
+    Bitmap bitmap(::CreateCompatibleBitmap(target, client.right, client.bottom));
+    ScopedSelect bitmapSelection(dc, bitmap.get());
+    ScopedSelect fontSelection(dc, font_);
     ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_WINDOW));
     ::SetBkMode(dc, TRANSPARENT);
     const bool focused = ::GetFocus() == hwnd_ || ::GetFocus() == editor_;
@@ -206,26 +208,22 @@ void GoalGridControl::OnPaint() {
     for (int r = topRow_; r <= lastRow; ++r) {
         for (int c = 0; c < kGoalColumns; ++c) drawCell(c, r);
     }
-    HPEN pen = ::CreatePen(PS_SOLID, 1, ::GetSysColor(COLOR_BTNSHADOW));
-    HGDIOBJ oldPen = ::SelectObject(dc, pen);
-    const int gridWidth = ColumnLeft(kGoalColumns);
-    for (int r = 0; r <= lastRow - topRow_ + 1; ++r) {
-        const int y = r * (kRowHeight + kLine) + kRowHeight;
-        ::MoveToEx(dc, 0, y, nullptr);
-        ::LineTo(dc, gridWidth, y);
+    {
+        ScopedSelect pen(dc, ::GetStockObject(DC_PEN));
+        ::SetDCPenColor(dc, ::GetSysColor(COLOR_BTNSHADOW));
+        const int gridWidth = ColumnLeft(kGoalColumns);
+        for (int r = 0; r <= lastRow - topRow_ + 1; ++r) {
+            const int y = r * (kRowHeight + kLine) + kRowHeight;
+            ::MoveToEx(dc, 0, y, nullptr);
+            ::LineTo(dc, gridWidth, y);
+        }
+        for (int c = 1; c <= kGoalColumns; ++c) {
+            const int x = ColumnLeft(c) - kLine;
+            ::MoveToEx(dc, x, 0, nullptr);
+            ::LineTo(dc, x, client.bottom);
+        }
     }
-    for (int c = 1; c <= kGoalColumns; ++c) {
-        const int x = ColumnLeft(c) - kLine;
-        ::MoveToEx(dc, x, 0, nullptr);
-        ::LineTo(dc, x, client.bottom);
-    }
-    ::SelectObject(dc, oldPen);
-    ::DeleteObject(pen);
     ::BitBlt(target, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
-    ::SelectObject(dc, oldFont);
-    ::SelectObject(dc, oldBitmap);
-    ::DeleteObject(bitmap);
-    ::DeleteDC(dc);
     ::EndPaint(hwnd_, &paint);
 }
 

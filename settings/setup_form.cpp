@@ -204,12 +204,10 @@ HWND SetupForm::AddControl(const wchar_t* className, const wchar_t* text, int id
 void SetupForm::CreateControls(HINSTANCE) {
     int label = FirstLabel;
     auto textWidth = [this](const wchar_t* caption) {
-        HDC dc = ::GetDC(hwnd_);
-        HGDIOBJ old = ::SelectObject(dc, font_.get());
+        WindowDC dc(hwnd_);
+        ScopedSelect font(dc.get(), font_.get());
         SIZE extent{};
-        ::GetTextExtentPoint32W(dc, caption, static_cast<int>(wcslen(caption)), &extent);
-        ::SelectObject(dc, old);
-        ::ReleaseDC(hwnd_, dc);
+        ::GetTextExtentPoint32W(dc.get(), caption, static_cast<int>(wcslen(caption)), &extent);
         return static_cast<int>(extent.cx);
     };
     auto text = [&](int x, int y, const wchar_t* caption) {

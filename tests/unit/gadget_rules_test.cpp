@@ -30,6 +30,12 @@ TEST(GadgetRulesTest, CaptionRows) {
     EXPECT_FALSE(IsCaptionRow(5, 0, 0));  // before the first paint: no drag zone
 }
 
+TEST(GadgetRulesTest, SettingsDialogTagTellsAMovedWindow) {
+    EXPECT_EQ(SettingsDialogTag({5, 6}, {5, 6}), 1);
+    EXPECT_EQ(SettingsDialogTag({5, 7}, {5, 6}), 0);
+    EXPECT_EQ(SettingsDialogTag({4, 6}, {5, 6}), 0);
+}
+
 TEST(GadgetRulesTest, MovedWindowRule) {
     ExecuteSetting setting;
     setting.HB = 1;
