@@ -98,6 +98,7 @@ void FormShow(SetupControls& c, const ExecuteSetting& setting, const GoalList& g
     c.SGdata.column = kTitleColumn;
     c.SGdata.row = 1;
     c.SGdata.editorOpen = false;
+    SGdataClick(c);  // moving the current cell raises the grid's click event
 }
 
 void EDtbdyExit(SetupControls& c, const CivilDate& today) { c.EDtbdy = NormalizeDate(c.EDtbdy, today); }

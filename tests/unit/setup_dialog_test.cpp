@@ -221,7 +221,12 @@ TEST_F(SetupDialogTest, DeleteAsksAndOnlyYesEmptiesTheRow) {
     EXPECT_EQ(goals_.Lines, (std::vector<std::u16string>{u"a,2026/01/01,2026/12/31", u"c,d,e"}));
     SGdataClick(controls_);
     EXPECT_FALSE(controls_.BTdelEnabled);
-    controls_.SGdata.Cell(2, 2) = u" ";
+    Show();  // the first row is current again and holds a goal
+    EXPECT_TRUE(controls_.BTdelEnabled);
+    controls_.SGdata.row = 3;  // past the two goals left
+    SGdataClick(controls_);
+    EXPECT_FALSE(controls_.BTdelEnabled);
+    controls_.SGdata.Cell(2, 3) = u" ";
     SGdataClick(controls_);
     EXPECT_TRUE(controls_.BTdelEnabled);
 }
