@@ -45,9 +45,14 @@ std::unique_ptr<MainForm> MainForm::Create(HINSTANCE instance, ExecuteSetting& s
                                            const LocalClock& clock, SettingsDialogCommand settingsDialog) {
     if (!RegisterGadgetClass(instance, &RoutedWindowProc<MainForm>)) return nullptr;
     std::unique_ptr<MainForm> form(new MainForm(setting, goals, clock, std::move(settingsDialog)));
+    // The window is made where the layout will put it, so the layout does not have to resize the
+    // layered window's surface once more before the first frame.
+    form->canvas_ = std::make_unique<GdiCanvas>(setting.Style.Font);
+    const Size size = GadgetSize(setting, form->canvas_->TextExtent(u"H").height);
+    const Point at = GadgetPosition(setting, size, ScreenSize());
     // A tool window gets no taskbar button; it is an ordinary window, not kept on top.
-    const HWND hwnd = ::CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW, kGadgetClass, kGadgetCaption, WS_POPUP, 0, 0,
-                                        123, 114, nullptr, nullptr, instance, form.get());
+    const HWND hwnd = ::CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW, kGadgetClass, kGadgetCaption, WS_POPUP, at.x,
+                                        at.y, size.width, size.height, nullptr, nullptr, instance, form.get());
     if (!hwnd) return nullptr;
     form->FormCreate();
     return form;
@@ -99,6 +104,13 @@ LRESULT MainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CLOSE:
             PMquitClick();
             return 0;
+        case kRegisterSessionMessage:
+            SessionNotification(true);
+            return 0;
+        case WM_ENDSESSION:
+            // Windows ends the process after this message: save now what quitting would have saved.
+            if (wParam) SaveWithPosition(setting_, goals_, Position(), laidOut_);
+            return 0;
         default:
             break;
     }
@@ -106,10 +118,10 @@ LRESULT MainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void MainForm::FormCreate() {
-    canvas_ = std::make_unique<GdiCanvas>(setting_.Style.Font);
-    SessionNotification(true);
     LayoutAndOpacity();
     TMtimerTimer();
+    // Not needed for the first frame: registered once the message loop runs.
+    ::PostMessageW(hwnd_, kRegisterSessionMessage, 0, 0);
 }
 
 void MainForm::LayoutAndOpacity() {
@@ -128,6 +140,7 @@ void MainForm::TMtimerTimer() {
 
 void MainForm::PaintAndPresent(bool fullPaint, const LocalDateTime& now) {
     titleBandHeight_ = PaintGadget(*canvas_, setting_, goals_, now, fullPaint);
+    if (!::IsWindowVisible(hwnd_)) return;  // the first paint message shows the bitmap
     WindowDC window(hwnd_);
     canvas_->CopyTo(window.get());
 }
@@ -230,11 +243,14 @@ void MainForm::SetBounds(const Rect& bounds) {
 void MainForm::SetColorKey(bool enabled, std::int32_t colour) {
     colorKeyEnabled_ = enabled;
     colorKey_ = static_cast<COLORREF>(colour) & 0x00FFFFFF;
-    ApplyLayeredAttributes();
+    // At creation the opacity follows at once; the two are applied together then, which spares the
+    // system one rebuild of the layered window's surface.
+    if (alphaApplied_) ApplyLayeredAttributes();
 }
 
 void MainForm::SetAlpha(std::uint8_t alpha) {
     alpha_ = alpha;
+    alphaApplied_ = true;
     ApplyLayeredAttributes();
 }
 

@@ -76,6 +76,7 @@ private:
     bool colorKeyEnabled_ = false;
     COLORREF colorKey_ = 0;
     BYTE alpha_ = 255;
+    bool alphaApplied_ = false;
     bool quitRequested_ = false;
 };
 

@@ -21,5 +21,7 @@ inline constexpr UINT kCommandSupport = 102;
 inline constexpr UINT kCommandQuit = 103;
 
 inline constexpr UINT_PTR kRepaintTimerId = 1;
+// Posted by the gadget window to itself after creation.
+inline constexpr UINT kRegisterSessionMessage = WM_APP + 1;
 
 }  // namespace kestrival

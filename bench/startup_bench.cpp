@@ -66,12 +66,22 @@ double Median(std::vector<double> values) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    const int runs = argc > 1 ? _wtoi(argv[1]) : 7;
+    const int runs = argc > 1 ? _wtoi(argv[1]) : 21;
     const std::wstring folder = OwnFolder();
     std::vector<double> kFrame, kMemory, bFrame, bMemory;
     for (int i = 0; i < runs; ++i) {
-        const Sample k = Measure(folder + L"Kestrival.exe", L"KestrivalGadget");
-        const Sample b = Measure(folder + L"kestrival_baseline.exe", L"KestrivalBaseline");
+        // Alternate which program goes first, and let the system settle between starts.
+        Sample k, b;
+        if (i % 2 == 0) {
+            k = Measure(folder + L"Kestrival.exe", L"KestrivalGadget");
+            ::Sleep(300);
+            b = Measure(folder + L"kestrival_baseline.exe", L"KestrivalBaseline");
+        } else {
+            b = Measure(folder + L"kestrival_baseline.exe", L"KestrivalBaseline");
+            ::Sleep(300);
+            k = Measure(folder + L"Kestrival.exe", L"KestrivalGadget");
+        }
+        ::Sleep(300);
         kFrame.push_back(k.firstFrameMs);
         kMemory.push_back(k.workingSetKb);
         bFrame.push_back(b.firstFrameMs);

@@ -42,7 +42,7 @@ std::wstring ChooseInstalledFace(const std::u16string& wanted) {
     const std::wstring face = Wide(wanted);
     if (FaceInstalled(face)) return face;
     for (const wchar_t* candidate : kJapaneseUiFaces) {
-        if (FaceInstalled(candidate)) return candidate;
+        if (face != candidate && FaceInstalled(candidate)) return candidate;
     }
     return DefaultGuiFace();
 }

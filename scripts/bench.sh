@@ -13,5 +13,5 @@ harness=tests/wine/harness.sh
 $harness setup >/dev/null
 trap '$harness cleanup' EXIT
 $harness run tests/wine/run_exe.sh build-win/kestrival_gdi_paint_bench.exe
-$harness run tests/wine/run_exe.sh build-win/kestrival_startup_bench.exe 15
+$harness run tests/wine/run_exe.sh build-win/kestrival_startup_bench.exe 21
 KESTRIVAL_WINDOWS_BUILD=$PWD/build-win $harness run tests/wine/idle_wakeups.sh

@@ -92,10 +92,17 @@ void ExecuteSetting::Load(const Environment& environment, const LocalClock& cloc
     if (Arguments.IndexOf(kLocalSwitch) >= 0) SettingFile = ProgramBase + kLocalSuffix;
 
     CreateFolders(FolderOf(SettingFile));
-    // The rewrite normalises the file's encoding and line ends. A file that exists but cannot be
-    // read (locked, no permission) is left alone: rewriting it would empty it.
-    const bool read = FileLines.Load(SettingFile);
-    if (read || !FileExists(SettingFile)) FileLines.Save(SettingFile);
+    // The rewrite normalises the file's encoding and line ends; a file that already holds exactly
+    // those bytes is not written again. A file that exists but cannot be read (locked, no
+    // permission) is left alone: rewriting it would empty it.
+    FileLines.FileName = SettingFile;
+    FileLines.Clear();
+    if (const auto bytes = ReadWholeFile(SettingFile)) {
+        FileLines.LoadFromBytes(*bytes);
+        if (FileLines.ToBytes() != *bytes) FileLines.Save(SettingFile);
+    } else if (!FileExists(SettingFile)) {
+        FileLines.Save(SettingFile);
+    }
 
     ReadValues(clock.Now().date, goals);
 }

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "settings/execute_setting.h"
 #include "support/text.h"
@@ -177,6 +178,23 @@ TEST_F(SettingsFileTest, LoadRewritesTheFileAsReadKeepingUnknownLines) {
     Load();
     EXPECT_EQ(setting_.TITLE, u"Kestrival");  // "TI" is not TITLE
     EXPECT_EQ(folder_.Read(kSettingPath), Utf16File(u"TI=a\r\n//c\r\n"));
+}
+
+TEST_F(SettingsFileTest, FileAlreadyInShapeIsNotWrittenAgain) {
+    auto inode = [this] {
+        struct stat info {};
+        ::stat(folder_.Native(kSettingPath).c_str(), &info);
+        return info.st_ino;
+    };
+    folder_.Write(kSettingPath, Utf16File(u"TITLE=a\r\n"));
+    const auto before = inode();
+    Load();
+    EXPECT_EQ(inode(), before);  // the same file, not a replacement
+    folder_.Write(kSettingPath, Utf16File(u"TITLE=a\n"));
+    const auto lfOnly = inode();
+    Load();
+    EXPECT_NE(inode(), lfOnly);
+    EXPECT_EQ(folder_.Read(kSettingPath), Utf16File(u"TITLE=a\r\n"));
 }
 
 TEST_F(SettingsFileTest, UnreadableFileIsNeverOverwritten) {
