@@ -19,7 +19,7 @@ bool RegisterGadgetClass(HINSTANCE instance, WNDPROC procedure) {
     windowClass.lpfnWndProc = procedure;
     windowClass.hInstance = instance;
     windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(1));
+    // No class icon: the borderless tool window shows none, and loading it costs start-up time.
     windowClass.hbrBackground = nullptr;  // everything is painted from the off-screen bitmap
     windowClass.lpszClassName = kGadgetClass;
     return ::RegisterClassExW(&windowClass) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
