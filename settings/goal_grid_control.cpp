@@ -134,7 +134,6 @@ LRESULT GoalGridControl::HandleEditorKey(UINT message, WPARAM wParam, LPARAM lPa
         case WM_KEYDOWN:
             if (wParam == VK_ESCAPE) {  // abandons the typing and shows the cell as it was
                 CloseEditor();
-                ::SetFocus(hwnd_);
                 return 0;
             }
             if (wParam == VK_UP || wParam == VK_DOWN) {
@@ -240,11 +239,9 @@ void GoalGridControl::OnClick(int x, int y, bool open) {
 }
 
 void GoalGridControl::Move(int column, int row) {
-    const bool wasEditing = grid_.editorOpen;
-    if (wasEditing) TakeEditorText();
+    TakeEditorText();
     SelectCell(grid_, column, row, today_());
-    grid_.editorOpen = false;
-    ::ShowWindow(editor_, SW_HIDE);
+    CloseEditor();
     ScrollToCurrent();
     ::InvalidateRect(hwnd_, nullptr, FALSE);
     NotifyClick();
@@ -314,6 +311,8 @@ void GoalGridControl::PlaceEditor() {
 
 void GoalGridControl::CloseEditor() {
     grid_.editorOpen = false;
+    // A hidden editor must not keep the keyboard: the grid takes it back.
+    if (::GetFocus() == editor_) ::SetFocus(hwnd_);
     ::ShowWindow(editor_, SW_HIDE);
     ::InvalidateRect(hwnd_, nullptr, FALSE);
 }
