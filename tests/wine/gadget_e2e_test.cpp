@@ -127,13 +127,17 @@ TEST_F(GadgetTest, SupportedSystemsRunWithTheirStyle) {
         GadgetProcess gadget;
         HWND window = gadget.WaitForGadget();
         ASSERT_TRUE(window) << "no gadget on " << c.major;
-        ::Sleep(300);
         const RECT r = WindowRect(window);
         const std::int32_t bandExtra = c.major <= 5 ? 0 : 1;
         EXPECT_EQ(r.bottom - r.top, TitleTextHeight(c.major) + 72 + bandExtra + 12);
         // The lower half of the title band is darker in the shaded style only.
-        const COLORREF lower = ScreenPixel(r.left + 4, r.top + TitleBandHeight(c.major) - 1);
-        EXPECT_EQ(lower, c.major <= 5 ? 0x808080u : 0x686868u);
+        const COLORREF expected = c.major <= 5 ? 0x808080u : 0x686868u;
+        COLORREF lower = 0;
+        for (int i = 0; i < 60 && lower != expected; ++i) {  // until the first frame is on screen
+            ::Sleep(50);
+            lower = ScreenPixel(r.left + 4, r.top + TitleBandHeight(c.major) - 1);
+        }
+        EXPECT_EQ(lower, expected);
         EXPECT_EQ(gadget.CloseAndWait(), 0);
     }
 }

@@ -97,8 +97,13 @@ protected:
         ::Sleep(400);
         return dialog;
     }
-    // Presses a button without waiting for what it opens.
-    static void Press(HWND dialog, int id) { ::PostMessageW(::GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+    // Presses a button without waiting for what it opens, once the typing before it has been taken:
+    // a posted click would otherwise overtake keystrokes still in the input queue.
+    void Press(HWND dialog, int id) {
+        gadget_->WaitIdle();
+        ::Sleep(100);
+        ::PostMessageW(::GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+    }
     static bool WaitHidden(HWND dialog) {
         return WaitFor([dialog] { return ::IsWindowVisible(dialog) ? nullptr : dialog; }) != nullptr;
     }
@@ -177,14 +182,11 @@ TEST_F(SettingsDialogTest, EditGoalsAndSettingsThenOk) {
 
     Press(dialog, BTok);
     ASSERT_TRUE(WaitHidden(dialog));
+    // The gadget lays itself out, sets its opacity, repaints and saves, in that order: once the
+    // file is saved, the window shows all of it.
+    const std::u16string saved = SavedText();
     RECT r{};
-    const DWORD hidden = ::GetTickCount();
-    for (int i = 0; i < 100; ++i) {  // the gadget lays itself out once the dialog has closed
-        ::GetWindowRect(window_, &r);
-        if (r.right - r.left != 168) break;
-        ::Sleep(50);
-    }
-    std::printf("laid out %lu ms after the dialog closed\n", ::GetTickCount() - hidden);
+    ::GetWindowRect(window_, &r);
     EXPECT_EQ(r.right - r.left, 2 * 162 + 6);
     EXPECT_EQ(r.right, ::GetSystemMetrics(SM_CXSCREEN) - 10);
     BYTE alpha = 0;
@@ -195,7 +197,6 @@ TEST_F(SettingsDialogTest, EditGoalsAndSettingsThenOk) {
     EXPECT_TRUE(flags & LWA_COLORKEY);
 
     const std::int32_t year = Win32Clock().Now().date.year;
-    const std::u16string saved = SavedText();
     EXPECT_NE(saved.find(u"\nCL=2\nRW=2\n"), std::u16string::npos) << ToUtf8(saved);
     EXPECT_NE(saved.find(u"\nHB=1\nDX=10\n"), std::u16string::npos);
     EXPECT_NE(saved.find(u"\nTR=50\nTB=1\n"), std::u16string::npos);

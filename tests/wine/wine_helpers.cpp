@@ -131,6 +131,8 @@ HWND GadgetProcess::WaitForGadget(DWORD timeoutMs) {
     return nullptr;
 }
 
+void GadgetProcess::WaitIdle(DWORD timeoutMs) { ::WaitForInputIdle(process_, timeoutMs); }
+
 HWND GadgetProcess::WaitForDialog(DWORD timeoutMs) {
     for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
         if (HWND dialog = FindDialogWindow(pid_)) return dialog;
