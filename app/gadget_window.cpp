@@ -3,6 +3,7 @@
 #include <windowsx.h>
 #include <wtsapi32.h>
 
+#include "app/gadget_menu.h"
 #include "app/gadget_rules.h"
 #include "app/ui_texts.h"
 #include "render/painter.h"
@@ -169,13 +170,8 @@ void MainForm::OnContextMenu(POINT at) {
         ::GetWindowRect(hwnd_, &window);
         at = {window.left, window.top};
     }
-    const HMENU menu = ::CreatePopupMenu();
+    const HMENU menu = BuildGadgetMenu();
     if (!menu) return;
-    ::AppendMenuW(menu, MF_STRING, kCommandSettings, kMenuSettings);
-    ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    ::AppendMenuW(menu, MF_STRING, kCommandSupport, kMenuSupport);
-    ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    ::AppendMenuW(menu, MF_STRING, kCommandQuit, kMenuQuit);
     // The menu closes properly only when its owner is the foreground window.
     ::SetForegroundWindow(hwnd_);
     const UINT command = static_cast<UINT>(

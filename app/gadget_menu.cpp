@@ -1,0 +1,18 @@
+#include "app/gadget_menu.h"
+
+#include "app/ui_texts.h"
+
+namespace kestrival {
+
+HMENU BuildGadgetMenu() {
+    const HMENU menu = ::CreatePopupMenu();
+    if (!menu) return nullptr;
+    ::AppendMenuW(menu, MF_STRING, kCommandSettings, kMenuSettings);
+    ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(menu, MF_STRING, kCommandSupport, kMenuSupport);
+    ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(menu, MF_STRING, kCommandQuit, kMenuQuit);
+    return menu;
+}
+
+}  // namespace kestrival
