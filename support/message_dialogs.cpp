@@ -15,35 +15,31 @@ void InitMessageDialogs(std::int32_t osMajorVersion, DialogBackend* backend) {
     dialogBackend = backend;
 }
 
-DialogRequest NoticeRequest(const std::u16string& text, std::uint32_t flags) {
+namespace {
+
+// What both messages share: the caption, the text, and the task dialog's information icon. A
+// message box takes the caller's style bits as they are.
+DialogRequest BaseRequest(const std::u16string& text, DialogButtons buttons, std::uint32_t boxFlags) {
     DialogRequest request;
     request.caption = kCaption;
     request.text = text;
-    request.buttons = DialogButtons::kOk;
-    if (useTaskDialog) {
-        // The task dialog always shows the information icon and OK, whatever the flags say.
-        request.kind = DialogKind::kTaskDialog;
-        request.informationIcon = true;
-    } else {
-        request.kind = DialogKind::kMessageBox;
-        request.boxFlags = flags;
-    }
+    request.buttons = buttons;
+    request.kind = useTaskDialog ? DialogKind::kTaskDialog : DialogKind::kMessageBox;
+    request.informationIcon = useTaskDialog;
+    if (!useTaskDialog) request.boxFlags = boxFlags;
     return request;
 }
 
+}  // namespace
+
+DialogRequest NoticeRequest(const std::u16string& text, std::uint32_t flags) {
+    // The task dialog always shows the information icon and OK, whatever the flags say.
+    return BaseRequest(text, DialogButtons::kOk, flags);
+}
+
 DialogRequest QuestionRequest(const std::u16string& text, std::uint32_t flags) {
-    DialogRequest request;
-    request.caption = kCaption;
-    request.text = text;
-    request.buttons = DialogButtons::kYesNo;
-    if (useTaskDialog) {
-        request.kind = DialogKind::kTaskDialog;
-        request.informationIcon = true;
-        request.defaultNo = true;
-    } else {
-        request.kind = DialogKind::kMessageBox;
-        request.boxFlags = flags | kMbYesNo;
-    }
+    DialogRequest request = BaseRequest(text, DialogButtons::kYesNo, flags | kMbYesNo);
+    request.defaultNo = useTaskDialog;  // a message box takes its default from the flags
     return request;
 }
 
