@@ -231,9 +231,10 @@ void SetupForm::CreateControls(HINSTANCE) {
         return AddControl(L"EDIT", L"", id, g.x + x, g.y + y, w, h,
                           kChild | WS_TABSTOP | WS_GROUP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE);
     };
-    auto spinner = [&](int id, HWND buddy, int low, int high) {
-        HWND control = AddControl(UPDOWN_CLASSW, L"", id, 0, 0, 16, 21,
-                                  kChild | UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS);
+    // A spinner at its own place right of its edit (not aligned into it, which would narrow the edit).
+    auto spinner = [&](Group g, int id, HWND buddy, int x, int y, int low, int high) {
+        HWND control = AddControl(UPDOWN_CLASSW, L"", id, g.x + x, g.y + y, 16, 21,
+                                  kChild | UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS);
         ::SendMessageW(control, UDM_SETBUDDY, reinterpret_cast<WPARAM>(buddy), 0);
         ::SendMessageW(control, UDM_SETRANGE32, static_cast<WPARAM>(low), high);
     };
@@ -267,13 +268,13 @@ void SetupForm::CreateControls(HINSTANCE) {
         AddControl(L"BUTTON", caption, label++, g.x, g.y, 281, 70, kChild | BS_GROUPBOX);
         textBefore(g.x + 157, g.y + 20, L"オフセット");
         HWND offset = edit(g, offsetId, 157, 18, 41, 21);
-        spinner(offsetSpin, offset, 0, 100);
+        spinner(g, offsetSpin, offset, 198, 18, 0, 100);
         radio(g, nearId, nearCaption, 12, 20, 45, 17, true);
         radio(g, centreId, L"中央", 12, 42, 44, 17, false);
         radio(g, farId, farCaption, 60, farTop, 45, 17, false);
         textBefore(g.x + 157, g.y + 42, L"パネル数");
         HWND count = edit(g, countId, 157, 40, 41, 21);
-        spinner(countSpin, count, 1, 100);
+        spinner(g, countSpin, count, 198, 40, 1, 100);
     };
     placement(kHorizontal, L" 横設定 ", EDhofs, UDhofs, EDhnum, UDhnum, RBhlft, L"左端", RBhrit, L"右端", 19, RBhcnt);
     placement(kVertical, L" 縦設定 ", EDvofs, UDvofs, EDvnum, UDvnum, RBvtop, L"上端", RBvbtm, L"下端", 20, RBvcnt);
