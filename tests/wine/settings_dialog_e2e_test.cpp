@@ -140,7 +140,7 @@ TEST_F(SettingsDialogTest, EditGoalsAndSettingsThenOk) {
     SendKey(VK_RETURN);
     Type(L"12/31");
     SendKey(VK_RETURN);
-    Type(L"270501");
+    Type(L"991231");
     SendKey(VK_RETURN);
     // Escape closes the editor that Enter opened on row 5 (End would only move its caret). Then the
     // end-date cell of the last row: Enter there only closes the editor, and the grid keeps the
@@ -203,7 +203,7 @@ TEST_F(SettingsDialogTest, EditGoalsAndSettingsThenOk) {
     EXPECT_NE(saved.find(u"\nGBCOLOR=0000FF\n"), std::u16string::npos);
     EXPECT_NE(saved.find(u"\nITEM1=first,2026/01/01,2026/12/31\nITEM2=second,,\nITEM3=third,2025/01/01,2025/06/01\n"),
               std::u16string::npos);
-    EXPECT_NE(saved.find(FormatText(u"\nITEM4=新しい目標,%04d/12/31,2027/05/01\n", {year})), std::u16string::npos);
+    EXPECT_NE(saved.find(FormatText(u"\nITEM4=新しい目標,%04d/12/31,2099/12/31\n", {year})), std::u16string::npos);
     const CivilDate today = Win32Clock().Now().date;
     EXPECT_NE(saved.find(FormatText(u"\nITEM5=,,%04d/%02d/05\n", {today.year, today.month})), std::u16string::npos)
         << ToUtf8(saved);
