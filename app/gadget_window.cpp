@@ -9,6 +9,7 @@
 #include "render/painter.h"
 #include "support/civil_date.h"
 #include "support/win32_library.h"
+#include "support/win32_screen.h"
 #include "support/win32_window_proc.h"
 
 namespace kestrival {
@@ -25,8 +26,6 @@ bool RegisterGadgetClass(HINSTANCE instance, WNDPROC procedure) {
     windowClass.lpszClassName = kGadgetClass;
     return ::RegisterClassExW(&windowClass) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
-
-Size ScreenSize() { return {::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}; }
 
 }  // namespace
 
@@ -50,7 +49,7 @@ std::unique_ptr<MainForm> MainForm::Create(HINSTANCE instance, ExecuteSetting& s
     // layered window's surface once more before the first frame.
     form->canvas_ = std::make_unique<GdiCanvas>(setting.Style.Font);
     const Size size = GadgetSize(setting, form->canvas_->TextExtent(u"H").height);
-    const Point at = GadgetPosition(setting, size, ScreenSize());
+    const Point at = GadgetPosition(setting, size, PrimaryScreenSize());
     // A tool window gets no taskbar button; it is an ordinary window, not kept on top.
     const HWND hwnd = ::CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW, kGadgetClass, kGadgetCaption, WS_POPUP, at.x,
                                         at.y, size.width, size.height, nullptr, nullptr, instance, form.get());
@@ -126,7 +125,7 @@ void MainForm::FormCreate() {
 }
 
 void MainForm::LayoutAndOpacity() {
-    laidOut_ = LayoutGadget(setting_, *canvas_, ScreenSize(), *this);
+    laidOut_ = LayoutGadget(setting_, *canvas_, PrimaryScreenSize(), *this);
     ApplyOpacity(*this, setting_.TR);
 }
 

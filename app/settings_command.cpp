@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "settings/setup_form.h"
+#include "support/win32_screen.h"
 
 namespace kestrival {
 
@@ -16,8 +17,7 @@ SettingsDialogCommand MakeSettingsDialogCommand(HINSTANCE instance, ExecuteSetti
         if (!*form) return 2;
         RECT window{};
         ::GetWindowRect(owner, &window);
-        const WindowGeometry geometry{{window.left, window.top, window.right, window.bottom},
-                                      {::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}};
+        const WindowGeometry geometry{{window.left, window.top, window.right, window.bottom}, PrimaryScreenSize()};
         return (*form)->ShowModal(owner, tag, geometry, setting, goals);
     };
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "render/goal_panel.h"
 #include "support/text.h"
@@ -38,11 +39,11 @@ void PaintBackgroundAndFrame(Canvas& canvas, const ExecuteSetting& setting, Size
 }
 
 // The subtitle at the band's right end: today's date, or the days since the birth date.
-std::u16string Subtitle(const ExecuteSetting& setting, double now, std::u16string_view todayText) {
-    if (setting.DVIEW == 1) return std::u16string(todayText);
-    if (setting.DVIEW == 2 && !setting.BIRTH.empty()) {
-        const auto birth = ParseDateText(setting.BIRTH);
-        if (birth) return FormatText(u"%d", {static_cast<std::int32_t>(std::trunc(now - DayNumber(*birth)))});
+std::u16string Subtitle(std::int32_t DVIEW, const std::optional<CivilDate>& birth, double now,
+                        std::u16string_view todayText) {
+    if (DVIEW == 1) return std::u16string(todayText);
+    if (DVIEW == 2 && birth) {
+        return FormatText(u"%d", {static_cast<std::int32_t>(std::trunc(now - DayNumber(*birth)))});
     }
     return {};
 }
@@ -55,8 +56,9 @@ void PaintTitleBand(Canvas& canvas, ExecuteSetting& setting, Size size, std::int
     canvas.Fill({4, split, W - 4, h + 8}, setting.Style.Shaded ? DarkenColor(setting.TBCOLOR, 24) : setting.TBCOLOR);
     canvas.Text({6, 6}, setting.TITLE, setting.TTCOLOR);
     // A birth date that does not read as a date is forgotten, whatever the subtitle shows.
-    if (!ParseDateText(setting.BIRTH)) setting.BIRTH.clear();
-    const std::u16string subtitle = Subtitle(setting, now, todayText);
+    const std::optional<CivilDate> birth = ParseDateText(setting.BIRTH);
+    if (!birth) setting.BIRTH.clear();
+    const std::u16string subtitle = Subtitle(setting.DVIEW, birth, now, todayText);
     if (!subtitle.empty()) {
         canvas.Text({(W - 4) - canvas.TextExtent(subtitle).width - 2, 6}, subtitle, setting.TTCOLOR);
     }

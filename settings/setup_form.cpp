@@ -8,6 +8,7 @@
 #include "render/gdi_canvas.h"
 #include "settings/setup_form_ids.h"
 #include "support/win32_library.h"
+#include "support/win32_screen.h"
 #include "support/win32_window_proc.h"
 
 namespace kestrival {
@@ -153,7 +154,7 @@ std::unique_ptr<SetupForm> SetupForm::Create(HINSTANCE instance, const RenderSty
     const HWND hwnd = ::CreateWindowExW(exFrame, kFormClass, kCaption, frame, 0, 0, bounds.right - bounds.left,
                                         bounds.bottom - bounds.top, nullptr, nullptr, instance, form.get());
     if (!hwnd) return nullptr;
-    form->FormCreate(instance);
+    form->FormCreate();
     return form;
 }
 
@@ -182,11 +183,11 @@ LRESULT SetupForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-void SetupForm::FormCreate(HINSTANCE instance) {
+void SetupForm::FormCreate() {
     // The gadget's face in regular weight; the product label keeps a font of its own.
     font_ = MakeFont(ChooseInstalledFace(style_.Font.face), -::MulDiv(style_.Font.points, 96, 72), false);
     titleFont_ = MakeFont(L"Tahoma", -12, true);
-    CreateControls(instance);
+    CreateControls();
     for (const auto& swatch : kSwatches) {
         ::SetWindowLongPtrW(::GetDlgItem(hwnd_, swatch.id), 0, static_cast<LONG_PTR>(style_.SwatchPenColor));
     }
@@ -201,7 +202,7 @@ HWND SetupForm::AddControl(const wchar_t* className, const wchar_t* text, int id
     return control;
 }
 
-void SetupForm::CreateControls(HINSTANCE) {
+void SetupForm::CreateControls() {
     int label = FirstLabel;
     auto textWidth = [this](const wchar_t* caption) {
         WindowDC dc(hwnd_);
@@ -332,8 +333,8 @@ std::int32_t SetupForm::ShowModal(HWND owner, std::int32_t tag, const WindowGeom
     RECT window{};
     ::GetWindowRect(hwnd_, &window);
     const int width = window.right - window.left, height = window.bottom - window.top;
-    ::SetWindowPos(hwnd_, HWND_TOP, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-                   (::GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0, SWP_NOSIZE);
+    const Size screen = PrimaryScreenSize();
+    ::SetWindowPos(hwnd_, HWND_TOP, (screen.width - width) / 2, (screen.height - height) / 2, 0, 0, SWP_NOSIZE);
     if (owner) ::EnableWindow(owner, FALSE);
     ::ShowWindow(hwnd_, SW_SHOW);
     ::SetForegroundWindow(hwnd_);

@@ -33,8 +33,8 @@ private:
     friend LRESULT CALLBACK RoutedWindowProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
-    void FormCreate(HINSTANCE instance);
-    void CreateControls(HINSTANCE instance);
+    void FormCreate();
+    void CreateControls();
     HWND AddControl(const wchar_t* className, const wchar_t* text, int id, int x, int y, int w, int h, DWORD style,
                     DWORD exStyle = 0);
     void OnCommand(int id, int code);
