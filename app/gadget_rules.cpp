@@ -1,5 +1,7 @@
 #include "app/gadget_rules.h"
 
+#include "support/message_dialogs.h"
+
 namespace kestrival {
 
 bool PassesVersionGate(std::int32_t major, std::int32_t minor) { return major > 5 || (major == 5 && minor == 1); }
@@ -27,9 +29,21 @@ bool IsCaptionRow(std::int32_t cursorY, std::int32_t windowTop, std::int32_t tit
 
 namespace kestrival {
 
-void SaveWithPosition(ExecuteSetting& setting, const GoalList& goals, Point current, Point laidOut) {
+SaveOutcome SaveWithPosition(ExecuteSetting& setting, const GoalList& goals, Point current, Point laidOut) {
     ApplyMovedWindowRule(setting, current, laidOut);
-    setting.Save(goals);
+    return setting.Save(goals);
+}
+
+}  // namespace kestrival
+
+namespace kestrival {
+
+void ReportSave(SaveOutcome outcome, const ExecuteSetting& setting) {
+    if (outcome == SaveOutcome::kFailed) ShowNotice(UnsavedFileNotice(setting.SettingFile), kMbIconInformation);
+}
+
+void ReportUnreadableFile(const ExecuteSetting& setting) {
+    if (setting.FileUnreadable) ShowNotice(UnreadableFileNotice(setting.SettingFile), kMbIconInformation);
 }
 
 }  // namespace kestrival

@@ -37,6 +37,11 @@ bool IsCaptionRow(std::int32_t cursorY, std::int32_t windowTop, std::int32_t tit
 namespace kestrival {
 
 // Applies the moved-window rule, then saves the settings file.
-void SaveWithPosition(ExecuteSetting& setting, const GoalList& goals, Point current, Point laidOut);
+SaveOutcome SaveWithPosition(ExecuteSetting& setting, const GoalList& goals, Point current, Point laidOut);
+
+// Tells the user, once, when a save failed: which file, and that the settings were not saved.
+void ReportSave(SaveOutcome outcome, const ExecuteSetting& setting);
+// Tells the user that the settings file could not be read and will be left alone.
+void ReportUnreadableFile(const ExecuteSetting& setting);
 
 }  // namespace kestrival

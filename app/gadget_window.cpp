@@ -109,6 +109,7 @@ LRESULT MainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_ENDSESSION:
             // Windows ends the process after this message: save now what quitting would have saved.
+            // A failure is not reported: a notice would only hold up the shutdown.
             if (wParam) SaveWithPosition(setting_, goals_, Position(), laidOut_);
             return 0;
         default:
@@ -189,7 +190,7 @@ void MainForm::PMsetClick() {
     if (!settingsDialog_ || settingsDialog_(hwnd_, SettingsDialogTag(Position(), laidOut_)) != 1) return;
     LayoutAndOpacity();
     PaintAndPresent(true, clock_.Now());
-    SaveWithPosition(setting_, goals_, Position(), laidOut_);
+    ReportSave(SaveWithPosition(setting_, goals_, Position(), laidOut_), setting_);
 }
 
 void MainForm::N1Click() {

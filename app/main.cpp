@@ -10,6 +10,7 @@
 #include "app/settings_command.h"
 #include "app/ui_texts.h"
 #include "app/win32_environment.h"
+#include "app/win32_instance_lock.h"
 #include "settings/execute_setting.h"
 #include "support/message_dialogs.h"
 #include "support/text.h"
@@ -27,11 +28,17 @@ Win32Clock Clock;
 Win32DialogBackend DialogBackendInstance;
 
 // Loads the settings and goals, prepares the message dialogs and answers whether this system may
-// run the gadget.
-bool StartupLoad() {
-    Setting.Load(Win32Environment(), Clock, Goals);
+// run the gadget. The file is read only once this run holds it: a second gadget started on the
+// same file ends (with exit code 0) before reading or writing anything.
+enum class Startup { kRun, kRefused, kAlreadyRunning };
+
+Startup StartupLoad(std::unique_ptr<InstanceLock>& lock) {
+    Setting.Locate(Win32Environment());
+    lock = InstanceLock::Acquire(Setting.SettingFile);
+    if (!lock) return Startup::kAlreadyRunning;
+    Setting.ReadFile(Clock, Goals);
     InitMessageDialogs(Setting.OsMajorVersion, &DialogBackendInstance);
-    return PassesVersionGate(Setting.OsMajorVersion, Setting.OsMinorVersion);
+    return PassesVersionGate(Setting.OsMajorVersion, Setting.OsMinorVersion) ? Startup::kRun : Startup::kRefused;
 }
 
 // Runs until the gadget asks to quit. The gadget's own flag is checked as well as WM_QUIT, because a
@@ -45,7 +52,10 @@ void RunMessageLoop(const MainForm& form) {
 }
 
 int Run(HINSTANCE instance) {
-    if (!StartupLoad()) {
+    std::unique_ptr<InstanceLock> lock;
+    const Startup startup = StartupLoad(lock);
+    if (startup == Startup::kAlreadyRunning) return 0;
+    if (startup == Startup::kRefused) {
         // Wide text, so the message reads right whatever the system's ANSI code page is.
         ::MessageBoxW(nullptr, kUnsupportedSystem, kProductCaption, MB_ICONERROR);
         return 0;
@@ -54,8 +64,13 @@ int Run(HINSTANCE instance) {
         MainForm::Create(instance, Setting, Goals, Clock, MakeSettingsDialogCommand(instance, Setting, Goals, Clock));
     if (!FMmain) return 0;
     ::ShowWindow(FMmain->hwnd(), SW_SHOWNOACTIVATE);
+    ReportUnreadableFile(Setting);
     RunMessageLoop(*FMmain);
-    SaveWithPosition(Setting, Goals, FMmain->Position(), FMmain->LaidOut());
+    // The quit request may still be queued; it would close the failure notice at once.
+    MSG quit{};
+    while (::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+    ReportSave(SaveWithPosition(Setting, Goals, FMmain->Position(), FMmain->LaidOut()), Setting);
     return 0;
 }
 

@@ -34,7 +34,7 @@ void BM_LoadSettings(benchmark::State& state) {
         GoalList goals;
         setting.FileLines.LoadFromBytes(bytes);
         setting.ReadValues({2026, 12, 10}, goals);
-        benchmark::DoNotOptimize(goals.Lines.data());
+        benchmark::DoNotOptimize(goals.Count());
     }
 }
 
@@ -50,7 +50,7 @@ void BM_LoadGoalsRescanBaseline(benchmark::State& state) {
             if (value.empty()) break;
             goals.Add(std::move(value));
         }
-        benchmark::DoNotOptimize(goals.Lines.data());
+        benchmark::DoNotOptimize(goals.Count());
     }
 }
 
@@ -89,7 +89,7 @@ void BM_LoadSettingsFromDisk(benchmark::State& state) {
         ExecuteSetting setting;
         GoalList goals;
         setting.Load(environment, clock, goals);
-        benchmark::DoNotOptimize(goals.Lines.data());
+        benchmark::DoNotOptimize(goals.Count());
     }
     std::filesystem::remove_all(root);
 }

@@ -40,6 +40,10 @@ RenderStyle ChooseRenderStyle(std::int32_t osMajorVersion);
 // Indexes of the four outer frame flags, in file order.
 enum FrameEdge { kFrameTop = 0, kFrameBottom = 1, kFrameLeft = 2, kFrameRight = 3 };
 
+// What a save did. A file that could not be read at start-up is held back: writing it would
+// put defaults over settings that were never seen.
+enum class SaveOutcome { kSaved, kFailed, kHeldBack };
+
 struct ExecuteSetting {
     ExtendStringList FileLines;
     ExtendStringList Arguments;
@@ -56,20 +60,45 @@ struct ExecuteSetting {
     std::u16string BIRTH;
     std::int32_t DVIEW = 0;
 
-    std::int32_t BFCOLOR = 0, BBCOLOR = 0, TBCOLOR = 0, TTCOLOR = 0, PFCOLOR = 0, CBCOLOR = 0, CTCOLOR = 0,
-                 SDCOLOR = 0, EDCOLOR = 0, PNCOLOR = 0, RNCOLOR = 0, GFCOLOR = 0, GBCOLOR = 0;
+    std::int32_t BFCOLOR = 0, BBCOLOR = 0, TBCOLOR = 0, TTCOLOR = 0, PFCOLOR = 0, CBCOLOR = 0, CTCOLOR = 0, SDCOLOR = 0,
+                 EDCOLOR = 0, PNCOLOR = 0, RNCOLOR = 0, GFCOLOR = 0, GBCOLOR = 0;
 
     RenderStyle Style;
 
+    // The file exists but could not be read at start-up: the gadget runs on defaults and never
+    // writes it.
+    bool FileUnreadable = false;
+
     // Locates, reads and rewrites the settings file, fills every member and rebuilds `goals`.
+    // The same as Locate followed by ReadFile.
     void Load(const Environment& environment, const LocalClock& clock, GoalList& goals);
-    // Rebuilds the whole file from the record and `goals`. False when the file could not be written.
-    bool Save(const GoalList& goals);
+    // Arguments, system version and the settings file's place; creates its folder.
+    void Locate(const Environment& environment);
+    // Reads the located file (rewriting it in its normal form), fills the record and `goals`.
+    void ReadFile(const LocalClock& clock, GoalList& goals);
+    // Rebuilds the whole file from the record and `goals`. Nothing is written when the file
+    // already holds exactly these bytes.
+    SaveOutcome Save(const GoalList& goals);
 
     // The parts of Load and Save that do not touch the disk.
     void ReadValues(const CivilDate& today, GoalList& goals);
     void BuildFileLines(const GoalList& goals);
+
+private:
+    // What the file on disk holds, as far as this run knows: the hash of its bytes.
+    std::uint64_t knownFileHash_ = 0;
+    bool fileKnown_ = false;
+    void RememberFileHash(std::uint64_t hash);
 };
+
+// The name of the lock that keeps a second gadget off the same file, from the file's full
+// path in one letter case: "Local\Kestrival-" and a hash of the path, so that any path gives a
+// valid object name.
+std::u16string InstanceLockName(std::u16string_view normalisedPath);
+
+// The notices about the settings file, naming it.
+std::u16string UnreadableFileNotice(std::u16string_view path);
+std::u16string UnsavedFileNotice(std::u16string_view path);
 
 // "2027年まで,2026/01/01,2027/01/01" for a today in 2026.
 std::u16string DefaultGoal(const CivilDate& today);

@@ -76,6 +76,11 @@ std::optional<GoalRowProblem> CheckGoalRows(const GoalGrid& grid, const CivilDat
 }
 
 void CommitGoalGrid(const GoalGrid& grid, GoalList& goals) {
+    // Goals past the grid's rows (a hand-edited file may hold thousands) were never shown, so
+    // they stay as they were, after the grid's rows.
+    GoalList beyondGrid;
+    for (std::int32_t i = kGoalRows; i < goals.Count(); ++i)
+        beyondGrid.Add(goals.LineView(static_cast<std::size_t>(i)));
     goals.Clear();
     for (std::int32_t r = 1; r <= kGoalRows; ++r) {
         const std::u16string line = TrimSpaces(grid.Cell(kTitleColumn, r)) + u"," +
@@ -83,6 +88,7 @@ void CommitGoalGrid(const GoalGrid& grid, GoalList& goals) {
                                     TrimSpaces(grid.Cell(kEndColumn, r));
         if (line != u",,") goals.Add(line);
     }
+    for (std::int32_t i = 0; i < beyondGrid.Count(); ++i) goals.Add(beyondGrid.LineView(static_cast<std::size_t>(i)));
 }
 
 }  // namespace kestrival

@@ -39,23 +39,54 @@ std::int32_t GoalNumberOfKey(std::u16string_view key) {
 // first non-comment line of each key; one walk over the lines finds them all, where looking
 // each number up on its own would rescan the file once per goal.
 void ReadGoals(const ExtendStringList& lines, GoalList& goals) {
-    const std::size_t count = lines.Lines.size();
-    // A contiguous run of goals cannot be longer than the file has lines.
-    std::vector<std::int32_t> firstLineOfGoal(count + 1, -1);
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::u16string& line = lines.Lines[i];
-        if (IsCommentLine(line)) continue;
-        const std::int32_t n = GoalNumberOfKey(TrimmedKeyOf(line));
-        if (n > 0 && static_cast<std::size_t>(n) <= count && firstLineOfGoal[n] < 0) {
+    const auto lineCount = static_cast<std::size_t>(lines.Count());
+    auto goalNumberAt = [&lines](std::size_t i) {
+        const std::u16string_view line = lines.LineView(i);
+        return IsCommentLine(line) ? 0 : GoalNumberOfKey(TrimmedKeyOf(line));
+    };
+    // A contiguous run of goals cannot be longer than the file has goal lines; sizing the table
+    // by those keeps a file of millions of other lines from costing a slot per line.
+    std::size_t goalLines = 0;
+    for (std::size_t i = 0; i < lineCount; ++i) goalLines += goalNumberAt(i) > 0 ? 1 : 0;
+    std::vector<std::int32_t> firstLineOfGoal(goalLines + 1, -1);
+    for (std::size_t i = 0; i < lineCount; ++i) {
+        const std::int32_t n = goalNumberAt(i);
+        if (n > 0 && static_cast<std::size_t>(n) <= goalLines && firstLineOfGoal[n] < 0) {
             firstLineOfGoal[n] = static_cast<std::int32_t>(i);
         }
     }
     goals.Clear();
-    for (std::size_t n = 1; n <= count && firstLineOfGoal[n] >= 0; ++n) {
-        std::u16string value = ValuePart(lines.Lines[static_cast<std::size_t>(firstLineOfGoal[n])]);
+    for (std::size_t n = 1; n <= goalLines && firstLineOfGoal[n] >= 0; ++n) {
+        const std::u16string value = ValuePart(lines.LineView(static_cast<std::size_t>(firstLineOfGoal[n])));
         if (value.empty()) break;
-        goals.Add(std::move(value));
+        goals.Add(value);
     }
+}
+
+// FNV-1a over the bytes, with their count mixed in.
+struct ByteHash {
+    std::uint64_t value = 1469598103934665603ull;
+    std::uint64_t count = 0;
+    void Add(std::string_view bytes) {
+        for (char c : bytes) value = (value ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+        count += bytes.size();
+    }
+    std::uint64_t Result() const { return value ^ count; }
+};
+
+std::uint64_t HashOf(std::string_view bytes) {
+    ByteHash hash;
+    hash.Add(bytes);
+    return hash.Result();
+}
+
+std::uint64_t HashOf(const ExtendStringList& lines) {
+    ByteHash hash;
+    lines.WriteBytes([&hash](std::string_view piece) {
+        hash.Add(piece);
+        return true;
+    });
+    return hash.Result();
 }
 
 std::u16string ColourText(std::int32_t colour) {
@@ -73,6 +104,11 @@ std::u16string ColourText(std::int32_t colour) {
 }  // namespace
 
 void ExecuteSetting::Load(const Environment& environment, const LocalClock& clock, GoalList& goals) {
+    Locate(environment);
+    ReadFile(clock, goals);
+}
+
+void ExecuteSetting::Locate(const Environment& environment) {
     Arguments.Clear();
     for (const auto& argument : environment.Arguments()) Arguments.Add(AsciiUpper(argument));
 
@@ -92,19 +128,35 @@ void ExecuteSetting::Load(const Environment& environment, const LocalClock& cloc
     if (Arguments.IndexOf(kLocalSwitch) >= 0) SettingFile = ProgramBase + kLocalSuffix;
 
     CreateFolders(FolderOf(SettingFile));
+}
+
+void ExecuteSetting::ReadFile(const LocalClock& clock, GoalList& goals) {
     // The rewrite normalises the file's encoding and line ends; a file that already holds exactly
     // those bytes is not written again. A file that exists but cannot be read (locked, no
-    // permission) is left alone: rewriting it would empty it.
+    // permission, far too large) is left alone for the whole run: writing it would replace
+    // settings this run never saw.
     FileLines.FileName = SettingFile;
     FileLines.Clear();
-    if (const auto bytes = ReadWholeFile(SettingFile)) {
-        FileLines.LoadFromBytes(*bytes);
-        if (FileLines.ToBytes() != *bytes) FileLines.Save(SettingFile);
-    } else if (!FileExists(SettingFile)) {
-        FileLines.Save(SettingFile);
+    FileRead read = ReadWholeFile(SettingFile);
+    FileUnreadable = read.status == ReadStatus::kUnreadable;
+    if (read.status == ReadStatus::kRead) {
+        FileLines.LoadFromBytes(read.bytes);
+        RememberFileHash(HashOf(read.bytes));
+        std::string().swap(read.bytes);
+        const std::uint64_t normalised = HashOf(FileLines);
+        if (normalised != knownFileHash_ && FileLines.Save(SettingFile)) RememberFileHash(normalised);
+    } else if (read.status == ReadStatus::kMissing) {
+        if (FileLines.Save(SettingFile)) RememberFileHash(HashOf(FileLines));
     }
 
     ReadValues(clock.Now().date, goals);
+    // Every save rebuilds the file from the record, so the lines as read are not needed again.
+    FileLines.Release();
+}
+
+void ExecuteSetting::RememberFileHash(std::uint64_t hash) {
+    knownFileHash_ = hash;
+    fileKnown_ = true;
 }
 
 void ExecuteSetting::ReadValues(const CivilDate& today, GoalList& goals) {
@@ -148,9 +200,36 @@ void ExecuteSetting::BuildFileLines(const GoalList& goals) {
     for (std::int32_t i = 0; i < goals.Count(); ++i) put(FormatText(u"ITEM%d", {i + 1}), goals.LineAt(i));
 }
 
-bool ExecuteSetting::Save(const GoalList& goals) {
+SaveOutcome ExecuteSetting::Save(const GoalList& goals) {
+    if (FileUnreadable) return SaveOutcome::kHeldBack;
     BuildFileLines(goals);
-    return FileLines.Save(SettingFile);
+    const std::uint64_t hash = HashOf(FileLines);
+    // Nothing changed since the load or the last save: leave the file, and any edit another
+    // program made to it meanwhile, as it is.
+    const bool unchanged = fileKnown_ && hash == knownFileHash_ && FileExists(SettingFile);
+    const bool saved = unchanged || FileLines.Save(SettingFile);
+    FileLines.Release();
+    if (!saved) return SaveOutcome::kFailed;
+    RememberFileHash(hash);
+    return SaveOutcome::kSaved;
+}
+
+std::u16string InstanceLockName(std::u16string_view normalisedPath) {
+    ByteHash hash;
+    for (char16_t c : normalisedPath) hash.Add(std::string{static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)});
+    std::uint64_t value = hash.Result();
+    std::u16string name = u"Local\\Kestrival-";
+    for (int shift = 60; shift >= 0; shift -= 4) name += u"0123456789ABCDEF"[(value >> shift) & 0xF];
+    return name;
+}
+
+std::u16string UnreadableFileNotice(std::u16string_view path) {
+    return u"設定ファイルを読み込めませんでした。\n" + std::u16string(path) +
+           u"\n\n既定の設定で表示します。このファイルには書き込みません。";
+}
+
+std::u16string UnsavedFileNotice(std::u16string_view path) {
+    return u"設定ファイルに書き込めませんでした。\n" + std::u16string(path) + u"\n\n設定は保存されていません。";
 }
 
 }  // namespace kestrival

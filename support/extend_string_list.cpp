@@ -1,10 +1,129 @@
 #include "support/extend_string_list.h"
 
-#include "support/file_io.h"
+#include <limits>
+#include <stdexcept>
+
 #include "support/integer_rule.h"
 #include "support/text.h"
 
 namespace kestrival {
+namespace {
+
+unsigned char ByteAt(std::string_view bytes, std::size_t i) { return static_cast<unsigned char>(bytes[i]); }
+
+bool StartsWithBytes(std::string_view bytes, std::string_view prefix) {
+    return bytes.size() >= prefix.size() && bytes.substr(0, prefix.size()) == prefix;
+}
+
+// Decodes one UTF-8 sequence at `i`: the code point and its length, or a length of 0 when the
+// bytes there are not well-formed UTF-8 (overlong forms, surrogates and values past U+10FFFF
+// included).
+struct Utf8Step {
+    char32_t codePoint = 0;
+    std::size_t length = 0;
+};
+
+Utf8Step DecodeUtf8At(std::string_view bytes, std::size_t i) {
+    const unsigned char lead = ByteAt(bytes, i);
+    if (lead < 0x80) return {lead, 1};
+    std::size_t length = 0;
+    char32_t value = 0;
+    char32_t minimum = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2, value = lead & 0x1Fu, minimum = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3, value = lead & 0x0Fu, minimum = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4, value = lead & 0x07u, minimum = 0x10000;
+    } else {
+        return {};
+    }
+    if (bytes.size() - i < length) return {};
+    for (std::size_t k = 1; k < length; ++k) {
+        const unsigned char next = ByteAt(bytes, i + k);
+        if ((next & 0xC0) != 0x80) return {};
+        value = (value << 6) | (next & 0x3Fu);
+    }
+    if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return {};
+    return {value, length};
+}
+
+bool IsValidUtf8WithoutNul(std::string_view bytes) {
+    for (std::size_t i = 0; i < bytes.size();) {
+        if (bytes[i] == '\0') return false;
+        const Utf8Step step = DecodeUtf8At(bytes, i);
+        if (step.length == 0) return false;
+        i += step.length;
+    }
+    return true;
+}
+
+// Calls `unit` for each UTF-16 code unit of the text, up to the first NUL character.
+template <typename Unit>
+void ForEachUnit(std::string_view bytes, Unit unit) {
+    if (DetectTextEncoding(bytes) == TextEncoding::kUtf8) {
+        std::size_t i = StartsWithBytes(bytes, "\xEF\xBB\xBF") ? 3 : 0;
+        while (i < bytes.size()) {
+            Utf8Step step = DecodeUtf8At(bytes, i);
+            if (step.length == 0) step = {0xFFFD, 1};  // only after a BOM: a broken byte shows as such
+            if (step.codePoint == 0) return;
+            i += step.length;
+            if (step.codePoint < 0x10000) {
+                unit(static_cast<char16_t>(step.codePoint));
+            } else {
+                const char32_t v = step.codePoint - 0x10000;
+                unit(static_cast<char16_t>(0xD800 + (v >> 10)));
+                unit(static_cast<char16_t>(0xDC00 + (v & 0x3FF)));
+            }
+        }
+        return;
+    }
+    // An odd last byte is ignored; lone surrogates are kept as they are.
+    const std::size_t start = StartsWithBytes(bytes, "\xFF\xFE") ? 2 : 0;
+    for (std::size_t i = start; i + 1 < bytes.size(); i += 2) {
+        const auto c = static_cast<char16_t>(ByteAt(bytes, i) | (ByteAt(bytes, i + 1) << 8));
+        if (c == 0) return;
+        unit(c);
+    }
+}
+
+// Splits the decoded text into lines: `unit` for each character of a line, `lineEnd` after each
+// line. CR LF, CR and LF end a line; a last line without an end counts when it is not empty.
+template <typename Unit, typename LineEnd>
+void ForEachLinePiece(std::string_view bytes, Unit unit, LineEnd lineEnd) {
+    bool afterCr = false;
+    bool pending = false;
+    ForEachUnit(bytes, [&](char16_t c) {
+        if (c == u'\n' && afterCr) {
+            afterCr = false;
+            return;
+        }
+        afterCr = c == u'\r';
+        if (c == u'\r' || c == u'\n') {
+            lineEnd();
+            pending = false;
+            return;
+        }
+        unit(c);
+        pending = true;
+    });
+    if (pending) lineEnd();
+}
+
+std::uint32_t CheckedOffset(std::size_t offset) {
+    if (offset > std::numeric_limits<std::uint32_t>::max()) throw std::length_error("line store too large");
+    return static_cast<std::uint32_t>(offset);
+}
+
+}  // namespace
+
+TextEncoding DetectTextEncoding(std::string_view bytes) {
+    if (StartsWithBytes(bytes, "\xEF\xBB\xBF")) return TextEncoding::kUtf8;
+    if (StartsWithBytes(bytes, "\xFF\xFE")) return TextEncoding::kUtf16;
+    // Text this program wrote always holds NUL bytes (every ASCII character in UTF-16LE has one),
+    // so a file without any that is valid UTF-8 came from another editor.
+    return IsValidUtf8WithoutNul(bytes) ? TextEncoding::kUtf8 : TextEncoding::kUtf16;
+}
 
 bool IsCommentLine(std::u16string_view line) { return line.size() >= 2 && line[0] == u'/' && line[1] == u'/'; }
 
@@ -13,23 +132,51 @@ std::u16string_view TrimmedKeyOf(std::u16string_view line) {
     return TrimControlAndSpace(line.substr(0, eq));
 }
 
+std::u16string_view ExtendStringList::LineView(std::size_t index) const {
+    const std::size_t start = StartOf(index);
+    return std::u16string_view(text_).substr(start, ends_[index] - start);
+}
+
 std::u16string ExtendStringList::LineAt(std::int32_t index, std::u16string_view fallback) const {
     if (index < 0 || index >= Count()) return std::u16string(fallback);
-    return Lines[static_cast<std::size_t>(index)];
+    return std::u16string(LineView(static_cast<std::size_t>(index)));
+}
+
+void ExtendStringList::Add(std::u16string_view line) {
+    text_.append(line);
+    ends_.push_back(CheckedOffset(text_.size()));
+}
+
+void ExtendStringList::Clear() {
+    text_.clear();
+    ends_.clear();
+}
+
+void ExtendStringList::Release() {
+    std::u16string().swap(text_);
+    std::vector<std::uint32_t>().swap(ends_);
+}
+
+std::vector<std::u16string> ExtendStringList::ToVector() const {
+    std::vector<std::u16string> lines;
+    lines.reserve(ends_.size());
+    for (std::size_t i = 0; i < ends_.size(); ++i) lines.emplace_back(LineView(i));
+    return lines;
 }
 
 std::int32_t ExtendStringList::IndexOf(std::u16string_view text) const {
-    for (std::size_t i = 0; i < Lines.size(); ++i) {
-        if (EqualsIgnoreAsciiCase(Lines[i], text)) return static_cast<std::int32_t>(i);
+    for (std::size_t i = 0; i < ends_.size(); ++i) {
+        if (EqualsIgnoreAsciiCase(LineView(i), text)) return static_cast<std::int32_t>(i);
     }
     return -1;
 }
 
 std::int32_t ExtendStringList::FindKey(std::u16string_view key) const {
     const std::u16string_view wanted = TrimControlAndSpace(key);
-    for (std::size_t i = 0; i < Lines.size(); ++i) {
-        if (IsCommentLine(Lines[i])) continue;
-        if (EqualsIgnoreAsciiCase(TrimmedKeyOf(Lines[i]), wanted)) return static_cast<std::int32_t>(i);
+    for (std::size_t i = 0; i < ends_.size(); ++i) {
+        const std::u16string_view line = LineView(i);
+        if (IsCommentLine(line)) continue;
+        if (EqualsIgnoreAsciiCase(TrimmedKeyOf(line), wanted)) return static_cast<std::int32_t>(i);
     }
     return -1;
 }
@@ -37,22 +184,29 @@ std::int32_t ExtendStringList::FindKey(std::u16string_view key) const {
 std::u16string ExtendStringList::GetValue(std::u16string_view key, std::u16string_view fallback) const {
     const std::int32_t index = FindKey(key);
     if (index < 0) return std::u16string(fallback);
-    return ValuePart(Lines[static_cast<std::size_t>(index)]);
+    return ValuePart(LineView(static_cast<std::size_t>(index)));
 }
 
 std::int32_t ExtendStringList::GetInteger(std::u16string_view key, std::int32_t fallback) const {
     const std::int32_t index = FindKey(key);
     if (index < 0) return fallback;
-    return StrToIntDef(ValuePart(Lines[static_cast<std::size_t>(index)]), fallback);
+    return StrToIntDef(ValuePart(LineView(static_cast<std::size_t>(index))), fallback);
 }
 
 bool ExtendStringList::SetValue(std::u16string_view key, std::u16string_view value) {
-    const std::int32_t index = FindKey(key);
-    std::u16string line = MakeKeyValue(key, value);
-    if (index < 0) {
-        Lines.push_back(std::move(line));
-    } else {
-        Lines[static_cast<std::size_t>(index)] = std::move(line);
+    const std::int32_t found = FindKey(key);
+    const std::u16string line = MakeKeyValue(key, value);
+    if (found < 0) {
+        Add(line);
+        return true;
+    }
+    const auto index = static_cast<std::size_t>(found);
+    const std::size_t start = StartOf(index);
+    const std::size_t oldLength = ends_[index] - start;
+    CheckedOffset(text_.size() - oldLength + line.size());
+    text_.replace(start, oldLength, line);
+    for (std::size_t i = index; i < ends_.size(); ++i) {
+        ends_[i] = static_cast<std::uint32_t>(ends_[i] - oldLength + line.size());
     }
     return true;
 }
@@ -62,68 +216,76 @@ bool ExtendStringList::SetInteger(std::u16string_view key, std::int32_t value) {
 }
 
 void ExtendStringList::LoadFromBytes(std::string_view bytes) {
-    Lines.clear();
-    std::size_t offset = 0;
-    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-        static_cast<unsigned char>(bytes[1]) == 0xFE) {
-        offset = 2;
-    }
-    // Decoded as UTF-16LE whatever the file holds; an odd last byte is ignored and NUL ends the text.
-    std::u16string line;
-    bool pendingLine = false;
-    bool afterCr = false;
-    for (std::size_t i = offset; i + 1 < bytes.size(); i += 2) {
-        const char16_t c = static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                                 (static_cast<unsigned char>(bytes[i + 1]) << 8));
-        if (c == 0) break;
-        if (c == u'\n' && afterCr) {
-            afterCr = false;
-            continue;
-        }
-        afterCr = c == u'\r';
-        if (c == u'\r' || c == u'\n') {
-            Lines.push_back(std::move(line));
-            line.clear();
-            pendingLine = false;
-            continue;
-        }
-        line += c;
-        pendingLine = true;
-    }
-    if (pendingLine) Lines.push_back(std::move(line));
+    // Counted first, so that the buffers are allocated once at their final size: growing them
+    // by doubling would briefly need three times the memory.
+    std::size_t units = 0;
+    std::size_t lines = 0;
+    ForEachLinePiece(
+        bytes, [&units](char16_t) { ++units; }, [&lines] { ++lines; });
+    Release();
+    CheckedOffset(units);
+    text_.reserve(units);
+    ends_.reserve(lines);
+    ForEachLinePiece(
+        bytes, [this](char16_t c) { text_.push_back(c); },
+        [this] { ends_.push_back(static_cast<std::uint32_t>(text_.size())); });
 }
 
 std::string ExtendStringList::ToBytes() const {
-    std::size_t total = 2;
-    for (const auto& line : Lines) total += (line.size() + 2) * 2;
     std::string bytes;
-    bytes.reserve(total);
+    bytes.reserve(2 + text_.size() * 2 + ends_.size() * 4);
     bytes += '\xFF';
     bytes += '\xFE';
     auto put = [&bytes](char16_t c) {
         bytes += static_cast<char>(c & 0xFF);
         bytes += static_cast<char>(c >> 8);
     };
-    for (const auto& line : Lines) {
-        for (char16_t c : line) put(c);
+    for (std::size_t i = 0; i < ends_.size(); ++i) {
+        for (char16_t c : LineView(i)) put(c);
         put(u'\r');
         put(u'\n');
     }
     return bytes;
 }
 
+bool ExtendStringList::WriteBytes(const ByteSink& write) const {
+    constexpr std::size_t kPiece = 64 * 1024;
+    std::string piece("\xFF\xFE", 2);
+    piece.reserve(kPiece + 8);
+    auto put = [&piece](char16_t c) {
+        piece += static_cast<char>(c & 0xFF);
+        piece += static_cast<char>(c >> 8);
+    };
+    for (std::size_t i = 0; i < ends_.size(); ++i) {
+        for (char16_t c : LineView(i)) {
+            put(c);
+            if (piece.size() >= kPiece) {
+                if (!write(piece)) return false;
+                piece.clear();
+            }
+        }
+        put(u'\r');
+        put(u'\n');
+        if (piece.size() >= kPiece) {
+            if (!write(piece)) return false;
+            piece.clear();
+        }
+    }
+    return piece.empty() || write(piece);
+}
+
 bool ExtendStringList::Load(std::u16string_view path) {
     FileName = std::u16string(path);
-    Lines.clear();
-    const auto bytes = ReadWholeFile(path);
-    if (!bytes) return false;
-    LoadFromBytes(*bytes);
+    Clear();
+    FileRead read = ReadWholeFile(path);
+    if (read.status != ReadStatus::kRead) return false;
+    LoadFromBytes(read.bytes);
     return true;
 }
 
 bool ExtendStringList::Save(std::u16string_view path) {
     FileName = std::u16string(path);
-    return WriteFileReplacing(path, ToBytes());
+    return WriteFileReplacing(path, [this](const ByteSink& write) { return WriteBytes(write); });
 }
 
 }  // namespace kestrival

@@ -33,34 +33,82 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+    bool Close() {
+        const bool ok = ::close(fd_) == 0;
+        fd_ = -1;
+        return ok;
+    }
+
+private:
+    int fd_;
+};
+
+void RemoveLeftoverTemporaries(const std::filesystem::path& target) {
+    const std::u16string fileName = FromUtf8(target.filename().string());
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(target.parent_path(), error)) {
+        if (IsTemporaryNameFor(FromUtf8(entry.path().filename().string()), fileName)) {
+            std::filesystem::remove(entry.path(), error);
+        }
+    }
+}
+
 }  // namespace
 
-std::optional<std::string> ReadWholeFile(std::u16string_view path) {
+FileRead ReadWholeFile(std::u16string_view path) {
     const int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
-    std::string bytes;
+    if (fd < 0) return {errno == ENOENT || errno == ENOTDIR ? ReadStatus::kMissing : ReadStatus::kUnreadable, {}};
+    Descriptor file(fd);
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+        static_cast<std::uint64_t>(info.st_size) > kMaxReadableFileBytes) {
+        return {ReadStatus::kUnreadable, {}};
+    }
+    FileRead result{ReadStatus::kRead, {}};
+    result.bytes.reserve(static_cast<std::size_t>(info.st_size));
     char buffer[65536];
     for (;;) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n < 0) {
             if (errno == EINTR) continue;
-            ::close(fd);
-            return std::nullopt;
+            return {ReadStatus::kUnreadable, {}};
         }
         if (n == 0) break;
-        bytes.append(buffer, static_cast<std::size_t>(n));
+        if (result.bytes.size() + static_cast<std::size_t>(n) > kMaxReadableFileBytes) {
+            return {ReadStatus::kUnreadable, {}};  // grew while being read
+        }
+        result.bytes.append(buffer, static_cast<std::size_t>(n));
     }
-    ::close(fd);
-    return bytes;
+    return result;
 }
 
-bool WriteFileReplacing(std::u16string_view path, std::string_view bytes) {
-    const std::string target = NativePath(path);
-    const std::string temporary = target + ".tmp";
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
-    const bool written = WriteAll(fd, bytes) && ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
+bool WriteFileReplacing(std::u16string_view path, const ByteSource& source) {
+    static std::uint64_t saves = 0;
+    const std::filesystem::path target(NativePath(path));
+    struct stat existing {};
+    const bool exists = ::stat(target.c_str(), &existing) == 0;
+    // A file without any write permission bit was made read-only on purpose (root ignores the bits).
+    if (exists && S_ISREG(existing.st_mode) && (existing.st_mode & 0222) == 0) return false;
+
+    RemoveLeftoverTemporaries(target);
+    const std::uint64_t unique = (static_cast<std::uint64_t>(::getpid()) << 24) + ++saves;
+    const std::filesystem::path temporary =
+        target.parent_path() / ToUtf8(TemporaryNameFor(FromUtf8(target.filename().string()), unique));
+    const mode_t mode = exists && S_ISREG(existing.st_mode) ? (existing.st_mode & 07777) : 0644;
+    Descriptor file(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
+    if (file.get() < 0) return false;
+    const bool written =
+        source([&file](std::string_view bytes) { return WriteAll(file.get(), bytes); }) && ::fsync(file.get()) == 0;
+    const bool closed = file.Close();
     if (!written || !closed || ::rename(temporary.c_str(), target.c_str()) != 0) {
         ::unlink(temporary.c_str());
         return false;

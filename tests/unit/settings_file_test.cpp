@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <filesystem>
+
 #include "settings/execute_setting.h"
 #include "support/text.h"
 #include "tests/unit/fakes.h"
@@ -16,6 +18,15 @@ const char16_t kDefaultsFile[] =
     u"CBCOLOR=EEEEEE\r\nCTCOLOR=111111\r\nSDCOLOR=00DD00\r\nEDCOLOR=00DDDD\r\nPNCOLOR=00DD00\r\n"
     u"RNCOLOR=00DDDD\r\nGFCOLOR=EEEEEE\r\nGBCOLOR=775577\r\n\r\n"
     u"ITEM1=2027年まで,2026/01/01,2027/01/01\r\n";
+
+std::string ToUtf16Le(std::u16string_view text) {
+    std::string bytes;
+    for (char16_t c : text) {
+        bytes += static_cast<char>(c & 0xFF);
+        bytes += static_cast<char>(c >> 8);
+    }
+    return bytes;
+}
 
 std::string Utf16File(std::u16string_view text) {
     std::string bytes("\xFF\xFE", 2);
@@ -45,7 +56,7 @@ protected:
         ExtendStringList saved;
         saved.Load(folder_.Path(kSettingPath));
         std::u16string text;
-        for (const auto& line : saved.Lines) text += line + u"\n";
+        for (const auto& line : saved.ToVector()) text += line + u"\n";
         return text;
     }
 
@@ -102,7 +113,7 @@ TEST_F(SettingsFileTest, ValuesAndDefaults) {
         u"BFCOLOR=#EEEEEE\r\nBBCOLOR=0000ff\r\nTBCOLOR=\r\nTTCOLOR= 111111\r\nGBCOLOR=eeeeee\r\nDVIEW=7\r\n");
     EXPECT_EQ(setting_.HB, 0);
     EXPECT_EQ(setting_.DX, -40);
-    EXPECT_EQ(setting_.VB, 2);   // trailing blank: default
+    EXPECT_EQ(setting_.VB, 2);    // trailing blank: default
     EXPECT_EQ(setting_.TR, 100);  // commented out
     EXPECT_EQ(setting_.CL, 3);
     EXPECT_EQ(setting_.RW, 1);  // beyond 32 bits
@@ -154,7 +165,7 @@ TEST_F(SettingsFileTest, GoalNumberingRules) {
     };
     for (const auto& c : cases) {
         LoadText(c.file);
-        EXPECT_EQ(goals_.Lines, c.goals) << ToUtf8(c.file);
+        EXPECT_EQ(goals_.ToVector(), c.goals) << ToUtf8(c.file);
     }
     LoadText(u"ITEM1=a\r\nITEM2=b\r\nITEM4=d\r\nOTHER=1\r\n");
     const std::u16string saved = SavedText();
@@ -203,19 +214,79 @@ TEST_F(SettingsFileTest, UnreadableFileIsNeverOverwritten) {
     Load();
     EXPECT_EQ(folder_.Read(u"Documents\\ZKFILES\\Kestrival\\ZKQV_set.txt\\keep"), "x");
     EXPECT_EQ(setting_.TITLE, u"Kestrival");
-    EXPECT_FALSE(setting_.Save(goals_));
+    EXPECT_TRUE(setting_.FileUnreadable);
+    EXPECT_EQ(setting_.Save(goals_), SaveOutcome::kHeldBack);
     EXPECT_EQ(folder_.Read(u"Documents\\ZKFILES\\Kestrival\\ZKQV_set.txt\\keep"), "x");
 }
 
-TEST_F(SettingsFileTest, NonUtf16FilesGiveDefaults) {
-    for (const std::string& bytes : {std::string("TITLE=abc\r\nHB=0\r\n"), std::string("\xEF\xBB\xBFHB=0\n"),
-                                     std::string("\x83\x5E\x83\x43\x83\x67\x83\x8B=1\r\n")}) {
-        folder_.Write(kSettingPath, bytes);
+TEST_F(SettingsFileTest, AFileThatCannotBeReadButCouldBeWrittenIsHeldBack) {
+    // Too large to be a settings file, yet writable: the save that follows a failed read must
+    // not put defaults over it.
+    folder_.Write(kSettingPath, Utf16File(u"TITLE=mine\r\n"));
+    std::filesystem::resize_file(folder_.Native(kSettingPath), kMaxReadableFileBytes + 2);
+    const auto before = std::filesystem::last_write_time(folder_.Native(kSettingPath));
+    Load();
+    EXPECT_TRUE(setting_.FileUnreadable);
+    EXPECT_EQ(setting_.TITLE, u"Kestrival");
+    setting_.TITLE = u"changed";
+    EXPECT_EQ(setting_.Save(goals_), SaveOutcome::kHeldBack);
+    EXPECT_EQ(std::filesystem::file_size(folder_.Native(kSettingPath)), kMaxReadableFileBytes + 2);
+    EXPECT_EQ(std::filesystem::last_write_time(folder_.Native(kSettingPath)), before);
+    EXPECT_EQ(folder_.Read(kSettingPath).substr(0, 8), Utf16File(u"TIT"));
+}
+
+TEST_F(SettingsFileTest, EncodingsOtherEditorsWrite) {
+    struct Case {
+        std::string bytes;
+        std::int32_t hb;  // 2 is the default: the file did not read
+        const char16_t* title;
+    };
+    const Case cases[] = {
+        {"TITLE=abc\r\nHB=0\r\n", 0, u"abc"},                                // ASCII is UTF-8
+        {"\xEF\xBB\xBFHB=0\nTITLE=\xE7\x9B\xAE\xE6\xA8\x99\n", 0, u"目標"},  // Notepad's UTF-8 with BOM
+        {"TITLE=\xE7\x9B\xAE\xF0\x9F\x98\x80\r\nHB=5", 5, u"目😀"},           // without BOM, a pair of surrogates
+        {"\xEF\xBB\xBFTITLE=a\xFF"
+         "b\r\n",
+         2, u"a\uFFFDb"},                                             // a broken byte after a BOM shows
+        {"\x83\x5E\x83\x43\x83\x67\x83\x8B=1\r\n", 2, u"Kestrival"},  // Shift-JIS is neither
+        {"TITLE=a\xC0\xAF\r\n", 2, u"Kestrival"},                     // an overlong form is not UTF-8
+    };
+    for (const auto& c : cases) {
+        folder_.Write(kSettingPath, c.bytes);
         Load();
-        EXPECT_EQ(setting_.HB, 2);
-        EXPECT_EQ(setting_.TITLE, u"Kestrival");
-        EXPECT_EQ(goals_.Count(), 1);
+        EXPECT_EQ(setting_.HB, c.hb) << c.bytes;
+        EXPECT_EQ(setting_.TITLE, c.title) << c.bytes;
+        // Whatever came in, the file is UTF-16 with its mark afterwards.
+        EXPECT_EQ(folder_.Read(kSettingPath).substr(0, 2), "\xFF\xFE");
     }
+}
+
+TEST_F(SettingsFileTest, UnchangedSettingsAreNotWrittenAgain) {
+    Load();
+    setting_.Save(goals_);
+    struct stat first {};
+    ::stat(folder_.Native(kSettingPath).c_str(), &first);
+    Load();
+    EXPECT_EQ(setting_.Save(goals_), SaveOutcome::kSaved);
+    struct stat second {};
+    ::stat(folder_.Native(kSettingPath).c_str(), &second);
+    EXPECT_EQ(first.st_ino, second.st_ino);
+    setting_.HB = 1;
+    EXPECT_EQ(setting_.Save(goals_), SaveOutcome::kSaved);
+    EXPECT_NE(folder_.Read(kSettingPath).find(ToUtf16Le(u"HB=1")), std::string::npos);
+}
+
+TEST_F(SettingsFileTest, ReadOnlyFileIsNotReplacedAndSaysSo) {
+    LoadText(u"TITLE=kept\r\n");
+    ::chmod(folder_.Native(kSettingPath).c_str(), 0444);
+    const std::string before = folder_.Read(kSettingPath);
+    setting_.TITLE = u"new";
+    EXPECT_EQ(setting_.Save(goals_), SaveOutcome::kFailed);
+    EXPECT_EQ(folder_.Read(kSettingPath), before);
+    struct stat info {};
+    ::stat(folder_.Native(kSettingPath).c_str(), &info);
+    EXPECT_EQ(info.st_mode & 0777, 0444u);
+    EXPECT_NE(UnsavedFileNotice(setting_.SettingFile).find(setting_.SettingFile), std::u16string::npos);
 }
 
 TEST(SettingsBadInputTest, HugeAndOddFilesLoadWithDefaults) {
@@ -226,8 +297,8 @@ TEST(SettingsBadInputTest, HugeAndOddFilesLoadWithDefaults) {
         state = state * 1664525u + 1013904223u;
         byte = static_cast<char>((state >> 24) | 1);  // no NUL, so the whole file is read
     }
-    std::u16string longLine = u"TITLE=" + std::u16string(1000000, u'x') + u"\r\nHB=0\r\nITEM1=" +
-                              std::u16string(1000000, u'g') + u"\r\n";
+    std::u16string longLine =
+        u"TITLE=" + std::u16string(1000000, u'x') + u"\r\nHB=0\r\nITEM1=" + std::u16string(1000000, u'g') + u"\r\n";
     for (const std::string& bytes : {noise, Utf16File(longLine)}) {
         ExecuteSetting setting;
         GoalList goals;

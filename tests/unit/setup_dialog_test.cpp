@@ -108,9 +108,9 @@ TEST_F(SetupDialogTest, PanelCountChecks) {
         std::int32_t CL, RW;
     };
     const Case cases[] = {
-        {u"3", u"50", true, 3, 50},     {u"3", u"51", false, 0, 0},   {u"0", u"5", false, 0, 0},
-        {u"-2", u"-3", false, 0, 0},    {u"x", u"1", true, 1, 1},     {u"1", u"x", true, 1, 5},
-        {u"150", u"1", true, 150, 1},   {u"99999", u"99999", false, 0, 0},
+        {u"3", u"50", true, 3, 50},   {u"3", u"51", false, 0, 0},        {u"0", u"5", false, 0, 0},
+        {u"-2", u"-3", false, 0, 0},  {u"x", u"1", true, 1, 1},          {u"1", u"x", true, 1, 5},
+        {u"150", u"1", true, 150, 1}, {u"99999", u"99999", false, 0, 0},
     };
     for (const auto& c : cases) {
         Show();
@@ -180,8 +180,22 @@ TEST_F(SetupDialogTest, CommitTrimsDropsEmptyRowsAndKeepsThreeFields) {
     controls_.EDtitl = u"  spaced ";
     ASSERT_TRUE(Ok());
     const std::vector<std::u16string> expected = {u"a,2026/01/01,2026/12/31", u"b,,", u"c,d,e", u"late,2026/01/01,"};
-    EXPECT_EQ(goals_.Lines, expected);
+    EXPECT_EQ(goals_.ToVector(), expected);
     EXPECT_EQ(setting_.TITLE, u"  spaced ");
+}
+
+TEST_F(SetupDialogTest, GoalsPastTheGridsRowsStayAfterItsRows) {
+    goals_.Clear();
+    for (int i = 1; i <= 200; ++i) goals_.Add(FormatText(u"g%d,2026/01/01,2026/12/31", {i}));
+    Show();
+    controls_.SGdata.Cell(0, 2) = u"";  // the second goal is emptied in the grid
+    controls_.SGdata.Cell(1, 2) = u"";
+    controls_.SGdata.Cell(2, 2) = u"";
+    ASSERT_TRUE(Ok());
+    ASSERT_EQ(goals_.Count(), 199);
+    EXPECT_EQ(goals_.LineAt(148), u"g150,2026/01/01,2026/12/31");
+    EXPECT_EQ(goals_.LineAt(149), u"g151,2026/01/01,2026/12/31");
+    EXPECT_EQ(goals_.LineAt(198), u"g200,2026/01/01,2026/12/31");
 }
 
 TEST_F(SetupDialogTest, UnknownAnchorAndDisplayValuesCommitAsZero) {
@@ -218,7 +232,7 @@ TEST_F(SetupDialogTest, DeleteAsksAndOnlyYesEmptiesTheRow) {
     // Cancelling the dialog now keeps every goal: nothing reached the list.
     EXPECT_EQ(goals_.Count(), 3);
     ASSERT_TRUE(Ok());
-    EXPECT_EQ(goals_.Lines, (std::vector<std::u16string>{u"a,2026/01/01,2026/12/31", u"c,d,e"}));
+    EXPECT_EQ(goals_.ToVector(), (std::vector<std::u16string>{u"a,2026/01/01,2026/12/31", u"c,d,e"}));
     SGdataClick(controls_);
     EXPECT_FALSE(controls_.BTdelEnabled);
     Show();  // the first row is current again and holds a goal

@@ -52,7 +52,7 @@ protected:
         const std::string bytes = ReadBytes(DefaultSettingsPath());
         saved.LoadFromBytes(bytes);
         std::u16string text;
-        for (const auto& line : saved.Lines) text += line + u"\n";
+        for (const auto& line : saved.ToVector()) text += line + u"\n";
         return text;
     }
 };

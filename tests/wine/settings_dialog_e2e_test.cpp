@@ -40,33 +40,8 @@ void Type(const std::wstring& text) {
     ::Sleep(150);
 }
 
-template <typename Find>
-HWND WaitFor(Find find, DWORD timeoutMs = 10000) {
-    for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
-        if (HWND found = find()) return found;
-        ::Sleep(50);
-    }
-    return nullptr;
-}
-
 // A message dialog (task dialog or message box) of the process other than the settings dialog.
 HWND WaitForMessageDialog(DWORD pid) { return WaitFor([pid] { return FindDialogWindow(pid); }); }
-
-bool DialogShowsText(HWND dialog, const std::wstring& wanted) {
-    struct Search {
-        std::wstring wanted;
-        bool found;
-    } search{wanted, false};
-    ::EnumChildWindows(
-        dialog,
-        [](HWND child, LPARAM parameter) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(parameter);
-            if (WindowText(child).find(s->wanted) != std::wstring::npos) s->found = true;
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found || WindowText(dialog).find(wanted) != std::wstring::npos;
-}
 
 class SettingsDialogTest : public ::testing::Test {
 protected:
@@ -115,7 +90,7 @@ protected:
         ExtendStringList saved;
         saved.LoadFromBytes(ReadBytes(DefaultSettingsPath()));
         std::u16string text;
-        for (const auto& line : saved.Lines) text += line + u"\n";
+        for (const auto& line : saved.ToVector()) text += line + u"\n";
         return text;
     }
 

@@ -90,6 +90,22 @@ std::wstring WindowText(HWND window) {
     return text;
 }
 
+bool DialogShowsText(HWND dialog, const std::wstring& wanted) {
+    struct Search {
+        std::wstring wanted;
+        bool found;
+    } search{wanted, false};
+    ::EnumChildWindows(
+        dialog,
+        [](HWND child, LPARAM parameter) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(parameter);
+            if (WindowText(child).find(s->wanted) != std::wstring::npos) s->found = true;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found || WindowText(dialog).find(wanted) != std::wstring::npos;
+}
+
 std::vector<std::wstring> ChildTexts(HWND window, const wchar_t* className) {
     std::vector<std::wstring> texts;
     for (HWND child = ::FindWindowExW(window, nullptr, className, nullptr); child;

@@ -28,6 +28,19 @@ HWND FindVisibleWindow(DWORD pid, const wchar_t* className);
 // A top-level dialog window (#32770) of the process, or null.
 HWND FindDialogWindow(DWORD pid);
 std::wstring WindowText(HWND window);
+// Whether the window's own text or any descendant's holds `wanted`.
+bool DialogShowsText(HWND dialog, const std::wstring& wanted);
+
+// Polls `find` every 50 ms until it returns a window; null after the timeout.
+template <typename Find>
+HWND WaitFor(Find find, DWORD timeoutMs = 10000) {
+    for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
+        if (HWND found = find()) return found;
+        ::Sleep(50);
+    }
+    return nullptr;
+}
+
 // Texts of the window's children of one class, in Z order.
 std::vector<std::wstring> ChildTexts(HWND window, const wchar_t* className);
 

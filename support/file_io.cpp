@@ -1,0 +1,34 @@
+#include "support/file_io.h"
+
+#include "support/text.h"
+
+namespace kestrival {
+
+bool WriteFileReplacing(std::u16string_view path, std::string_view bytes) {
+    return WriteFileReplacing(path, [bytes](const ByteSink& write) { return write(bytes); });
+}
+
+std::u16string TemporaryNameFor(std::u16string_view fileName, std::uint64_t unique) {
+    std::u16string digits;
+    do {
+        digits.insert(digits.begin(), static_cast<char16_t>(u'0' + unique % 10));
+        unique /= 10;
+    } while (unique != 0);
+    return std::u16string(fileName) + u"." + digits + u".tmp";
+}
+
+bool IsTemporaryNameFor(std::u16string_view candidate, std::u16string_view fileName) {
+    constexpr std::u16string_view kSuffix = u".tmp";
+    if (candidate.size() < fileName.size() + 1 + 1 + kSuffix.size()) return false;
+    if (!EqualsIgnoreAsciiCase(candidate.substr(0, fileName.size()), fileName)) return false;
+    if (candidate[fileName.size()] != u'.') return false;
+    if (!EqualsIgnoreAsciiCase(candidate.substr(candidate.size() - kSuffix.size()), kSuffix)) return false;
+    const std::u16string_view digits =
+        candidate.substr(fileName.size() + 1, candidate.size() - fileName.size() - 1 - kSuffix.size());
+    for (char16_t c : digits) {
+        if (c < u'0' || c > u'9') return false;
+    }
+    return true;
+}
+
+}  // namespace kestrival

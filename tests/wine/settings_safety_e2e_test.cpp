@@ -1,0 +1,209 @@
+// The settings file is never lost: held by other programs at start-up, shared by two gadgets,
+// read-only, written by another editor in UTF-8, or holding more goals than the dialog shows.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "settings/execute_setting.h"
+#include "support/text.h"
+#include "tests/wine/wine_helpers.h"
+
+namespace kestrival::e2e {
+namespace {
+
+const char16_t kUserFile[] =
+    u"Kestrival Setup File\r\nVERSION=110\r\n\r\nTITLE=mine\r\nBIRTH=\r\nDVIEW=2\r\n\r\n"
+    u"HB=0\r\nDX=40\r\nVB=0\r\nDY=30\r\nCL=1\r\nRW=1\r\nSR=0\r\nTR=100\r\nTB=0\r\nFM=1111\r\n\r\n"
+    u"BFCOLOR=EEEEEE\r\nBBCOLOR=000000\r\nTBCOLOR=EE9999\r\nTTCOLOR=111111\r\nPFCOLOR=EEEEEE\r\n"
+    u"CBCOLOR=EEEEEE\r\nCTCOLOR=111111\r\nSDCOLOR=00DD00\r\nEDCOLOR=00DDDD\r\nPNCOLOR=00DD00\r\n"
+    u"RNCOLOR=00DDDD\r\nGFCOLOR=EEEEEE\r\nGBCOLOR=775577\r\n\r\n"
+    u"ITEM1=私の目標,2026/01/01,2027/06/30\r\n";
+
+constexpr const wchar_t* kUnreadable = L"設定ファイルを読み込めませんでした。";
+constexpr const wchar_t* kUnsaved = L"設定ファイルに書き込めませんでした。";
+
+std::u16string DecodedText(const std::string& bytes) {
+    ExtendStringList lines;
+    lines.LoadFromBytes(bytes);
+    std::u16string text;
+    for (const auto& line : lines.ToVector()) text += line + u"\n";
+    return text;
+}
+
+// Moves the gadget a little, as a drag would, so that quitting has something new to save.
+void Drag(HWND window) {
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    ::SetWindowPos(window, nullptr, r.left + 7, r.top + 5, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::Sleep(200);
+}
+
+// Waits for the process's notice, checks that it names the file, and presses OK.
+::testing::AssertionResult AcknowledgeNotice(GadgetProcess& gadget, const wchar_t* first) {
+    HWND notice = WaitFor([&gadget] { return FindDialogWindow(gadget.pid()); }, 15000);
+    if (!notice) return ::testing::AssertionFailure() << "no notice";
+    const bool says = DialogShowsText(notice, first) && DialogShowsText(notice, L"ZKQV_set.txt");
+    ::PostMessageW(notice, WM_COMMAND, IDOK, 0);
+    if (!says) {
+        std::string texts;
+        ::EnumChildWindows(
+            notice,
+            [](HWND child, LPARAM p) -> BOOL {
+                *reinterpret_cast<std::string*>(p) +=
+                    ToUtf8(std::u16string(WindowText(child).begin(), WindowText(child).end())) + "|";
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&texts));
+        return ::testing::AssertionFailure() << "the notice does not name the file: " << texts;
+    }
+    return ::testing::AssertionSuccess();
+}
+
+class SettingsSafetyTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DeleteTree(DocumentsFolder() + L"\\ZKFILES");
+        ::CreateDirectoryW((DocumentsFolder() + L"\\ZKFILES").c_str(), nullptr);
+        ::CreateDirectoryW((DocumentsFolder() + L"\\ZKFILES\\Kestrival").c_str(), nullptr);
+    }
+    void TearDown() override {
+        ::SetFileAttributesW(DefaultSettingsPath().c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteTree(DocumentsFolder() + L"\\ZKFILES");
+    }
+};
+
+TEST_F(SettingsSafetyTest, AFileHeldByAnotherProgramAtStartIsNeverWrittenOver) {
+    struct Holder {
+        const char* name;
+        DWORD access;
+        DWORD share;
+        bool lockRange;
+        bool readable;  // the gadget can still read it
+    };
+    const Holder holders[] = {
+        {"a writer sharing everything", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, false,
+         true},
+        {"a handle sharing nothing", GENERIC_READ, 0, false, false},
+        // Wine keeps byte-range locks advisory, so there the locked file still reads; on Windows
+        // the read fails, is retried, and the row behaves like the one above.
+        {"a byte-range lock", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, true, true},
+    };
+    for (const auto& holder : holders) {
+        SCOPED_TRACE(holder.name);
+        WriteBytes(DefaultSettingsPath(), Utf16File(kUserFile));
+        const std::string before = ReadBytes(DefaultSettingsPath());
+        HANDLE held = ::CreateFileW(DefaultSettingsPath().c_str(), holder.access, holder.share, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        if (holder.lockRange) {
+            ASSERT_TRUE(::LockFile(held, 0, 0, MAXDWORD, 0));
+        }
+        GadgetProcess gadget;
+        HWND window = gadget.WaitForGadget();
+        ASSERT_TRUE(window);
+        if (!holder.readable) {
+            EXPECT_TRUE(AcknowledgeNotice(gadget, kUnreadable));
+        }
+        // The other program lets go; the gadget must still not write defaults over the file.
+        if (holder.lockRange) ::UnlockFile(held, 0, 0, MAXDWORD, 0);
+        ::CloseHandle(held);
+        Drag(window);
+        EXPECT_EQ(gadget.CloseAndWait(), 0);
+        if (holder.readable) {
+            EXPECT_NE(DecodedText(ReadBytes(DefaultSettingsPath())).find(u"ITEM1=私の目標,"), std::u16string::npos);
+        } else {
+            EXPECT_EQ(ReadBytes(DefaultSettingsPath()), before);
+        }
+    }
+}
+
+TEST_F(SettingsSafetyTest, TwoGadgetsStartedTogetherOnOneFile) {
+    WriteBytes(DefaultSettingsPath(), Utf16File(kUserFile));
+    for (int round = 0; round < 20; ++round) {
+        SCOPED_TRACE(round);
+        auto first = std::make_unique<GadgetProcess>();
+        auto second = std::make_unique<GadgetProcess>();
+        // One of them ends at once, with exit code 0; the other shows the gadget.
+        HANDLE ended = nullptr;
+        for (int i = 0; i < 300 && !ended; ++i) {
+            if (first->WaitForExit(0) == 0) ended = reinterpret_cast<HANDLE>(1);
+            if (second->WaitForExit(0) == 0) ended = reinterpret_cast<HANDLE>(2);
+            ::Sleep(50);
+        }
+        ASSERT_TRUE(ended) << "neither gadget gave way";
+        GadgetProcess& running = ended == reinterpret_cast<HANDLE>(1) ? *second : *first;
+        HWND window = running.WaitForGadget();
+        ASSERT_TRUE(window);
+        EXPECT_EQ(FindGadgetWindow(), window);
+        EXPECT_EQ(running.CloseAndWait(), 0);
+        EXPECT_NE(DecodedText(ReadBytes(DefaultSettingsPath())).find(u"TITLE=mine\n"), std::u16string::npos);
+    }
+}
+
+TEST_F(SettingsSafetyTest, AReadOnlyFileIsLeftAsItIsAndTheUserIsTold) {
+    WriteBytes(DefaultSettingsPath(), Utf16File(kUserFile));
+    const std::string before = ReadBytes(DefaultSettingsPath());
+    ASSERT_TRUE(::SetFileAttributesW(DefaultSettingsPath().c_str(), FILE_ATTRIBUTE_READONLY));
+    GadgetProcess gadget;
+    HWND window = gadget.WaitForGadget();
+    ASSERT_TRUE(window);
+    Drag(window);
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(AcknowledgeNotice(gadget, kUnsaved));
+    EXPECT_EQ(gadget.WaitForExit(), 0);
+    EXPECT_EQ(ReadBytes(DefaultSettingsPath()), before);
+    EXPECT_TRUE(::GetFileAttributesW(DefaultSettingsPath().c_str()) & FILE_ATTRIBUTE_READONLY);
+}
+
+TEST_F(SettingsSafetyTest, Utf8FilesFromOtherEditorsRead) {
+    const std::string body =
+        ToUtf8(u"TITLE=目標の一覧\r\nHB=0\r\nDX=40\r\nVB=0\r\nDY=30\r\nITEM1=テスト,2026/01/01,2027/01/01\r\n");
+    for (const std::string& bytes : {"\xEF\xBB\xBF" + body, body}) {
+        WriteBytes(DefaultSettingsPath(), bytes);
+        GadgetProcess gadget;
+        HWND window = gadget.WaitForGadget();
+        ASSERT_TRUE(window);
+        Drag(window);
+        EXPECT_EQ(gadget.CloseAndWait(), 0);
+        const std::string saved = ReadBytes(DefaultSettingsPath());
+        EXPECT_EQ(saved.substr(0, 2), "\xFF\xFE");
+        const std::u16string text = DecodedText(saved);
+        EXPECT_NE(text.find(u"\nTITLE=目標の一覧\n"), std::u16string::npos);
+        EXPECT_NE(text.find(u"\nITEM1=テスト,2026/01/01,2027/01/01\n"), std::u16string::npos);
+    }
+}
+
+TEST_F(SettingsSafetyTest, DialogOkKeepsGoalsPastTheGridsRows) {
+    std::u16string file = u"HB=0\r\nDX=40\r\nVB=0\r\nDY=30\r\n";
+    for (int i = 1; i <= 200; ++i) file += FormatText(u"ITEM%d=g%d,2026/01/01,2027/01/01\r\n", {i, i});
+    WriteBytes(DefaultSettingsPath(), Utf16File(file));
+    GadgetProcess gadget;
+    HWND window = gadget.WaitForGadget();
+    ASSERT_TRUE(window);
+    // The context menu and its &S key, as a user opens the dialog.
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    ::PostMessageW(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window), MAKELPARAM(r.left + 20, r.top + 40));
+    ASSERT_TRUE(WaitFor([] { return ::FindWindowExW(nullptr, nullptr, L"#32768", nullptr); }));
+    ::Sleep(300);
+    INPUT key[2] = {};
+    key[0].type = key[1].type = INPUT_KEYBOARD;
+    key[0].ki.wVk = key[1].ki.wVk = 'S';
+    key[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ::SendInput(2, key, sizeof(INPUT));
+    HWND dialog = WaitFor([&gadget] { return FindVisibleWindow(gadget.pid(), L"KestrivalSetup"); });
+    ASSERT_TRUE(dialog);
+    gadget.WaitIdle();
+    ::PostMessageW(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitFor([dialog] { return ::IsWindowVisible(dialog) ? nullptr : dialog; }));
+    EXPECT_EQ(gadget.CloseAndWait(), 0);
+    const std::u16string text = DecodedText(ReadBytes(DefaultSettingsPath()));
+    EXPECT_NE(text.find(u"\nITEM150=g150,"), std::u16string::npos);
+    EXPECT_NE(text.find(u"\nITEM200=g200,2026/01/01,2027/01/01\n"), std::u16string::npos);
+    EXPECT_EQ(text.find(u"\nITEM201="), std::u16string::npos);
+}
+
+}  // namespace
+}  // namespace kestrival::e2e
