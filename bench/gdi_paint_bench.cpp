@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "bench/stopwatch.h"
-#include "render/gdi_canvas.h"
+#include "render/win32/gdi_canvas.h"
 #include "render/layout.h"
 #include "render/painter.h"
 #include "support/text.h"

@@ -3,27 +3,9 @@
 // Rectangles are half-open: the right column and the bottom row are not part of them.
 #include <cstdint>
 
+#include "support/coordinates.h"
+
 namespace kestrival {
-
-struct Point {
-    std::int32_t x = 0;
-    std::int32_t y = 0;
-    bool operator==(const Point&) const = default;
-};
-
-struct Size {
-    std::int32_t width = 0;
-    std::int32_t height = 0;
-    bool operator==(const Size&) const = default;
-};
-
-struct Rect {
-    std::int32_t left = 0;
-    std::int32_t top = 0;
-    std::int32_t right = 0;
-    std::int32_t bottom = 0;
-    bool operator==(const Rect&) const = default;
-};
 
 // A panel cell is 160 x 70 pixels; cells sit on a 162 x 72 pitch.
 inline constexpr std::int32_t kCellWidth = 160;

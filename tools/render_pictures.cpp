@@ -7,11 +7,11 @@
 #include <fstream>
 #include <string>
 
-#include "render/gdi_canvas.h"
+#include "render/win32/gdi_canvas.h"
 #include "render/layout.h"
 #include "render/painter.h"
 #include "support/text.h"
-#include "support/win32_clock.h"
+#include "support/win32/clock.h"
 
 using namespace kestrival;
 

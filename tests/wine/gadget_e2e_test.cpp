@@ -2,11 +2,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "render/gdi_canvas.h"
+#include "render/win32/gdi_canvas.h"
 #include "render/painter.h"
 #include "settings/execute_setting.h"
 #include "support/text.h"
-#include "support/win32_clock.h"
+#include "support/win32/clock.h"
 #include "tests/wine/wine_helpers.h"
 
 namespace kestrival::e2e {

@@ -2,12 +2,13 @@
 // relative to today, so the figures hold on any day.
 #include <gtest/gtest.h>
 
-#include "render/gdi_canvas.h"
+#include "render/win32/gdi_canvas.h"
+#include "support/win32/font_faces.h"
 #include "render/goal_panel.h"
 #include "render/layout.h"
 #include "render/painter.h"
 #include "support/text.h"
-#include "support/win32_clock.h"
+#include "support/win32/clock.h"
 
 namespace kestrival {
 namespace {

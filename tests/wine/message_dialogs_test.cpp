@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "support/message_dialogs.h"
-#include "support/win32_message_dialogs.h"
+#include "support/win32/message_dialogs.h"
 #include "tests/wine/wine_helpers.h"
 
 namespace kestrival::e2e {

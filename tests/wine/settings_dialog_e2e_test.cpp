@@ -8,9 +8,9 @@
 #include <string>
 
 #include "settings/execute_setting.h"
-#include "settings/setup_form_ids.h"
+#include "settings/dialog/win32/setup_form_ids.h"
 #include "support/text.h"
-#include "support/win32_clock.h"
+#include "support/win32/clock.h"
 #include "tests/wine/wine_helpers.h"
 
 namespace kestrival::e2e {

@@ -1,7 +1,7 @@
 #pragma once
 #include <windows.h>
 
-#include "app/gadget_window.h"
+#include "app/win32/gadget_window.h"
 #include "settings/execute_setting.h"
 
 namespace kestrival {

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "render/gdi_canvas.h"
+#include "render/win32/gdi_canvas.h"
 #include "render/layout.h"
 #include "settings/execute_setting.h"
 #include "support/civil_date.h"

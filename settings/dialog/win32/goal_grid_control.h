@@ -5,7 +5,7 @@
 
 #include <functional>
 
-#include "settings/goal_grid.h"
+#include "settings/dialog/goal_grid.h"
 
 namespace kestrival {
 

@@ -1,4 +1,4 @@
-#include "settings/setup_dialog.h"
+#include "settings/dialog/setup_dialog.h"
 
 #include <algorithm>
 

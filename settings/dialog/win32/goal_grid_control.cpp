@@ -1,6 +1,6 @@
-#include "settings/goal_grid_control.h"
-#include "render/gdi_handles.h"
-#include "support/win32_window_proc.h"
+#include "settings/dialog/win32/goal_grid_control.h"
+#include "support/win32/gdi_handles.h"
+#include "support/win32/window_proc.h"
 
 #include <windowsx.h>
 

@@ -1,9 +1,9 @@
-#include "app/settings_command.h"
+#include "app/win32/settings_command.h"
 
 #include <memory>
 
-#include "settings/setup_form.h"
-#include "support/win32_screen.h"
+#include "settings/dialog/win32/setup_form.h"
+#include "support/win32/screen.h"
 
 namespace kestrival {
 

@@ -1,4 +1,4 @@
-#include "app/win32_instance_lock.h"
+#include "app/win32/instance_lock.h"
 
 #include <vector>
 

@@ -1,11 +1,11 @@
-#include "app/win32_environment.h"
+#include "app/win32/environment.h"
 
 #include <windows.h>
 #include <shlobj.h>
 
 #include <cstdlib>
 
-#include "support/win32_library.h"
+#include "support/win32/library.h"
 
 namespace kestrival {
 namespace {

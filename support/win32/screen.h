@@ -1,7 +1,7 @@
 #pragma once
 #include <windows.h>
 
-#include "render/geometry.h"
+#include "support/coordinates.h"
 
 namespace kestrival {
 

@@ -7,7 +7,7 @@
 
 #include "render/geometry.h"
 #include "settings/execute_setting.h"
-#include "settings/goal_grid.h"
+#include "settings/dialog/goal_grid.h"
 #include "support/civil_date.h"
 
 namespace kestrival {

@@ -7,10 +7,10 @@
 #include <memory>
 #include <vector>
 
-#include "render/gdi_handles.h"
+#include "support/win32/gdi_handles.h"
 #include "settings/execute_setting.h"
-#include "settings/goal_grid_control.h"
-#include "settings/setup_dialog.h"
+#include "settings/dialog/win32/goal_grid_control.h"
+#include "settings/dialog/setup_dialog.h"
 #include "support/civil_date.h"
 
 namespace kestrival {

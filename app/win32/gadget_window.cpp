@@ -1,16 +1,16 @@
-#include "app/gadget_window.h"
+#include "app/win32/gadget_window.h"
 
 #include <windowsx.h>
 #include <wtsapi32.h>
 
-#include "app/gadget_menu.h"
+#include "app/win32/gadget_menu.h"
 #include "app/gadget_rules.h"
-#include "app/ui_texts.h"
+#include "app/win32/ui_texts.h"
 #include "render/painter.h"
 #include "support/civil_date.h"
-#include "support/win32_library.h"
-#include "support/win32_screen.h"
-#include "support/win32_window_proc.h"
+#include "support/win32/library.h"
+#include "support/win32/screen.h"
+#include "support/win32/window_proc.h"
 
 namespace kestrival {
 namespace {

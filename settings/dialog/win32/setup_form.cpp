@@ -1,15 +1,15 @@
-#include "settings/setup_form.h"
+#include "settings/dialog/win32/setup_form.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
 
 #include <string>
 
-#include "render/gdi_canvas.h"
-#include "settings/setup_form_ids.h"
-#include "support/win32_library.h"
-#include "support/win32_screen.h"
-#include "support/win32_window_proc.h"
+#include "support/win32/font_faces.h"
+#include "settings/dialog/win32/setup_form_ids.h"
+#include "support/win32/library.h"
+#include "support/win32/screen.h"
+#include "support/win32/window_proc.h"
 
 namespace kestrival {
 namespace {

@@ -1,34 +1,12 @@
-#include "render/gdi_canvas.h"
+#include "render/win32/gdi_canvas.h"
 
 #include <algorithm>
 #include <array>
 
+#include "support/win32/font_faces.h"
+
 namespace kestrival {
 namespace {
-
-constexpr std::array<const wchar_t*, 6> kJapaneseUiFaces = {
-    L"Meiryo UI", L"Yu Gothic UI", L"MS UI Gothic", L"Noto Sans CJK JP", L"IPAPGothic", L"Noto Sans JP",
-};
-
-// Whether the font mapper gives the face itself, rather than a substitute, for a request by name.
-bool FaceInstalled(const std::wstring& face) {
-    if (face.empty() || face.size() >= LF_FACESIZE) return false;
-    LOGFONTW query{};
-    query.lfCharSet = DEFAULT_CHARSET;
-    face.copy(query.lfFaceName, LF_FACESIZE - 1);
-    Font font(::CreateFontIndirectW(&query));
-    MemoryDC dc;
-    ScopedSelect selection(dc.get(), font.get());
-    wchar_t chosen[LF_FACESIZE] = {};
-    ::GetTextFaceW(dc.get(), LF_FACESIZE, chosen);
-    return ::lstrcmpiW(chosen, face.c_str()) == 0;
-}
-
-std::wstring DefaultGuiFace() {
-    LOGFONTW font{};
-    ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
-    return font.lfFaceName;
-}
 
 std::wstring Wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
 
@@ -37,15 +15,6 @@ RECT ToRECT(const Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
 COLORREF ToCOLORREF(std::int32_t colour) { return static_cast<COLORREF>(colour) & 0x00FFFFFF; }
 
 }  // namespace
-
-std::wstring ChooseInstalledFace(const std::u16string& wanted) {
-    const std::wstring face = Wide(wanted);
-    if (FaceInstalled(face)) return face;
-    for (const wchar_t* candidate : kJapaneseUiFaces) {
-        if (face != candidate && FaceInstalled(candidate)) return candidate;
-    }
-    return DefaultGuiFace();
-}
 
 GdiCanvas::GdiCanvas(const GadgetFont& font) : face_(ChooseInstalledFace(font.face)), bold_(font.bold) {
     ::SetBkMode(dc_.get(), TRANSPARENT);

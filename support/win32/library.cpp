@@ -1,4 +1,4 @@
-#include "support/win32_library.h"
+#include "support/win32/library.h"
 
 #include <commctrl.h>
 

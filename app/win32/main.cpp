@@ -6,16 +6,16 @@
 #include <string>
 
 #include "app/gadget_rules.h"
-#include "app/gadget_window.h"
-#include "app/settings_command.h"
-#include "app/ui_texts.h"
-#include "app/win32_environment.h"
-#include "app/win32_instance_lock.h"
+#include "app/win32/gadget_window.h"
+#include "app/win32/settings_command.h"
+#include "app/win32/ui_texts.h"
+#include "app/win32/environment.h"
+#include "app/win32/instance_lock.h"
 #include "settings/execute_setting.h"
 #include "support/message_dialogs.h"
 #include "support/text.h"
-#include "support/win32_clock.h"
-#include "support/win32_message_dialogs.h"
+#include "support/win32/clock.h"
+#include "support/win32/message_dialogs.h"
 
 namespace kestrival {
 namespace {

@@ -9,14 +9,10 @@
 #include <string>
 
 #include "render/canvas.h"
-#include "render/gdi_handles.h"
 #include "settings/execute_setting.h"
+#include "support/win32/gdi_handles.h"
 
 namespace kestrival {
-
-// The face to draw with: the wanted one when it is installed, else the first installed face of
-// a fixed list of Japanese UI faces, else the system's default GUI font face.
-std::wstring ChooseInstalledFace(const std::u16string& wanted);
 
 class GdiCanvas : public Canvas {
 public:

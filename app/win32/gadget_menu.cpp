@@ -1,6 +1,6 @@
-#include "app/gadget_menu.h"
+#include "app/win32/gadget_menu.h"
 
-#include "app/ui_texts.h"
+#include "app/win32/ui_texts.h"
 
 namespace kestrival {
 

@@ -1,4 +1,4 @@
-#include "settings/goal_grid.h"
+#include "settings/dialog/goal_grid.h"
 
 #include <algorithm>
 

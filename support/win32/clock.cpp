@@ -1,4 +1,4 @@
-#include "support/win32_clock.h"
+#include "support/win32/clock.h"
 
 #include <windows.h>
 

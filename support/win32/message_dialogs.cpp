@@ -1,11 +1,11 @@
-#include "support/win32_message_dialogs.h"
+#include "support/win32/message_dialogs.h"
 
 #include <windows.h>
 #include <commctrl.h>
 
 #include <string>
 
-#include "support/win32_library.h"
+#include "support/win32/library.h"
 
 namespace kestrival {
 namespace {
