@@ -7,16 +7,14 @@
 #include <vector>
 
 #include "bench/stopwatch.h"
-#include "render/win32/gdi_canvas.h"
 #include "render/layout.h"
 #include "render/painter.h"
+#include "render/win32/gdi_canvas.h"
 #include "support/text.h"
 
 using namespace kestrival;
 
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 int main() {
     const LocalDateTime now{{2026, 12, 10}, 12, 0, 0, 0};
@@ -27,7 +25,8 @@ int main() {
     setting.CL = 15;
     setting.RW = 10;
     goals.Clear();
-    for (int i = 0; i < 150; ++i) goals.Add(FormatText(u"目標%d,2026/%02d/01,2027/%02d/15", {i, i % 12 + 1, i % 12 + 1}));
+    for (int i = 0; i < 150; ++i)
+        goals.Add(FormatText(u"目標%d,2026/%02d/01,2027/%02d/15", {i, i % 12 + 1, i % 12 + 1}));
     GdiCanvas canvas(setting.Style.Font);
     canvas.Resize(GadgetSize(setting, canvas.TextExtent(u"H").height));
     for (bool fullPaint : {true, false}) {

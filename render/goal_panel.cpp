@@ -17,9 +17,7 @@ constexpr std::int32_t kBarHeight = 14;
 // clock, so the difference always fits.
 std::int32_t WholeDays(double days) { return static_cast<std::int32_t>(std::trunc(days)); }
 
-std::u16string NextField(std::u16string& line) {
-    return std::u16string(TrimControlAndSpace(TakeField(line, &line)));
-}
+std::u16string NextField(std::u16string& line) { return std::u16string(TrimControlAndSpace(TakeField(line, &line))); }
 
 }  // namespace
 

@@ -22,7 +22,6 @@ public:
 // The largest window side the layout produces; beyond it the off-screen bitmap would grow without use.
 inline constexpr std::int32_t kMaxWindowSide = 30000;
 
-
 // Width and height for `titleTextHeight`, the height of "H" in the canvas's current font.
 Size GadgetSize(const ExecuteSetting& setting, std::int32_t titleTextHeight);
 // Anchored position on a screen of `screen` size, with the top-left corner kept on the screen.

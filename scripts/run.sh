@@ -18,11 +18,9 @@ out=$PWD/out
 mkdir -p "$out"
 export WINEPREFIX=$out/run-prefix HOME=$out/run-home WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 mkdir -p "$HOME"
-display=95
-while [ -e "/tmp/.X11-unix/X$display" ]; do display=$((display + 1)); done
-Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY=:$display
+source "$(dirname "$0")/lib/xvfb.sh"
+start_xvfb
+xvfb=$XVFB_PID
 trap '"${wine%/*}/wineserver" -k 2>/dev/null || true; kill $xvfb 2>/dev/null || true' EXIT
 sleep 1
 [ -d "$WINEPREFIX" ] || "$wine" wineboot -i >/dev/null 2>&1 || true

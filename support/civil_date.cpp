@@ -53,9 +53,7 @@ std::u16string DateText(const CivilDate& date) {
     return FormatText(u"%04d/%02d/%02d", {date.year, date.month, date.day});
 }
 
-std::u16string TimeText(const LocalDateTime& moment) {
-    return FormatText(u"%02d:%02d", {moment.hour, moment.minute});
-}
+std::u16string TimeText(const LocalDateTime& moment) { return FormatText(u"%02d:%02d", {moment.hour, moment.minute}); }
 
 std::optional<CivilDate> ParseDateText(std::u16string_view text) {
     const std::u16string_view trimmed = TrimControlAndSpace(text);

@@ -50,8 +50,8 @@ DateParts ReadCompactForm(const std::u16string& text, const CivilDate& today) {
 std::u16string NormalizeDate(std::u16string_view input, const CivilDate& today) {
     std::u16string text = ReplaceAll(input, u" ");
     text = ReplaceAll(text, u"\u3000");
-    const DateParts parts = text.find(u'/') != std::u16string::npos ? ReadSlashForm(text, today)
-                                                                     : ReadCompactForm(text, today);
+    const DateParts parts =
+        text.find(u'/') != std::u16string::npos ? ReadSlashForm(text, today) : ReadCompactForm(text, today);
     if (!IsValidDate(parts.year, parts.month, parts.day)) return {};
     return FormatText(u"%04d/%02d/%02d", {parts.year, parts.month, parts.day});
 }

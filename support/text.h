@@ -18,8 +18,7 @@ std::u16string FormatText(std::u16string_view format, std::initializer_list<std:
 
 // Text before the first separator; `rest` (when given) receives everything after it.
 // Not found, or an empty separator: the whole text, with an empty rest.
-std::u16string SplitAt(std::u16string_view text, std::u16string_view separator,
-                       std::u16string* rest = nullptr);
+std::u16string SplitAt(std::u16string_view text, std::u16string_view separator, std::u16string* rest = nullptr);
 std::u16string KeyPart(std::u16string_view line, std::u16string* rest = nullptr);
 std::u16string ValuePart(std::u16string_view line);
 // The text up to the next comma; `rest` may name the same variable as `line`.

@@ -7,9 +7,9 @@
 #include <fstream>
 #include <string>
 
-#include "render/win32/gdi_canvas.h"
 #include "render/layout.h"
 #include "render/painter.h"
+#include "render/win32/gdi_canvas.h"
 #include "support/text.h"
 #include "support/win32/clock.h"
 

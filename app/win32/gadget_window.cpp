@@ -1,10 +1,11 @@
 #include "app/win32/gadget_window.h"
 
+#include <shellapi.h>
 #include <windowsx.h>
 #include <wtsapi32.h>
 
-#include "app/win32/gadget_menu.h"
 #include "app/gadget_rules.h"
+#include "app/win32/gadget_menu.h"
 #include "app/win32/ui_texts.h"
 #include "render/painter.h"
 #include "support/civil_date.h"
@@ -179,10 +180,17 @@ void MainForm::OnContextMenu(POINT at) {
     ::DestroyMenu(menu);
     ::PostMessageW(hwnd_, WM_NULL, 0, 0);
     switch (command) {
-        case kCommandSettings: PMsetClick(); break;
-        case kCommandSupport: N1Click(); break;
-        case kCommandQuit: PMquitClick(); break;
-        default: break;
+        case kCommandSettings:
+            PMsetClick();
+            break;
+        case kCommandSupport:
+            N1Click();
+            break;
+        case kCommandQuit:
+            PMquitClick();
+            break;
+        default:
+            break;
     }
 }
 
@@ -195,9 +203,18 @@ void MainForm::PMsetClick() {
 
 void MainForm::N1Click() {
     const LoadedLibrary shell(L"shell32.dll");
-    using ExecuteFunction = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
-    if (auto shellExecute = shell.Function<ExecuteFunction>("ShellExecuteA")) {
-        shellExecute(hwnd_, "Open", kSupportPageUrl, nullptr, nullptr, SW_SHOWNORMAL);
+    // SEE_MASK_NOASYNC: the shell may hand the request to another thread of shell32, which is
+    // unloaded when this function returns; the flag makes the call finish its work first.
+    using ExecuteFunction = BOOL(WINAPI*)(SHELLEXECUTEINFOA*);
+    if (auto shellExecute = shell.Function<ExecuteFunction>("ShellExecuteExA")) {
+        SHELLEXECUTEINFOA request{};
+        request.cbSize = sizeof request;
+        request.fMask = SEE_MASK_NOASYNC;
+        request.hwnd = hwnd_;
+        request.lpVerb = "Open";
+        request.lpFile = kSupportPageUrl;
+        request.nShow = SW_SHOWNORMAL;
+        shellExecute(&request);
     }
 }
 

@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "render/win32/gdi_canvas.h"
 #include "render/layout.h"
+#include "render/win32/gdi_canvas.h"
 #include "settings/execute_setting.h"
 #include "support/civil_date.h"
 
@@ -22,9 +22,8 @@ class MainForm final : public GadgetWindow {
 public:
     // Creates the window hidden and runs its creation handler (layout, opacity, first paint,
     // timer). Returns nothing when the window cannot be created.
-    static std::unique_ptr<MainForm> Create(HINSTANCE instance, ExecuteSetting& setting,
-                                            GoalList& goals, const LocalClock& clock,
-                                            SettingsDialogCommand settingsDialog);
+    static std::unique_ptr<MainForm> Create(HINSTANCE instance, ExecuteSetting& setting, GoalList& goals,
+                                            const LocalClock& clock, SettingsDialogCommand settingsDialog);
     ~MainForm() override;
     MainForm(const MainForm&) = delete;
     MainForm& operator=(const MainForm&) = delete;

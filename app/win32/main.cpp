@@ -6,11 +6,11 @@
 #include <string>
 
 #include "app/gadget_rules.h"
+#include "app/win32/environment.h"
 #include "app/win32/gadget_window.h"
+#include "app/win32/instance_lock.h"
 #include "app/win32/settings_command.h"
 #include "app/win32/ui_texts.h"
-#include "app/win32/environment.h"
-#include "app/win32/instance_lock.h"
 #include "settings/execute_setting.h"
 #include "support/message_dialogs.h"
 #include "support/text.h"

@@ -8,8 +8,6 @@
 namespace kestrival {
 namespace {
 
-std::wstring Wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
-
 RECT ToRECT(const Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
 
 COLORREF ToCOLORREF(std::int32_t colour) { return static_cast<COLORREF>(colour) & 0x00FFFFFF; }

@@ -39,11 +39,13 @@ public:
 private:
     HFONT FontOfSize(std::int32_t points);
 
+    // Declared so that they are destroyed in the safe order: the selections are undone first,
+    // then the fonts and the bitmap are deleted, then the DC.
     MemoryDC dc_;
     Bitmap bitmap_;
+    std::map<std::int32_t, Font> fonts_;
     std::unique_ptr<ScopedSelect> bitmapSelection_;
     std::unique_ptr<ScopedSelect> fontSelection_;
-    std::map<std::int32_t, Font> fonts_;
     std::wstring face_;
     bool bold_;
     Size size_;

@@ -17,7 +17,8 @@ std::u16string Decimal(std::int64_t value) {
 }  // namespace
 
 std::int32_t TrackBarPosition(std::int32_t TR) {
-    return std::clamp((std::int64_t{TR} - 10) / 5, std::int64_t{0}, std::int64_t{kTrackBarMax});
+    return static_cast<std::int32_t>(
+        std::clamp((std::int64_t{TR} - 10) / 5, std::int64_t{0}, std::int64_t{kTrackBarMax}));
 }
 
 void RBhlftClick(SetupControls& c, const WindowGeometry& g) {

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "render/geometry.h"
-#include "settings/execute_setting.h"
 #include "settings/dialog/goal_grid.h"
+#include "settings/execute_setting.h"
 #include "support/civil_date.h"
 
 namespace kestrival {
@@ -54,8 +54,8 @@ void RBvbtmClick(SetupControls& c, const WindowGeometry& geometry);
 
 // Fills the controls; with `tag` other than 1 (the window was dragged) the anchors become left
 // and top edges at the window's present position. Makes the first title cell current.
-void FormShow(SetupControls& c, const ExecuteSetting& setting, const GoalList& goals,
-              const WindowGeometry& geometry, std::int32_t tag);
+void FormShow(SetupControls& c, const ExecuteSetting& setting, const GoalList& goals, const WindowGeometry& geometry,
+              std::int32_t tag);
 
 void EDtbdyExit(SetupControls& c, const CivilDate& today);
 

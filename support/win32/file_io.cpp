@@ -1,8 +1,8 @@
+#include "support/file_io.h"
+
 #include <windows.h>
 
 #include <string>
-
-#include "support/file_io.h"
 
 namespace kestrival {
 namespace {

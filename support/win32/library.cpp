@@ -12,8 +12,7 @@ HMODULE CommonControls() {
                                  reinterpret_cast<void*>(::GetProcAddress(loaded, "InitCommonControlsEx")))
                            : nullptr;
         if (init) {
-            const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
-                                                ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+            const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
             init(&controls);
         }
         return loaded;

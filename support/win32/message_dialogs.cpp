@@ -32,8 +32,8 @@ std::int32_t ShowTaskDialog(const DialogRequest& request) {
     }
     using TaskDialogFunction = HRESULT(WINAPI*)(const TASKDIALOGCONFIG*, int*, int*, BOOL*);
     HMODULE controls = CommonControls();
-    auto taskDialog = controls ? reinterpret_cast<TaskDialogFunction>(reinterpret_cast<void*>(
-                                     ::GetProcAddress(controls, "TaskDialogIndirect")))
+    auto taskDialog = controls ? reinterpret_cast<TaskDialogFunction>(
+                                     reinterpret_cast<void*>(::GetProcAddress(controls, "TaskDialogIndirect")))
                                : nullptr;
     if (!taskDialog) {  // no version 6 controls: a message box says the same
         const UINT type = (request.buttons == DialogButtons::kYesNo ? MB_YESNO | MB_DEFBUTTON2 : MB_OK) |

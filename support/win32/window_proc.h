@@ -1,8 +1,9 @@
 #pragma once
-// The one place where a window object is bound to its HWND: the static window procedure stores the
-// object on WM_NCCREATE (the first message that carries the creation parameter) and hands every
-// message after that to the object's HandleMessage. The class befriends this function and keeps
-// its HWND in `hwnd_`.
+// Binds a window object to its HWND for the program's window classes: the static window procedure
+// stores the object on WM_NCCREATE (the first message that carries the creation parameter), hands
+// every message after that to the object's HandleMessage, and forgets the object after
+// WM_NCDESTROY, the last message, so that nothing reaches an object that may be gone. The class
+// befriends this function and keeps its HWND in `hwnd_`.
 #include <windows.h>
 
 namespace kestrival {
@@ -16,7 +17,9 @@ LRESULT CALLBACK RoutedWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     }
     auto* window = reinterpret_cast<Window*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!window) return ::DefWindowProcW(hwnd, message, wParam, lParam);
-    return window->HandleMessage(message, wParam, lParam);
+    const LRESULT result = window->HandleMessage(message, wParam, lParam);
+    if (message == WM_NCDESTROY) ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    return result;
 }
 
 }  // namespace kestrival

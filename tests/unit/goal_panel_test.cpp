@@ -24,15 +24,103 @@ struct PanelCase {
 
 TEST(GoalPanelTest, FiguresForRunningNotStartedAndEndedGoals) {
     const PanelCase cases[] = {
-        {"running", u"t,2010/01/01,2010/01/11", {2010, 1, 6}, 12, u"2010/01/01", u"2010/01/11", true, true, 5, 4, 10, 5},
-        {"start day", u"t,2010/01/01,2010/01/11", {2010, 1, 1}, 8, u"2010/01/01", u"2010/01/11", true, true, 0, 9, 10, 0},
-        {"end day", u"t,2010/01/01,2010/01/11", {2010, 1, 11}, 9, u"2010/01/01", u"2010/01/11", true, true, 10, 0, 10, 10},
-        {"one-day goal", u"t,2010/01/05,2010/01/05", {2010, 1, 5}, 9, u"2010/01/05", u"2010/01/05", true, true, 0, 0, 0, 0},
-        {"starts tomorrow", u"t,2010/01/06,2010/02/01", {2010, 1, 5}, 1, u"2010/01/05", u"2010/01/06", true, true, 0, 0, 1, 1},
-        {"starts in 10 days", u"t,2010/01/15,2010/02/01", {2010, 1, 5}, 1, u"2010/01/05", u"2010/01/15", true, true, 0, 9, 1, 1},
-        {"ended yesterday", u"t,2009/12/01,2010/01/04", {2010, 1, 5}, 1, u"2010/01/04", u"2010/01/05", true, true, 1, 0, 1, 1},
+        {"running",
+         u"t,2010/01/01,2010/01/11",
+         {2010, 1, 6},
+         12,
+         u"2010/01/01",
+         u"2010/01/11",
+         true,
+         true,
+         5,
+         4,
+         10,
+         5},
+        {"start day",
+         u"t,2010/01/01,2010/01/11",
+         {2010, 1, 1},
+         8,
+         u"2010/01/01",
+         u"2010/01/11",
+         true,
+         true,
+         0,
+         9,
+         10,
+         0},
+        {"end day",
+         u"t,2010/01/01,2010/01/11",
+         {2010, 1, 11},
+         9,
+         u"2010/01/01",
+         u"2010/01/11",
+         true,
+         true,
+         10,
+         0,
+         10,
+         10},
+        {"one-day goal",
+         u"t,2010/01/05,2010/01/05",
+         {2010, 1, 5},
+         9,
+         u"2010/01/05",
+         u"2010/01/05",
+         true,
+         true,
+         0,
+         0,
+         0,
+         0},
+        {"starts tomorrow",
+         u"t,2010/01/06,2010/02/01",
+         {2010, 1, 5},
+         1,
+         u"2010/01/05",
+         u"2010/01/06",
+         true,
+         true,
+         0,
+         0,
+         1,
+         1},
+        {"starts in 10 days",
+         u"t,2010/01/15,2010/02/01",
+         {2010, 1, 5},
+         1,
+         u"2010/01/05",
+         u"2010/01/15",
+         true,
+         true,
+         0,
+         9,
+         1,
+         1},
+        {"ended yesterday",
+         u"t,2009/12/01,2010/01/04",
+         {2010, 1, 5},
+         1,
+         u"2010/01/04",
+         u"2010/01/05",
+         true,
+         true,
+         1,
+         0,
+         1,
+         1},
         {"title only", u"only a title", {2010, 1, 5}, 13, u"2010/01/05", u"2010/01/05", false, false, 0, 0, 1, 1},
-        {"blanks trimmed", u" t , 2010/01/01 ,2010/01/11\t", {2010, 1, 6}, 12, u"2010/01/01", u"2010/01/11", true, true, 5, 4, 10, 5},
+        {"blanks trimmed",
+         u" t , 2010/01/01 ,2010/01/11\t",
+         {2010, 1, 6},
+         12,
+         u"2010/01/01",
+         u"2010/01/11",
+         true,
+         true,
+         5,
+         4,
+         10,
+         5},
     };
     for (const auto& c : cases) {
         const GoalPanelFigures f = ComputeGoalPanel(c.line, At(c.today, c.hour), DateText(c.today));
@@ -83,18 +171,18 @@ protected:
 TEST_F(PanelPaintTest, RunningGoalLayout) {
     const std::int32_t x0 = 4, y0 = 24, h = 14;
     PaintGoalPanel(canvas_, setting_, u"目標,2010/01/01,2010/01/11", x0, y0, h, At({2010, 1, 6}, 12), u"2010/01/06");
-    EXPECT_EQ(canvas_.PixelAt(x0, y0), 0xEEEEEE);               // frame
+    EXPECT_EQ(canvas_.PixelAt(x0, y0), 0xEEEEEE);  // frame
     EXPECT_EQ(canvas_.PixelAt(x0 + 159, y0 + 69), 0xEEEEEE);
-    EXPECT_EQ(canvas_.PixelAt(x0 + 1, y0 + 1), 0x000000);       // background inside the frame
-    EXPECT_EQ(canvas_.PixelAt(x0 + 2, y0 + 2), 0x808080);       // title strip, upper half
-    EXPECT_EQ(canvas_.PixelAt(x0 + 2, y0 + 2 + 8), 0x686868);   // lower half darkened (h / 2 + 1 = 8 rows each)
+    EXPECT_EQ(canvas_.PixelAt(x0 + 1, y0 + 1), 0x000000);      // background inside the frame
+    EXPECT_EQ(canvas_.PixelAt(x0 + 2, y0 + 2), 0x808080);      // title strip, upper half
+    EXPECT_EQ(canvas_.PixelAt(x0 + 2, y0 + 2 + 8), 0x686868);  // lower half darkened (h / 2 + 1 = 8 rows each)
     EXPECT_EQ(canvas_.PixelAt(x0 + 157, y0 + h + 3), 0x686868);
     EXPECT_EQ(canvas_.PixelAt(x0 + 2, y0 + h + 4), 0x000000);
     // Panel font 8 points: t = 11; bar top b = y0 + h + t - 4 + 10.
     const std::int32_t b = y0 + h + 11 - 4 + 10;
-    EXPECT_EQ(canvas_.PixelAt(x0 + 6, b), 0x0000FF);             // bar frame over the fill
+    EXPECT_EQ(canvas_.PixelAt(x0 + 6, b), 0x0000FF);  // bar frame over the fill
     EXPECT_EQ(canvas_.PixelAt(x0 + 7, b + 1), 0x775577);
-    EXPECT_EQ(canvas_.PixelAt(x0 + 79, b + 1), 0x775577);        // last filled column: r - 1 = x0 + 79
+    EXPECT_EQ(canvas_.PixelAt(x0 + 79, b + 1), 0x775577);  // last filled column: r - 1 = x0 + 79
     EXPECT_EQ(canvas_.PixelAt(x0 + 80, b + 1), 0x000000);
     EXPECT_EQ(canvas_.PixelAt(x0 + 7, b + 8), DarkenColor(0x775577, 24));
     EXPECT_EQ(canvas_.TextsAt({x0 + 4, y0 + 4}), std::vector<std::u16string>{u"目標"});
@@ -111,7 +199,7 @@ TEST_F(PanelPaintTest, EmptyLineShowsOnlyBackgroundAndMissingDatesHideTheirNumbe
     EXPECT_TRUE(canvas_.Texts().empty());
 
     PaintGoalPanel(canvas_, setting_, u"title only", 4, 24, 14, At({2010, 1, 6}), u"2010/01/06");
-    ASSERT_EQ(canvas_.Texts().size(), 3u);  // title and two dates, no numbers
+    ASSERT_EQ(canvas_.Texts().size(), 3u);                                     // title and two dates, no numbers
     EXPECT_EQ(canvas_.PixelAt(4 + 152, 24 + 14 + 11 - 4 + 10 + 1), 0x775577);  // full bar
 }
 

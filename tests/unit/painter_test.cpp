@@ -143,8 +143,8 @@ TEST_F(PainterTest, SubtitleAndBirthDate) {
         PaintGadget(canvas, setting_, goals_, kNow, true);
         const std::u16string subtitle = c.subtitle;
         const std::int32_t x = (canvas.ClientSize().width - 4) - static_cast<std::int32_t>(subtitle.size()) * 6 - 2;
-        EXPECT_EQ(canvas.TextsAt({x, 6}), subtitle.empty() ? std::vector<std::u16string>{}
-                                                           : std::vector<std::u16string>{subtitle});
+        EXPECT_EQ(canvas.TextsAt({x, 6}),
+                  subtitle.empty() ? std::vector<std::u16string>{} : std::vector<std::u16string>{subtitle});
         EXPECT_EQ(setting_.BIRTH, c.birthAfter);
     }
 }

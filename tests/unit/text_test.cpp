@@ -14,13 +14,13 @@ TEST(FormatTextTest, FormatsTheProgramsOwnPatterns) {
 }
 
 TEST(FormatTextTest, WidthsSignsAndOddFormats) {
-    EXPECT_EQ(FormatText(u"%02d", {123}), u"123");          // wider than the width: written in full
-    EXPECT_EQ(FormatText(u"%04d", {-5}), u"-005");          // sign inside the width
+    EXPECT_EQ(FormatText(u"%02d", {123}), u"123");  // wider than the width: written in full
+    EXPECT_EQ(FormatText(u"%04d", {-5}), u"-005");  // sign inside the width
     EXPECT_EQ(FormatText(u"%d", {-2147483647 - 1}), u"-2147483648");
     EXPECT_EQ(FormatText(u"%4d", {7}), u"   7");
     EXPECT_EQ(FormatText(u"100%%", {}), u"100%");
-    EXPECT_EQ(FormatText(u"%d/%d", {1}), u"1/");            // no value left: nothing written
-    EXPECT_EQ(FormatText(u"%s %", {1}), u"%s %");           // unknown conversions stay literal
+    EXPECT_EQ(FormatText(u"%d/%d", {1}), u"1/");   // no value left: nothing written
+    EXPECT_EQ(FormatText(u"%s %", {1}), u"%s %");  // unknown conversions stay literal
 }
 
 TEST(FormatTextTest, NeverProducesMoreThanTheLimit) {

@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "render/win32/gdi_canvas.h"
 #include "render/painter.h"
+#include "render/win32/gdi_canvas.h"
 #include "settings/execute_setting.h"
 #include "support/text.h"
 #include "support/win32/clock.h"
@@ -154,7 +154,8 @@ TEST_F(GadgetTest, WindowRectangleFollowsTheAnchors) {
         {u"HB=1\r\nDX=10\r\nVB=1\r\nDY=20\r\n", sw - W - 10, sh - H - 20},
         {u"HB=2\r\nDX=500\r\nVB=2\r\nDY=500\r\n", (sw - W) / 2, (sh - H) / 2},
         {u"HB=0\r\nDX=-50\r\nVB=0\r\nDY=99999\r\n", 0, sh - H},
-        {u"HB=0\r\nDX=1279\r\nVB=1\r\nDY=-30\r\n", sw - 1 == 1279 ? 1279 : sw - W, sh - H + 30 > sh - 1 ? sh - H : sh - H + 30},
+        {u"HB=0\r\nDX=1279\r\nVB=1\r\nDY=-30\r\n", sw - 1 == 1279 ? 1279 : sw - W,
+         sh - H + 30 > sh - 1 ? sh - H : sh - H + 30},
     };
     for (const auto& c : cases) {
         WriteSettings(std::u16string(u"CL=2\r\nRW=1\r\n") + c.anchors);

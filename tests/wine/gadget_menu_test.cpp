@@ -1,10 +1,11 @@
 // The gadget's context menu as the gadget builds it: its items, captions, separators and commands.
+#include "app/win32/gadget_menu.h"
+
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
 
-#include "app/win32/gadget_menu.h"
 #include "app/win32/ui_texts.h"
 
 namespace kestrival {
@@ -19,8 +20,11 @@ TEST(GadgetMenuTest, ItemsCaptionsAndSeparators) {
         UINT command;
     };
     const Item expected[] = {
-        {L"Kestrival 設定(&S)", kCommandSettings}, {nullptr, 0}, {L"サポートサイト(&P)", kCommandSupport},
-        {nullptr, 0}, {L"終了(&X)", kCommandQuit},
+        {L"Kestrival 設定(&S)", kCommandSettings},
+        {nullptr, 0},
+        {L"サポートサイト(&P)", kCommandSupport},
+        {nullptr, 0},
+        {L"終了(&X)", kCommandQuit},
     };
     for (int i = 0; i < 5; ++i) {
         wchar_t text[64] = {};

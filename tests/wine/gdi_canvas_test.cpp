@@ -1,14 +1,15 @@
 // The gadget painted with the program's GDI canvas, checked pixel by pixel. Goal dates are chosen
 // relative to today, so the figures hold on any day.
+#include "render/win32/gdi_canvas.h"
+
 #include <gtest/gtest.h>
 
-#include "render/win32/gdi_canvas.h"
-#include "support/win32/font_faces.h"
 #include "render/goal_panel.h"
 #include "render/layout.h"
 #include "render/painter.h"
 #include "support/text.h"
 #include "support/win32/clock.h"
+#include "support/win32/font_faces.h"
 
 namespace kestrival {
 namespace {

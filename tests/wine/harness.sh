@@ -9,18 +9,16 @@ export WINEPREFIX=$state/prefix HOME=$state/home WINEDEBUG=-all WINEDLLOVERRIDES
 export WINE=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver
 [ -x "$WINE" ] || WINE=$(command -v wine64 || command -v wine)
 
+source "$(dirname "$0")/../../scripts/lib/xvfb.sh"
+
 reg() { "$WINE" reg add "$@" /f >/dev/null 2>&1; }
 
 setup() {
   rm -rf "$state"
   mkdir -p "$state/home"
-  local display=90
-  while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-  Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-  echo $! >"$state/xvfb.pid"
-  echo ":$display" >"$state/display"
-  export DISPLAY=:$display
-  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
+  start_xvfb
+  echo "$XVFB_PID" >"$state/xvfb.pid"
+  echo "$DISPLAY" >"$state/display"
   "$WINE" wineboot -i >/dev/null 2>&1 || true
   # Japanese glyphs in dialogs: link the system dialog faces to Noto Sans CJK.
   local link='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
@@ -28,7 +26,7 @@ setup() {
     reg "$link" /v "$face" /t REG_MULTI_SZ /d 'NotoSansCJK-Regular.ttc,Noto Sans CJK JP'
   done
   "$WINESERVER" -w || true
-  echo "wine prefix ready at $WINEPREFIX on display :$display"
+  echo "wine prefix ready at $WINEPREFIX on display $DISPLAY"
 }
 
 run() {

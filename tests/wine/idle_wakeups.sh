@@ -11,18 +11,17 @@ switches() {  # sum of voluntary context switches over all threads of a process
   echo "$total"
 }
 measure() {
+  # The loader's process becomes the Windows program's process: its id is the one to watch.
   "$WINE" "$build/$1" &
+  local pid=$!
   sleep 5
-  local pid; pid=$(pgrep -f "$1" | head -n 1)
   local before; before=$(switches "$pid")
   sleep 65
   local after; after=$(switches "$pid")
   echo "$1: $((after - before)) wake-ups in 65 s while idle"
-  "$WINE" "$build/kestrival_probe.exe" close >/dev/null 2>&1 || kill "$pid"
-  wait 2>/dev/null || true
+  if [ "$1" = Kestrival.exe ]; then "$WINE" "$build/kestrival_probe.exe" close >/dev/null 2>&1 || kill "$pid"; fi
+  kill "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
 }
 measure Kestrival.exe
-"$WINE" "$build/kestrival_baseline.exe" & sleep 5
-pid=$(pgrep -f kestrival_baseline.exe | head -n 1); before=$(switches "$pid"); sleep 65; after=$(switches "$pid")
-echo "kestrival_baseline.exe: $((after - before)) wake-ups in 65 s while idle"
-kill "$pid" 2>/dev/null || true
+measure kestrival_baseline.exe

@@ -15,7 +15,9 @@ write_settings() {
   { printf '\xff\xfe'; printf '%s' "$1" | sed 's/$/\r/' | iconv -f UTF-8 -t UTF-16LE; } >"$file"
 }
 
-read_settings() { iconv -f UTF-16LE -t UTF-8 "$(settings_file)" | tr -d '\r\357\273\277'; }
+# The file as UTF-8 text without its byte-order mark and CRs (sed works on whole characters, where
+# tr would delete every byte 357, 273 or 277 inside Japanese text too).
+read_settings() { iconv -f UTF-16LE -t UTF-8 "$(settings_file)" | sed -e '1s/^\xEF\xBB\xBF//' -e 's/\r$//'; }
 
 reset_settings() { rm -rf "$(dirname "$(dirname "$(settings_file)")")"; }
 

@@ -1,5 +1,7 @@
 // The notice and the yes/no question shown for real, as task dialogs (version 6 and later) and as
 // message boxes (below), inspected and answered from a second thread.
+#include "support/message_dialogs.h"
+
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -8,7 +10,6 @@
 #include <thread>
 #include <vector>
 
-#include "support/message_dialogs.h"
 #include "support/win32/message_dialogs.h"
 #include "tests/wine/wine_helpers.h"
 

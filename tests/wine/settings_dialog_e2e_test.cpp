@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <string>
 
-#include "settings/execute_setting.h"
 #include "settings/dialog/win32/setup_form_ids.h"
+#include "settings/execute_setting.h"
 #include "support/text.h"
 #include "support/win32/clock.h"
 #include "tests/wine/wine_helpers.h"
@@ -41,7 +41,9 @@ void Type(const std::wstring& text) {
 }
 
 // A message dialog (task dialog or message box) of the process other than the settings dialog.
-HWND WaitForMessageDialog(DWORD pid) { return WaitFor([pid] { return FindDialogWindow(pid); }); }
+HWND WaitForMessageDialog(DWORD pid) {
+    return WaitFor([pid] { return FindDialogWindow(pid); });
+}
 
 class SettingsDialogTest : public ::testing::Test {
 protected:

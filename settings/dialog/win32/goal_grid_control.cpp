@@ -1,12 +1,13 @@
 #include "settings/dialog/win32/goal_grid_control.h"
-#include "support/win32/gdi_handles.h"
-#include "support/win32/window_proc.h"
 
 #include <windowsx.h>
 
 #include <algorithm>
 #include <array>
 #include <string>
+
+#include "support/win32/gdi_handles.h"
+#include "support/win32/window_proc.h"
 
 namespace kestrival {
 namespace {
@@ -249,16 +250,35 @@ void GoalGridControl::Move(int column, int row) {
 
 void GoalGridControl::OnKeyDown(WPARAM key) {
     switch (key) {
-        case VK_UP: Move(grid_.column, grid_.row - 1); break;
-        case VK_DOWN: Move(grid_.column, grid_.row + 1); break;
-        case VK_LEFT: Move(grid_.column - 1, grid_.row); break;
-        case VK_RIGHT: Move(grid_.column + 1, grid_.row); break;
-        case VK_PRIOR: Move(grid_.column, grid_.row - VisibleRows()); break;
-        case VK_NEXT: Move(grid_.column, grid_.row + VisibleRows()); break;
-        case VK_HOME: Move(grid_.column, 1); break;
-        case VK_END: Move(grid_.column, kGoalRows); break;
-        case VK_F2: OpenEditor(false); break;
-        default: break;
+        case VK_UP:
+            Move(grid_.column, grid_.row - 1);
+            break;
+        case VK_DOWN:
+            Move(grid_.column, grid_.row + 1);
+            break;
+        case VK_LEFT:
+            Move(grid_.column - 1, grid_.row);
+            break;
+        case VK_RIGHT:
+            Move(grid_.column + 1, grid_.row);
+            break;
+        case VK_PRIOR:
+            Move(grid_.column, grid_.row - VisibleRows());
+            break;
+        case VK_NEXT:
+            Move(grid_.column, grid_.row + VisibleRows());
+            break;
+        case VK_HOME:
+            Move(grid_.column, 1);
+            break;
+        case VK_END:
+            Move(grid_.column, kGoalRows);
+            break;
+        case VK_F2:
+            OpenEditor(false);
+            break;
+        default:
+            break;
     }
 }
 
@@ -351,15 +371,30 @@ void GoalGridControl::OnVScroll(WORD request) {
     ::GetScrollInfo(hwnd_, SB_VERT, &info);
     int top = topRow_;
     switch (request) {
-        case SB_LINEUP: --top; break;
-        case SB_LINEDOWN: ++top; break;
-        case SB_PAGEUP: top -= VisibleRows(); break;
-        case SB_PAGEDOWN: top += VisibleRows(); break;
+        case SB_LINEUP:
+            --top;
+            break;
+        case SB_LINEDOWN:
+            ++top;
+            break;
+        case SB_PAGEUP:
+            top -= VisibleRows();
+            break;
+        case SB_PAGEDOWN:
+            top += VisibleRows();
+            break;
         case SB_THUMBTRACK:
-        case SB_THUMBPOSITION: top = info.nTrackPos; break;
-        case SB_TOP: top = 1; break;
-        case SB_BOTTOM: top = kGoalRows; break;
-        default: break;
+        case SB_THUMBPOSITION:
+            top = info.nTrackPos;
+            break;
+        case SB_TOP:
+            top = 1;
+            break;
+        case SB_BOTTOM:
+            top = kGoalRows;
+            break;
+        default:
+            break;
     }
     topRow_ = std::clamp(top, 1, std::max(1, kGoalRows - VisibleRows() + 1));
     UpdateScrollBar();
@@ -378,8 +413,7 @@ void GoalGridControl::Refresh() {
 }
 
 void GoalGridControl::NotifyClick() {
-    ::SendMessageW(::GetParent(hwnd_), WM_COMMAND,
-                   MAKEWPARAM(static_cast<WORD>(::GetDlgCtrlID(hwnd_)), kGridClicked),
+    ::SendMessageW(::GetParent(hwnd_), WM_COMMAND, MAKEWPARAM(static_cast<WORD>(::GetDlgCtrlID(hwnd_)), kGridClicked),
                    reinterpret_cast<LPARAM>(hwnd_));
 }
 

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "support/win32/font_faces.h"
 #include "settings/dialog/win32/setup_form_ids.h"
+#include "support/win32/font_faces.h"
 #include "support/win32/library.h"
 #include "support/win32/screen.h"
 #include "support/win32/window_proc.h"
@@ -155,6 +155,11 @@ std::unique_ptr<SetupForm> SetupForm::Create(HINSTANCE instance, const RenderSty
                                         bounds.bottom - bounds.top, nullptr, nullptr, instance, form.get());
     if (!hwnd) return nullptr;
     form->FormCreate();
+    // A dialog without its goal grid would be half built: no dialog rather than that one.
+    if (!form->grid_ || !form->grid_->hwnd()) {
+        ::DestroyWindow(hwnd);
+        return nullptr;
+    }
     return form;
 }
 
@@ -195,9 +200,9 @@ void SetupForm::FormCreate() {
 
 HWND SetupForm::AddControl(const wchar_t* className, const wchar_t* text, int id, int x, int y, int w, int h,
                            DWORD style, DWORD exStyle) {
-    HWND control = ::CreateWindowExW(exStyle, className, text, style, x, y, w, h, hwnd_,
-                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr),
-                                     nullptr);
+    HWND control =
+        ::CreateWindowExW(exStyle, className, text, style, x, y, w, h, hwnd_,
+                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr), nullptr);
     ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     return control;
 }
@@ -229,8 +234,8 @@ void SetupForm::CreateControls() {
         AddControl(L"BUTTON", caption, id, g.x + x, g.y + y, w, h, kChild | BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP);
     };
     auto edit = [&](Group g, int id, int x, int y, int w, int h) {
-        return AddControl(L"EDIT", L"", id, g.x + x, g.y + y, w, h,
-                          kChild | WS_TABSTOP | WS_GROUP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE);
+        return AddControl(L"EDIT", L"", id, g.x + x, g.y + y, w, h, kChild | WS_TABSTOP | WS_GROUP | ES_AUTOHSCROLL,
+                          WS_EX_CLIENTEDGE);
     };
     // A spinner at its own place right of its edit (not aligned into it, which would narrow the edit).
     auto spinner = [&](Group g, int id, HWND buddy, int x, int y, int low, int high) {
@@ -308,8 +313,8 @@ void SetupForm::CreateControls() {
         int x, y, id;
         const wchar_t* caption;
     } panelSwatches[] = {
-        {12, 42, SPpcst, L"表題文字色"}, {138, 42, SPpcbk, L"表題背景色"}, {12, 64, SPpsta, L"開始日色"},
-        {138, 64, SPpfin, L"終了日色"},  {12, 86, SPpgfr, L"グラフ枠色"}, {138, 86, SPpgrh, L"グラフ色"},
+        {12, 42, SPpcst, L"表題文字色"},  {138, 42, SPpcbk, L"表題背景色"}, {12, 64, SPpsta, L"開始日色"},
+        {138, 64, SPpfin, L"終了日色"},   {12, 86, SPpgfr, L"グラフ枠色"},  {138, 86, SPpgrh, L"グラフ色"},
         {12, 108, SPppdy, L"経過日数色"}, {138, 108, SPprdy, L"残日数色"},
     };
     for (const auto& s : panelSwatches) {
@@ -322,8 +327,8 @@ void SetupForm::CreateControls() {
     AddControl(L"BUTTON", L"削除", BTdel, 4, 499, 75, 25, kChild | WS_TABSTOP | WS_GROUP);
 }
 
-std::int32_t SetupForm::ShowModal(HWND owner, std::int32_t tag, const WindowGeometry& geometry,
-                                  ExecuteSetting& setting, GoalList& goals) {
+std::int32_t SetupForm::ShowModal(HWND owner, std::int32_t tag, const WindowGeometry& geometry, ExecuteSetting& setting,
+                                  GoalList& goals) {
     setting_ = &setting;
     goals_ = &goals;
     geometry_ = geometry;
@@ -363,8 +368,12 @@ std::int32_t SetupForm::ShowModal(HWND owner, std::int32_t tag, const WindowGeom
 
 void SetupForm::OnCommand(int id, int code) {
     switch (id) {
-        case BTok: OnOk(); return;
-        case BTcancel: result_ = 2; return;
+        case BTok:
+            OnOk();
+            return;
+        case BTcancel:
+            result_ = 2;
+            return;
         case BTdel:
             grid_->TakeEditorText();
             BTdelClick(controls_);
@@ -410,10 +419,18 @@ void SetupForm::OnOk() {
 void SetupForm::OnAnchorClicked(int id) {
     PullControls();
     switch (id) {
-        case RBhlft: RBhlftClick(controls_, geometry_); break;
-        case RBhrit: RBhritClick(controls_, geometry_); break;
-        case RBvtop: RBvtopClick(controls_, geometry_); break;
-        default: RBvbtmClick(controls_, geometry_); break;
+        case RBhlft:
+            RBhlftClick(controls_, geometry_);
+            break;
+        case RBhrit:
+            RBhritClick(controls_, geometry_);
+            break;
+        case RBvtop:
+            RBvtopClick(controls_, geometry_);
+            break;
+        default:
+            RBvbtmClick(controls_, geometry_);
+            break;
     }
     ::SetDlgItemTextW(hwnd_, EDhofs, Wide(controls_.EDhofs).c_str());
     ::SetDlgItemTextW(hwnd_, EDvofs, Wide(controls_.EDvofs).c_str());

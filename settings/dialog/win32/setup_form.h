@@ -7,11 +7,11 @@
 #include <memory>
 #include <vector>
 
-#include "support/win32/gdi_handles.h"
-#include "settings/execute_setting.h"
-#include "settings/dialog/win32/goal_grid_control.h"
 #include "settings/dialog/setup_dialog.h"
+#include "settings/dialog/win32/goal_grid_control.h"
+#include "settings/execute_setting.h"
 #include "support/civil_date.h"
+#include "support/win32/gdi_handles.h"
 
 namespace kestrival {
 
