@@ -44,6 +44,14 @@ cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.c
   -DCMAKE_BUILD_TYPE=Release -DKESTRIVAL_WERROR=ON >/dev/null
 cmake --build build-win -j "$jobs"
 
+echo "== release zips for 64- and 32-bit Windows, built twice: the same bytes"
+scripts/package.sh
+mkdir -p build/first-zips
+cp dist/*.zip build/first-zips/
+scripts/package.sh
+for zip in dist/*.zip; do cmp "$zip" "build/first-zips/$(basename "$zip")"; done
+echo "both builds gave identical zips"
+
 echo "== native build, unit tests and end-to-end tests under Wine"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTRIVAL_WERROR=ON \
   -DKESTRIVAL_WINDOWS_BUILD="$PWD/build-win" >/dev/null

@@ -20,7 +20,7 @@
 namespace kestrival {
 namespace {
 
-// The process-wide state the program's design names: the settings record, the goal list, the clock
+// The process-wide state: the settings record, the goal list, the clock
 // and the message-dialog backend. They live until the process ends.
 ExecuteSetting Setting;
 GoalList Goals;

@@ -1,5 +1,11 @@
 #include "support/win32/message_dialogs.h"
 
+// The task dialog's types are declared only for Vista and later; the function itself is loaded at
+// run time (with message boxes where it is missing), so the XP build may see its declarations.
+#if defined(_WIN32_WINNT) && _WIN32_WINNT < 0x0600
+#undef _WIN32_WINNT
+#define _WIN32_WINNT 0x0600
+#endif
 #include <windows.h>
 #include <commctrl.h>
 

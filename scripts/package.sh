@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Builds the release exes for 64- and 32-bit Windows from clean folders and leaves
+#   dist/Kestrival-<version>-win64.zip and dist/Kestrival-<version>-win32.zip
+# each holding Kestrival.exe and ReadMe.txt. The product uses the compilers' win32 thread model
+# (no winpthreads, so nothing newer than XP is imported); the import check runs on both exes.
+# Reproducible: no time stamps in the exes, and the zip entries carry the commit's time
+# (SOURCE_DATE_EPOCH), fixed permissions and no extra fields.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+version=$(sed -n 's/^project(Kestrival VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
+mkdir -p dist
+
+package() {  # arch toolchain floor
+  local arch=$1 toolchain=$2 floor=$3
+  local build=build-release-$arch stage=build-release-$arch/stage
+  rm -rf "$build"
+  cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="cmake/$toolchain" -DKESTRIVAL_THREADS=win32 \
+    -DCMAKE_BUILD_TYPE=Release -DKESTRIVAL_TESTS=OFF -DKESTRIVAL_WERROR=ON >/dev/null
+  cmake --build "$build" --target Kestrival -j "$(nproc)" >/dev/null
+  scripts/check-imports.sh "$build/Kestrival.exe" "$floor"
+  mkdir -p "$stage"
+  cp "$build/Kestrival.exe" "$stage/Kestrival.exe"
+  sed 's/$/\r/' docs/windows-readme.txt >"$stage/ReadMe.txt"
+  chmod 644 "$stage"/*
+  touch -d "@$SOURCE_DATE_EPOCH" "$stage"/*
+  local zip=$PWD/dist/Kestrival-$version-$arch.zip
+  rm -f "$zip"
+  (cd "$stage" && TZ=UTC zip -X -D -q "$zip" Kestrival.exe ReadMe.txt)
+  echo "$(basename "$zip"): exe $(stat -c %s "$stage/Kestrival.exe") bytes, zip $(stat -c %s "$zip") bytes"
+}
+
+package win64 mingw-w64-x86_64.cmake 6.0
+package win32 mingw-w64-i686.cmake 5.1
+(cd dist && sha256sum Kestrival-"$version"-win64.zip Kestrival-"$version"-win32.zip)
