@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev
           mingw-w64 wine64 xvfb xdotool imagemagick faketime fonts-noto-cjk
-          clang-14 libclang-rt-14-dev clang-format)
+          clang-14 libclang-rt-14-dev clang-format zip)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
