@@ -1,15 +1,4 @@
-# Cross-build for 32-bit Windows with MinGW-w64. KESTRIVAL_THREADS picks the compilers' thread
-# model: "posix" (the default) for builds with the tests, which GoogleTest needs; "win32" for the
-# release exe, which then does not import GetTickCount64 through winpthreads and loads on XP.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross-build for 32-bit Windows with MinGW-w64.
 set(CMAKE_SYSTEM_PROCESSOR x86)
-if(NOT DEFINED KESTRIVAL_THREADS)
-  set(KESTRIVAL_THREADS posix)
-endif()
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-${KESTRIVAL_THREADS})
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-${KESTRIVAL_THREADS})
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(KESTRIVAL_MINGW_TRIPLET i686-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)

@@ -215,9 +215,10 @@ SaveOutcome ExecuteSetting::Save(const GoalList& goals) {
 }
 
 std::u16string InstanceLockName(std::u16string_view normalisedPath) {
-    ByteHash hash;
-    for (char16_t c : normalisedPath) hash.Add(std::string{static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)});
-    std::uint64_t value = hash.Result();
+    // The path's UTF-16LE bytes, as the file itself writes text.
+    ExtendStringList path;
+    path.Add(normalisedPath);
+    const std::uint64_t value = HashOf(path);
     std::u16string name = u"Local\\Kestrival-";
     for (int shift = 60; shift >= 0; shift -= 4) name += u"0123456789ABCDEF"[(value >> shift) & 0xF];
     return name;

@@ -60,8 +60,8 @@ bool IsValidUtf8WithoutNul(std::string_view bytes) {
 
 // Calls `unit` for each UTF-16 code unit of the text, up to the first NUL character.
 template <typename Unit>
-void ForEachUnit(std::string_view bytes, Unit unit) {
-    if (DetectTextEncoding(bytes) == TextEncoding::kUtf8) {
+void ForEachUnit(std::string_view bytes, TextEncoding encoding, Unit unit) {
+    if (encoding == TextEncoding::kUtf8) {
         std::size_t i = StartsWithBytes(bytes, "\xEF\xBB\xBF") ? 3 : 0;
         while (i < bytes.size()) {
             Utf8Step step = DecodeUtf8At(bytes, i);
@@ -90,10 +90,10 @@ void ForEachUnit(std::string_view bytes, Unit unit) {
 // Splits the decoded text into lines: `unit` for each character of a line, `lineEnd` after each
 // line. CR LF, CR and LF end a line; a last line without an end counts when it is not empty.
 template <typename Unit, typename LineEnd>
-void ForEachLinePiece(std::string_view bytes, Unit unit, LineEnd lineEnd) {
+void ForEachLinePiece(std::string_view bytes, TextEncoding encoding, Unit unit, LineEnd lineEnd) {
     bool afterCr = false;
     bool pending = false;
-    ForEachUnit(bytes, [&](char16_t c) {
+    ForEachUnit(bytes, encoding, [&](char16_t c) {
         if (c == u'\n' && afterCr) {
             afterCr = false;
             return;
@@ -218,33 +218,28 @@ bool ExtendStringList::SetInteger(std::u16string_view key, std::int32_t value) {
 void ExtendStringList::LoadFromBytes(std::string_view bytes) {
     // Counted first, so that the buffers are allocated once at their final size: growing them
     // by doubling would briefly need three times the memory.
+    // The encoding is decided once: its check reads the whole file.
+    const TextEncoding encoding = DetectTextEncoding(bytes);
     std::size_t units = 0;
     std::size_t lines = 0;
     ForEachLinePiece(
-        bytes, [&units](char16_t) { ++units; }, [&lines] { ++lines; });
+        bytes, encoding, [&units](char16_t) { ++units; }, [&lines] { ++lines; });
     Release();
     CheckedOffset(units);
     text_.reserve(units);
     ends_.reserve(lines);
     ForEachLinePiece(
-        bytes, [this](char16_t c) { text_.push_back(c); },
+        bytes, encoding, [this](char16_t c) { text_.push_back(c); },
         [this] { ends_.push_back(static_cast<std::uint32_t>(text_.size())); });
 }
 
 std::string ExtendStringList::ToBytes() const {
     std::string bytes;
     bytes.reserve(2 + text_.size() * 2 + ends_.size() * 4);
-    bytes += '\xFF';
-    bytes += '\xFE';
-    auto put = [&bytes](char16_t c) {
-        bytes += static_cast<char>(c & 0xFF);
-        bytes += static_cast<char>(c >> 8);
-    };
-    for (std::size_t i = 0; i < ends_.size(); ++i) {
-        for (char16_t c : LineView(i)) put(c);
-        put(u'\r');
-        put(u'\n');
-    }
+    WriteBytes([&bytes](std::string_view piece) {
+        bytes += piece;
+        return true;
+    });
     return bytes;
 }
 

@@ -28,14 +28,7 @@ std::string ToUtf16Le(std::u16string_view text) {
     return bytes;
 }
 
-std::string Utf16File(std::u16string_view text) {
-    std::string bytes("\xFF\xFE", 2);
-    for (char16_t c : text) {
-        bytes += static_cast<char>(c & 0xFF);
-        bytes += static_cast<char>(c >> 8);
-    }
-    return bytes;
-}
+std::string Utf16File(std::u16string_view text) { return "\xFF\xFE" + ToUtf16Le(text); }
 
 class SettingsFileTest : public ::testing::Test {
 protected:

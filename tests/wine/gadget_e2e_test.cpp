@@ -47,14 +47,7 @@ protected:
     void SetUp() override { DeleteTree(DocumentsFolder() + L"\\ZKFILES"); }
     void TearDown() override { DeleteTree(DocumentsFolder() + L"\\ZKFILES"); }
     static void WriteSettings(const std::u16string& lines) { WriteBytes(DefaultSettingsPath(), Utf16File(lines)); }
-    static std::u16string SavedText() {
-        ExtendStringList saved;
-        const std::string bytes = ReadBytes(DefaultSettingsPath());
-        saved.LoadFromBytes(bytes);
-        std::u16string text;
-        for (const auto& line : saved.ToVector()) text += line + u"\n";
-        return text;
-    }
+    static std::u16string SavedText() { return SettingsText(ReadBytes(DefaultSettingsPath())); }
 };
 
 TEST_F(GadgetTest, FirstRunCreatesTheFileAndQuittingWritesTheDefaults) {

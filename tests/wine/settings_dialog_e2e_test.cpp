@@ -18,15 +18,6 @@ namespace {
 
 using namespace setup_ids;
 
-void SendKey(WORD key) {
-    INPUT input[2] = {};
-    input[0].type = input[1].type = INPUT_KEYBOARD;
-    input[0].ki.wVk = input[1].ki.wVk = key;
-    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    ::SendInput(2, input, sizeof(INPUT));
-    ::Sleep(120);
-}
-
 void Type(const std::wstring& text) {
     for (wchar_t c : text) {
         INPUT input[2] = {};
@@ -62,18 +53,7 @@ protected:
         DeleteTree(DocumentsFolder() + L"\\ZKFILES");
     }
 
-    // Opens the dialog as a user does: the context menu and its &S key.
-    HWND OpenDialog() {
-        RECT r{};
-        ::GetWindowRect(window_, &r);
-        ::PostMessageW(window_, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window_), MAKELPARAM(r.left + 20, r.top + 40));
-        if (!WaitFor([] { return FindWindowExW(nullptr, nullptr, L"#32768", nullptr); })) return nullptr;
-        ::Sleep(300);
-        SendKey('S');
-        HWND dialog = WaitFor([this] { return FindVisibleWindow(gadget_->pid(), kFormClass); });
-        ::Sleep(400);
-        return dialog;
-    }
+    HWND OpenDialog() { return OpenSettingsDialog(*gadget_, window_); }
     // Presses a button without waiting for what it opens, once the typing before it has been taken:
     // a posted click would otherwise overtake keystrokes still in the input queue.
     void Press(HWND dialog, int id) {
@@ -89,11 +69,7 @@ protected:
         for (int i = 0; i < 50 && ReadBytes(DefaultSettingsPath()).find(std::string("K\0e\0s", 5)) != 2; ++i) {
             ::Sleep(100);
         }
-        ExtendStringList saved;
-        saved.LoadFromBytes(ReadBytes(DefaultSettingsPath()));
-        std::u16string text;
-        for (const auto& line : saved.ToVector()) text += line + u"\n";
-        return text;
+        return SettingsText(ReadBytes(DefaultSettingsPath()));
     }
 
     std::unique_ptr<GadgetProcess> gadget_;

@@ -6,7 +6,6 @@
 #include <memory>
 #include <string>
 
-#include "settings/execute_setting.h"
 #include "support/text.h"
 #include "tests/wine/wine_helpers.h"
 
@@ -23,14 +22,6 @@ const char16_t kUserFile[] =
 
 constexpr const wchar_t* kUnreadable = L"設定ファイルを読み込めませんでした。";
 constexpr const wchar_t* kUnsaved = L"設定ファイルに書き込めませんでした。";
-
-std::u16string DecodedText(const std::string& bytes) {
-    ExtendStringList lines;
-    lines.LoadFromBytes(bytes);
-    std::u16string text;
-    for (const auto& line : lines.ToVector()) text += line + u"\n";
-    return text;
-}
 
 // Moves the gadget a little, as a drag would, so that quitting has something new to save.
 void Drag(HWND window) {
@@ -112,7 +103,7 @@ TEST_F(SettingsSafetyTest, AFileHeldByAnotherProgramAtStartIsNeverWrittenOver) {
         Drag(window);
         EXPECT_EQ(gadget.CloseAndWait(), 0);
         if (holder.readable) {
-            EXPECT_NE(DecodedText(ReadBytes(DefaultSettingsPath())).find(u"ITEM1=私の目標,"), std::u16string::npos);
+            EXPECT_NE(SettingsText(ReadBytes(DefaultSettingsPath())).find(u"ITEM1=私の目標,"), std::u16string::npos);
         } else {
             EXPECT_EQ(ReadBytes(DefaultSettingsPath()), before);
         }
@@ -138,7 +129,7 @@ TEST_F(SettingsSafetyTest, TwoGadgetsStartedTogetherOnOneFile) {
         ASSERT_TRUE(window);
         EXPECT_EQ(FindGadgetWindow(), window);
         EXPECT_EQ(running.CloseAndWait(), 0);
-        EXPECT_NE(DecodedText(ReadBytes(DefaultSettingsPath())).find(u"TITLE=mine\n"), std::u16string::npos);
+        EXPECT_NE(SettingsText(ReadBytes(DefaultSettingsPath())).find(u"TITLE=mine\n"), std::u16string::npos);
     }
 }
 
@@ -169,7 +160,7 @@ TEST_F(SettingsSafetyTest, Utf8FilesFromOtherEditorsRead) {
         EXPECT_EQ(gadget.CloseAndWait(), 0);
         const std::string saved = ReadBytes(DefaultSettingsPath());
         EXPECT_EQ(saved.substr(0, 2), "\xFF\xFE");
-        const std::u16string text = DecodedText(saved);
+        const std::u16string text = SettingsText(saved);
         EXPECT_NE(text.find(u"\nTITLE=目標の一覧\n"), std::u16string::npos);
         EXPECT_NE(text.find(u"\nITEM1=テスト,2026/01/01,2027/01/01\n"), std::u16string::npos);
     }
@@ -182,24 +173,13 @@ TEST_F(SettingsSafetyTest, DialogOkKeepsGoalsPastTheGridsRows) {
     GadgetProcess gadget;
     HWND window = gadget.WaitForGadget();
     ASSERT_TRUE(window);
-    // The context menu and its &S key, as a user opens the dialog.
-    RECT r{};
-    ::GetWindowRect(window, &r);
-    ::PostMessageW(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window), MAKELPARAM(r.left + 20, r.top + 40));
-    ASSERT_TRUE(WaitFor([] { return ::FindWindowExW(nullptr, nullptr, L"#32768", nullptr); }));
-    ::Sleep(300);
-    INPUT key[2] = {};
-    key[0].type = key[1].type = INPUT_KEYBOARD;
-    key[0].ki.wVk = key[1].ki.wVk = 'S';
-    key[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    ::SendInput(2, key, sizeof(INPUT));
-    HWND dialog = WaitFor([&gadget] { return FindVisibleWindow(gadget.pid(), L"KestrivalSetup"); });
+    HWND dialog = OpenSettingsDialog(gadget, window);
     ASSERT_TRUE(dialog);
     gadget.WaitIdle();
     ::PostMessageW(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
     ASSERT_TRUE(WaitFor([dialog] { return ::IsWindowVisible(dialog) ? nullptr : dialog; }));
     EXPECT_EQ(gadget.CloseAndWait(), 0);
-    const std::u16string text = DecodedText(ReadBytes(DefaultSettingsPath()));
+    const std::u16string text = SettingsText(ReadBytes(DefaultSettingsPath()));
     EXPECT_NE(text.find(u"\nITEM150=g150,"), std::u16string::npos);
     EXPECT_NE(text.find(u"\nITEM200=g200,2026/01/01,2027/01/01\n"), std::u16string::npos);
     EXPECT_EQ(text.find(u"\nITEM201="), std::u16string::npos);

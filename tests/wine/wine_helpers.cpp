@@ -1,5 +1,8 @@
 #include "tests/wine/wine_helpers.h"
 
+#include "settings/dialog/win32/setup_form_ids.h"
+#include "support/extend_string_list.h"
+
 #include <shlobj.h>
 
 #include <filesystem>
@@ -88,6 +91,37 @@ std::wstring WindowText(HWND window) {
     wchar_t text[1024] = {};
     ::SendMessageW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
     return text;
+}
+
+std::u16string SettingsText(const std::string& bytes) {
+    ExtendStringList lines;
+    lines.LoadFromBytes(bytes);
+    std::u16string text;
+    for (const auto& line : lines.ToVector()) text += line + u"\n";
+    return text;
+}
+
+void SendKey(WORD key) {
+    INPUT input[2] = {};
+    input[0].type = input[1].type = INPUT_KEYBOARD;
+    input[0].ki.wVk = input[1].ki.wVk = key;
+    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ::SendInput(2, input, sizeof(INPUT));
+    ::Sleep(120);
+}
+
+HWND OpenSettingsDialog(const GadgetProcess& gadget, HWND gadgetWindow) {
+    RECT r{};
+    ::GetWindowRect(gadgetWindow, &r);
+    ::PostMessageW(gadgetWindow, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(gadgetWindow),
+                   MAKELPARAM(r.left + 20, r.top + 40));
+    if (!WaitFor([] { return ::FindWindowExW(nullptr, nullptr, L"#32768", nullptr); })) return nullptr;
+    ::Sleep(300);
+    SendKey('S');
+    const DWORD pid = gadget.pid();
+    HWND dialog = WaitFor([pid] { return FindVisibleWindow(pid, setup_ids::kFormClass); });
+    ::Sleep(400);
+    return dialog;
 }
 
 bool DialogShowsText(HWND dialog, const std::wstring& wanted) {

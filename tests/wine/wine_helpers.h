@@ -20,6 +20,8 @@ bool FileExistsW(const std::wstring& path);
 void WriteBytes(const std::wstring& path, const std::string& bytes);
 void DeleteTree(const std::wstring& path);
 std::string Utf16File(const std::u16string& text);  // FF FE and UTF-16LE
+// A settings file's lines as the program reads them, each followed by "\n".
+std::u16string SettingsText(const std::string& bytes);
 
 // The gadget window of a process, or of any process when pid is 0; null when none is visible.
 HWND FindGadgetWindow(DWORD pid = 0);
@@ -67,6 +69,12 @@ private:
     HANDLE process_ = nullptr;
     DWORD pid_ = 0;
 };
+
+// A key pressed and released through the input queue.
+void SendKey(WORD key);
+// Opens the settings dialog as a user does: the gadget's context menu and its &S key. The
+// dialog's window, or null.
+HWND OpenSettingsDialog(const GadgetProcess& gadget, HWND gadgetWindow);
 
 // FNV-1a hash of the screen's pixels in a rectangle (screen coordinates).
 std::uint64_t ScreenHash(const RECT& area);
