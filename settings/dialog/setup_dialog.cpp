@@ -39,50 +39,114 @@ void RBvbtmClick(SetupControls& c, const WindowGeometry& g) {
     if (c.RBvbtm) c.EDvofs = Decimal(std::int64_t{g.display.height} - g.window.top - height);
 }
 
+namespace {
+
+// How the dialog's controls stand for the settings. Every table is read in both directions: by
+// FillControls from the settings and by CommitControls back into them.
+struct ColourField {
+    std::int32_t SetupControls::*control;
+    std::int32_t ExecuteSetting::*setting;
+};
+constexpr ColourField kColourFields[] = {
+    {&SetupControls::SPtbck, &ExecuteSetting::TBCOLOR}, {&SetupControls::SPtstr, &ExecuteSetting::TTCOLOR},
+    {&SetupControls::SPfbck, &ExecuteSetting::BBCOLOR}, {&SetupControls::SPffrm, &ExecuteSetting::BFCOLOR},
+    {&SetupControls::SPpfrm, &ExecuteSetting::PFCOLOR}, {&SetupControls::SPpcbk, &ExecuteSetting::CBCOLOR},
+    {&SetupControls::SPpcst, &ExecuteSetting::CTCOLOR}, {&SetupControls::SPpsta, &ExecuteSetting::SDCOLOR},
+    {&SetupControls::SPpfin, &ExecuteSetting::EDCOLOR}, {&SetupControls::SPpgfr, &ExecuteSetting::GFCOLOR},
+    {&SetupControls::SPpgrh, &ExecuteSetting::GBCOLOR}, {&SetupControls::SPppdy, &ExecuteSetting::PNCOLOR},
+    {&SetupControls::SPprdy, &ExecuteSetting::RNCOLOR},
+};
+
+// A group of radio buttons for one setting: the n-th button stands for the value n.
+struct RadioField {
+    std::int32_t ExecuteSetting::*setting;
+    bool SetupControls::*buttons[3];
+};
+constexpr RadioField kSubtitle{&ExecuteSetting::DVIEW,
+                               {&SetupControls::RBtnon, &SetupControls::RBtday, &SetupControls::RBtbdy}};
+constexpr RadioField kHorizontalAnchor{&ExecuteSetting::HB,
+                                       {&SetupControls::RBhlft, &SetupControls::RBhrit, &SetupControls::RBhcnt}};
+constexpr RadioField kVerticalAnchor{&ExecuteSetting::VB,
+                                     {&SetupControls::RBvtop, &SetupControls::RBvbtm, &SetupControls::RBvcnt}};
+constexpr RadioField kPanelOrder{&ExecuteSetting::SR, {&SetupControls::RBphor, &SetupControls::RBpver, nullptr}};
+
+// A number typed into an edit; `fallback` is taken when the text is not a number.
+struct NumberField {
+    std::u16string SetupControls::*control;
+    std::int32_t ExecuteSetting::*setting;
+    std::int32_t fallback;
+};
+constexpr NumberField kHorizontalOffset{&SetupControls::EDhofs, &ExecuteSetting::DX, 0};
+constexpr NumberField kVerticalOffset{&SetupControls::EDvofs, &ExecuteSetting::DY, 0};
+constexpr NumberField kCounts[] = {
+    {&SetupControls::EDhnum, &ExecuteSetting::CL, 1},
+    {&SetupControls::EDvnum, &ExecuteSetting::RW, 5},
+};
+
+struct TextField {
+    std::u16string SetupControls::*control;
+    std::u16string ExecuteSetting::*setting;
+};
+constexpr TextField kTextFields[] = {
+    {&SetupControls::EDtitl, &ExecuteSetting::TITLE},
+    {&SetupControls::EDtbdy, &ExecuteSetting::BIRTH},
+};
+
+struct FrameField {
+    bool SetupControls::*control;
+    FrameEdge edge;
+};
+constexpr FrameField kFrameFields[] = {
+    {&SetupControls::CHftop, kFrameTop},
+    {&SetupControls::CHfbtm, kFrameBottom},
+    {&SetupControls::CHflft, kFrameLeft},
+    {&SetupControls::CHfrit, kFrameRight},
+};
+
+void Fill(SetupControls& c, const RadioField& field, const ExecuteSetting& s) {
+    for (std::int32_t value = 0; value < 3; ++value) {
+        if (field.buttons[value]) c.*field.buttons[value] = s.*field.setting == value;
+    }
+}
+
+void Commit(const SetupControls& c, const RadioField& field, ExecuteSetting& s) {
+    std::int32_t value = 0;
+    for (std::int32_t n = 1; n < 3; ++n) {
+        if (field.buttons[n] && c.*field.buttons[n]) value += n;
+    }
+    s.*field.setting = value;
+}
+
+void Fill(SetupControls& c, const NumberField& field, const ExecuteSetting& s) {
+    c.*field.control = Decimal(s.*field.setting);
+}
+
+void Commit(const SetupControls& c, const NumberField& field, ExecuteSetting& s) {
+    s.*field.setting = StrToIntDef(c.*field.control, field.fallback);
+}
+
+}  // namespace
+
 void FillControls(SetupControls& c, const ExecuteSetting& s, const GoalList& goals, const WindowGeometry& g) {
     FillGoalGrid(c.SGdata, goals);
-    c.EDtitl = s.TITLE;
-    c.EDtbdy = s.BIRTH;
-    c.RBtnon = s.DVIEW == 0;
-    c.RBtday = s.DVIEW == 1;
-    c.RBtbdy = s.DVIEW == 2;
-    c.SPtbck = s.TBCOLOR;
-    c.SPtstr = s.TTCOLOR;
+    for (const auto& field : kTextFields) c.*field.control = s.*field.setting;
+    for (const auto& field : kColourFields) c.*field.control = s.*field.setting;
+    Fill(c, kSubtitle, s);
     // The anchor buttons come before the offsets: selecting one may write its own offset, and
     // the stored offsets must win.
-    c.RBhlft = s.HB == 0;
-    c.RBhrit = s.HB == 1;
-    c.RBhcnt = s.HB == 2;
+    Fill(c, kHorizontalAnchor, s);
     RBhlftClick(c, g);
     RBhritClick(c, g);
-    c.EDhofs = Decimal(s.DX);
-    c.EDhnum = Decimal(s.CL);
-    c.RBvtop = s.VB == 0;
-    c.RBvbtm = s.VB == 1;
-    c.RBvcnt = s.VB == 2;
+    Fill(c, kHorizontalOffset, s);
+    Fill(c, kVerticalAnchor, s);
     RBvtopClick(c, g);
     RBvbtmClick(c, g);
-    c.EDvofs = Decimal(s.DY);
-    c.EDvnum = Decimal(s.RW);
+    Fill(c, kVerticalOffset, s);
+    for (const auto& field : kCounts) Fill(c, field, s);
     c.TBftrr = TrackBarPosition(s.TR);
-    c.CHftop = s.FM[kFrameTop] != 0;
-    c.CHfbtm = s.FM[kFrameBottom] != 0;
-    c.CHflft = s.FM[kFrameLeft] != 0;
-    c.CHfrit = s.FM[kFrameRight] != 0;
+    for (const auto& field : kFrameFields) c.*field.control = s.FM[field.edge] != 0;
     c.CHftrs = s.TB != 0;
-    c.SPfbck = s.BBCOLOR;
-    c.SPffrm = s.BFCOLOR;
-    c.RBphor = s.SR == 0;
-    c.RBpver = s.SR == 1;
-    c.SPpfrm = s.PFCOLOR;
-    c.SPpcbk = s.CBCOLOR;
-    c.SPpcst = s.CTCOLOR;
-    c.SPpsta = s.SDCOLOR;
-    c.SPpfin = s.EDCOLOR;
-    c.SPpgfr = s.GFCOLOR;
-    c.SPpgrh = s.GBCOLOR;
-    c.SPppdy = s.PNCOLOR;
-    c.SPprdy = s.RNCOLOR;
+    Fill(c, kPanelOrder, s);
 }
 
 void FormShow(SetupControls& c, const ExecuteSetting& setting, const GoalList& goals, const WindowGeometry& g,
@@ -125,32 +189,14 @@ bool BTokClick(SetupControls& c, ExecuteSetting& setting, GoalList& goals, const
 
 void CommitControls(const SetupControls& c, ExecuteSetting& s, GoalList& goals) {
     CommitGoalGrid(c.SGdata, goals);
-    s.TITLE = c.EDtitl;
-    s.BIRTH = c.EDtbdy;
-    s.DVIEW = (c.RBtday ? 1 : 0) + (c.RBtbdy ? 2 : 0);
-    s.TBCOLOR = c.SPtbck;
-    s.TTCOLOR = c.SPtstr;
-    s.HB = (c.RBhrit ? 1 : 0) + (c.RBhcnt ? 2 : 0);
-    s.DX = StrToIntDef(c.EDhofs, 0);
-    s.CL = StrToIntDef(c.EDhnum, 1);
-    s.VB = (c.RBvbtm ? 1 : 0) + (c.RBvcnt ? 2 : 0);
-    s.DY = StrToIntDef(c.EDvofs, 0);
-    s.RW = StrToIntDef(c.EDvnum, 5);
+    for (const auto& field : kTextFields) s.*field.setting = c.*field.control;
+    for (const auto& field : kColourFields) s.*field.setting = c.*field.control;
+    for (const auto& radio : {kSubtitle, kHorizontalAnchor, kVerticalAnchor, kPanelOrder}) Commit(c, radio, s);
+    for (const auto& number : {kHorizontalOffset, kVerticalOffset}) Commit(c, number, s);
+    for (const auto& field : kCounts) Commit(c, field, s);
     s.TR = std::clamp(c.TBftrr, 0, kTrackBarMax) * 5 + 10;
-    s.FM = {c.CHftop ? 1 : 0, c.CHfbtm ? 1 : 0, c.CHflft ? 1 : 0, c.CHfrit ? 1 : 0};
+    for (const auto& field : kFrameFields) s.FM[field.edge] = c.*field.control ? 1 : 0;
     s.TB = c.CHftrs ? 1 : 0;
-    s.BBCOLOR = c.SPfbck;
-    s.BFCOLOR = c.SPffrm;
-    s.SR = c.RBpver ? 1 : 0;
-    s.PFCOLOR = c.SPpfrm;
-    s.CBCOLOR = c.SPpcbk;
-    s.CTCOLOR = c.SPpcst;
-    s.SDCOLOR = c.SPpsta;
-    s.EDCOLOR = c.SPpfin;
-    s.GFCOLOR = c.SPpgfr;
-    s.GBCOLOR = c.SPpgrh;
-    s.PNCOLOR = c.SPppdy;
-    s.RNCOLOR = c.SPprdy;
 }
 
 void SGdataClick(SetupControls& c) { c.BTdelEnabled = CurrentRowHasText(c.SGdata); }

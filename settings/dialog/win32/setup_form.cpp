@@ -87,6 +87,116 @@ Font MakeFont(const std::wstring& face, int height, bool bold) {
     return Font(::CreateFontIndirectW(&font));
 }
 
+}  // namespace
+
+// The dialog's controls below its product label and goal grid, in tab order. Positions are
+// relative to their group box's origin; labels are as wide as their text, and a "label before"
+// ends 4 pixels left of `x`. Rows with id 0 are labels, numbered from FirstLabel.
+enum class ControlKind {
+    kGroup,
+    kLabel,
+    kLabelBefore,
+    kEdit,
+    kSpinner,
+    kFirstRadio,
+    kRadio,
+    kCheck,
+    kSwatch,
+    kTrackBar,
+    kDefaultButton,
+    kButton,
+};
+struct ControlRow {
+    ControlKind kind;
+    int id;
+    const wchar_t* caption;
+    Group group;
+    int x, y, w, h;
+    int low = 0, high = 0;  // spinners and the track bar: their range
+};
+
+namespace {
+
+using enum ControlKind;
+constexpr Group kForm{0, 0};
+constexpr ControlRow kControlRows[] = {
+    {kGroup, 0, L" タイトル ", kTitle, 0, 0, 283, 93},
+    {kEdit, EDtitl, nullptr, kTitle, 12, 16, 133, 21},
+    {kLabelBefore, 0, L"生年月日", kTitle, 203, 18, 0, 0},
+    {kEdit, EDtbdy, nullptr, kTitle, 203, 16, 74, 21},
+    {kLabel, 0, L"サブタイトル", kTitle, 12, 40, 0, 0},
+    {kFirstRadio, RBtnon, L"なし", kTitle, 76, 40, 37, 17},
+    {kRadio, RBtday, L"今日の日付", kTitle, 119, 40, 78, 17},
+    {kRadio, RBtbdy, L"生後の日数", kTitle, 199, 40, 78, 17},
+    {kLabel, 0, L"文字色", kTitle, 12, 64, 0, 0},
+    {kSwatch, SPtstr, nullptr, kTitle, 54, 64, 49, 20},
+    {kLabel, 0, L"背景色", kTitle, 116, 64, 0, 0},
+    {kSwatch, SPtbck, nullptr, kTitle, 157, 64, 49, 20},
+
+    {kGroup, 0, L" 横設定 ", kHorizontal, 0, 0, 281, 70},
+    {kLabelBefore, 0, L"オフセット", kHorizontal, 157, 20, 0, 0},
+    {kEdit, EDhofs, nullptr, kHorizontal, 157, 18, 41, 21},
+    {kSpinner, UDhofs, nullptr, kHorizontal, 198, 18, 16, 21, 0, 100},
+    {kFirstRadio, RBhlft, L"左端", kHorizontal, 12, 20, 45, 17},
+    {kRadio, RBhcnt, L"中央", kHorizontal, 12, 42, 44, 17},
+    {kRadio, RBhrit, L"右端", kHorizontal, 60, 19, 45, 17},
+    {kLabelBefore, 0, L"パネル数", kHorizontal, 157, 42, 0, 0},
+    {kEdit, EDhnum, nullptr, kHorizontal, 157, 40, 41, 21},
+    {kSpinner, UDhnum, nullptr, kHorizontal, 198, 40, 16, 21, 1, 100},
+
+    {kGroup, 0, L" 縦設定 ", kVertical, 0, 0, 281, 70},
+    {kLabelBefore, 0, L"オフセット", kVertical, 157, 20, 0, 0},
+    {kEdit, EDvofs, nullptr, kVertical, 157, 18, 41, 21},
+    {kSpinner, UDvofs, nullptr, kVertical, 198, 18, 16, 21, 0, 100},
+    {kFirstRadio, RBvtop, L"上端", kVertical, 12, 20, 45, 17},
+    {kRadio, RBvcnt, L"中央", kVertical, 12, 42, 44, 17},
+    {kRadio, RBvbtm, L"下端", kVertical, 60, 20, 45, 17},
+    {kLabelBefore, 0, L"パネル数", kVertical, 157, 42, 0, 0},
+    {kEdit, EDvnum, nullptr, kVertical, 157, 40, 41, 21},
+    {kSpinner, UDvnum, nullptr, kVertical, 198, 40, 16, 21, 1, 100},
+
+    {kGroup, 0, L" 外観 ", kLook, 0, 0, 281, 94},
+    {kCheck, CHftrs, L"透過", kLook, 212, 63, 41, 16},
+    {kLabel, 0, L"透明度", kLook, 12, 20, 0, 0},
+    {kTrackBar, TBftrr, nullptr, kLook, 47, 7, 231, 32, 0, kTrackBarMax},
+    {kLabel, 0, L"枠線", kLook, 12, 42, 0, 0},
+    {kCheck, CHftop, L"上", kLook, 54, 42, 29, 17},
+    {kCheck, CHfbtm, L"下", kLook, 90, 42, 33, 17},
+    {kCheck, CHflft, L"左", kLook, 126, 42, 33, 17},
+    {kCheck, CHfrit, L"右", kLook, 162, 42, 37, 17},
+    {kLabel, 0, L"枠線色", kLook, 12, 64, 0, 0},
+    {kSwatch, SPffrm, nullptr, kLook, 54, 64, 49, 20},
+    {kLabel, 0, L"背景色", kLook, 116, 64, 0, 0},
+    {kSwatch, SPfbck, nullptr, kLook, 157, 64, 49, 20},
+
+    {kGroup, 0, L" パネル ", kPanels, 0, 0, 281, 138},
+    {kFirstRadio, RBphor, L"縦", kPanels, 188, 18, 31, 18},
+    {kRadio, RBpver, L"横", kPanels, 225, 18, 30, 17},
+    {kLabel, 0, L"枠線色", kPanels, 12, 20, 0, 0},
+    {kSwatch, SPpfrm, nullptr, kPanels, 78, 20, 49, 20},
+    {kLabel, 0, L"並べ順", kPanels, 140, 20, 0, 0},
+    {kLabel, 0, L"表題文字色", kPanels, 12, 42, 0, 0},
+    {kSwatch, SPpcst, nullptr, kPanels, 78, 42, 49, 20},
+    {kLabel, 0, L"表題背景色", kPanels, 138, 42, 0, 0},
+    {kSwatch, SPpcbk, nullptr, kPanels, 204, 42, 49, 20},
+    {kLabel, 0, L"開始日色", kPanels, 12, 64, 0, 0},
+    {kSwatch, SPpsta, nullptr, kPanels, 78, 64, 49, 20},
+    {kLabel, 0, L"終了日色", kPanels, 138, 64, 0, 0},
+    {kSwatch, SPpfin, nullptr, kPanels, 204, 64, 49, 20},
+    {kLabel, 0, L"グラフ枠色", kPanels, 12, 86, 0, 0},
+    {kSwatch, SPpgfr, nullptr, kPanels, 78, 86, 49, 20},
+    {kLabel, 0, L"グラフ色", kPanels, 138, 86, 0, 0},
+    {kSwatch, SPpgrh, nullptr, kPanels, 204, 86, 49, 20},
+    {kLabel, 0, L"経過日数色", kPanels, 12, 108, 0, 0},
+    {kSwatch, SPppdy, nullptr, kPanels, 78, 108, 49, 20},
+    {kLabel, 0, L"残日数色", kPanels, 138, 108, 0, 0},
+    {kSwatch, SPprdy, nullptr, kPanels, 204, 108, 49, 20},
+
+    {kDefaultButton, BTok, L"設定する", kForm, 441, 499, 75, 25},
+    {kButton, BTcancel, L"設定しない", kForm, 518, 499, 75, 25},
+    {kButton, BTdel, L"削除", kForm, 4, 499, 75, 25},
+};
+
 // Swatch control ids and the colours they stand for, in the controls' state.
 struct SwatchBinding {
     int id;
@@ -121,6 +231,13 @@ constexpr TextBinding kTexts[] = {
     {EDtitl, &SetupControls::EDtitl}, {EDtbdy, &SetupControls::EDtbdy}, {EDhofs, &SetupControls::EDhofs},
     {EDhnum, &SetupControls::EDhnum}, {EDvofs, &SetupControls::EDvofs}, {EDvnum, &SetupControls::EDvnum},
 };
+
+bool IsSwatch(int id) {
+    for (const auto& swatch : kSwatches) {
+        if (swatch.id == id) return true;
+    }
+    return false;
+}
 
 std::u16string ControlText(HWND control) {
     const int length = ::GetWindowTextLengthW(control);
@@ -208,43 +325,6 @@ HWND SetupForm::AddControl(const wchar_t* className, const wchar_t* text, int id
 }
 
 void SetupForm::CreateControls() {
-    int label = FirstLabel;
-    auto textWidth = [this](const wchar_t* caption) {
-        WindowDC dc(hwnd_);
-        ScopedSelect font(dc.get(), font_.get());
-        SIZE extent{};
-        ::GetTextExtentPoint32W(dc.get(), caption, static_cast<int>(wcslen(caption)), &extent);
-        return static_cast<int>(extent.cx);
-    };
-    auto text = [&](int x, int y, const wchar_t* caption) {
-        AddControl(L"STATIC", caption, label++, x, y + 2, textWidth(caption) + 1, 15, kChild | SS_NOPREFIX);
-    };
-    // A label on the left of the control that starts at `right`.
-    auto textBefore = [&](int right, int y, const wchar_t* caption) {
-        text(right - textWidth(caption) - 4, y, caption);
-    };
-    auto swatch = [&](Group g, int id, int x, int y) {
-        AddControl(kSwatchClass, L"", id, g.x + x, g.y + y, 49, 20, kChild);
-    };
-    auto radio = [&](Group g, int id, const wchar_t* caption, int x, int y, int w, int h, bool first) {
-        AddControl(L"BUTTON", caption, id, g.x + x, g.y + y, w, h,
-                   kChild | BS_AUTORADIOBUTTON | (first ? WS_GROUP | WS_TABSTOP : 0));
-    };
-    auto check = [&](Group g, int id, const wchar_t* caption, int x, int y, int w, int h) {
-        AddControl(L"BUTTON", caption, id, g.x + x, g.y + y, w, h, kChild | BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP);
-    };
-    auto edit = [&](Group g, int id, int x, int y, int w, int h) {
-        return AddControl(L"EDIT", L"", id, g.x + x, g.y + y, w, h, kChild | WS_TABSTOP | WS_GROUP | ES_AUTOHSCROLL,
-                          WS_EX_CLIENTEDGE);
-    };
-    // A spinner at its own place right of its edit (not aligned into it, which would narrow the edit).
-    auto spinner = [&](Group g, int id, HWND buddy, int x, int y, int low, int high) {
-        HWND control = AddControl(UPDOWN_CLASSW, L"", id, g.x + x, g.y + y, 16, 21,
-                                  kChild | UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS);
-        ::SendMessageW(control, UDM_SETBUDDY, reinterpret_cast<WPARAM>(buddy), 0);
-        ::SendMessageW(control, UDM_SETRANGE32, static_cast<WPARAM>(low), high);
-    };
-
     HWND product = AddControl(L"STATIC", L"Kestrival", LLmston, 4, 2, 71, 14, kChild | SS_NOPREFIX);
     ::SendMessageW(product, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), FALSE);
 
@@ -252,79 +332,70 @@ void SetupForm::CreateControls() {
                                               [this] { return Today(); });
     ::SendMessageW(grid_->hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
 
-    // Title band.
-    AddControl(L"BUTTON", L" タイトル ", label++, kTitle.x, kTitle.y, 283, 93, kChild | BS_GROUPBOX);
-    edit(kTitle, EDtitl, 12, 16, 133, 21);
-    textBefore(kTitle.x + 203, kTitle.y + 18, L"生年月日");
-    HWND birth = edit(kTitle, EDtbdy, 203, 16, 74, 21);
-    ::SendMessageW(birth, EM_LIMITTEXT, 10, 0);
-    text(kTitle.x + 12, kTitle.y + 40, L"サブタイトル");
-    radio(kTitle, RBtnon, L"なし", 76, 40, 37, 17, true);
-    radio(kTitle, RBtday, L"今日の日付", 119, 40, 78, 17, false);
-    radio(kTitle, RBtbdy, L"生後の日数", 199, 40, 78, 17, false);
-    text(kTitle.x + 12, kTitle.y + 64, L"文字色");
-    swatch(kTitle, SPtstr, 54, 64);
-    text(kTitle.x + 116, kTitle.y + 64, L"背景色");
-    swatch(kTitle, SPtbck, 157, 64);
-
-    // Horizontal and vertical placement share one layout.
-    auto placement = [&](Group g, const wchar_t* caption, int offsetId, int offsetSpin, int countId, int countSpin,
-                         int nearId, const wchar_t* nearCaption, int farId, const wchar_t* farCaption, int farTop,
-                         int centreId) {
-        AddControl(L"BUTTON", caption, label++, g.x, g.y, 281, 70, kChild | BS_GROUPBOX);
-        textBefore(g.x + 157, g.y + 20, L"オフセット");
-        HWND offset = edit(g, offsetId, 157, 18, 41, 21);
-        spinner(g, offsetSpin, offset, 198, 18, 0, 100);
-        radio(g, nearId, nearCaption, 12, 20, 45, 17, true);
-        radio(g, centreId, L"中央", 12, 42, 44, 17, false);
-        radio(g, farId, farCaption, 60, farTop, 45, 17, false);
-        textBefore(g.x + 157, g.y + 42, L"パネル数");
-        HWND count = edit(g, countId, 157, 40, 41, 21);
-        spinner(g, countSpin, count, 198, 40, 1, 100);
-    };
-    placement(kHorizontal, L" 横設定 ", EDhofs, UDhofs, EDhnum, UDhnum, RBhlft, L"左端", RBhrit, L"右端", 19, RBhcnt);
-    placement(kVertical, L" 縦設定 ", EDvofs, UDvofs, EDvnum, UDvnum, RBvtop, L"上端", RBvbtm, L"下端", 20, RBvcnt);
-
-    // Appearance.
-    AddControl(L"BUTTON", L" 外観 ", label++, kLook.x, kLook.y, 281, 94, kChild | BS_GROUPBOX);
-    check(kLook, CHftrs, L"透過", 212, 63, 41, 16);
-    text(kLook.x + 12, kLook.y + 20, L"透明度");
-    HWND track = AddControl(TRACKBAR_CLASSW, L"", TBftrr, kLook.x + 47, kLook.y + 7, 231, 32,
-                            kChild | WS_TABSTOP | WS_GROUP | TBS_HORZ | TBS_TOP | TBS_AUTOTICKS | TBS_ENABLESELRANGE);
-    ::SendMessageW(track, TBM_SETRANGE, FALSE, MAKELPARAM(0, kTrackBarMax));
-    text(kLook.x + 12, kLook.y + 42, L"枠線");
-    check(kLook, CHftop, L"上", 54, 42, 29, 17);
-    check(kLook, CHfbtm, L"下", 90, 42, 33, 17);
-    check(kLook, CHflft, L"左", 126, 42, 33, 17);
-    check(kLook, CHfrit, L"右", 162, 42, 37, 17);
-    text(kLook.x + 12, kLook.y + 64, L"枠線色");
-    swatch(kLook, SPffrm, 54, 64);
-    text(kLook.x + 116, kLook.y + 64, L"背景色");
-    swatch(kLook, SPfbck, 157, 64);
-
-    // Goal panels.
-    AddControl(L"BUTTON", L" パネル ", label++, kPanels.x, kPanels.y, 281, 138, kChild | BS_GROUPBOX);
-    radio(kPanels, RBphor, L"縦", 188, 18, 31, 18, true);
-    radio(kPanels, RBpver, L"横", 225, 18, 30, 17, false);
-    text(kPanels.x + 12, kPanels.y + 20, L"枠線色");
-    swatch(kPanels, SPpfrm, 78, 20);
-    text(kPanels.x + 140, kPanels.y + 20, L"並べ順");
-    const struct {
-        int x, y, id;
-        const wchar_t* caption;
-    } panelSwatches[] = {
-        {12, 42, SPpcst, L"表題文字色"},  {138, 42, SPpcbk, L"表題背景色"}, {12, 64, SPpsta, L"開始日色"},
-        {138, 64, SPpfin, L"終了日色"},   {12, 86, SPpgfr, L"グラフ枠色"},  {138, 86, SPpgrh, L"グラフ色"},
-        {12, 108, SPppdy, L"経過日数色"}, {138, 108, SPprdy, L"残日数色"},
-    };
-    for (const auto& s : panelSwatches) {
-        text(kPanels.x + s.x, kPanels.y + s.y, s.caption);
-        swatch(kPanels, s.id, s.x + 66, s.y);
+    int label = FirstLabel;
+    HWND previous = nullptr;
+    for (const ControlRow& row : kControlRows) {
+        const int id = row.id ? row.id : label++;
+        previous = AddRow(row, id, previous);
     }
+    ::SendDlgItemMessageW(hwnd_, EDtbdy, EM_LIMITTEXT, 10, 0);
+}
 
-    AddControl(L"BUTTON", L"設定する", BTok, 441, 499, 75, 25, kChild | WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON);
-    AddControl(L"BUTTON", L"設定しない", BTcancel, 518, 499, 75, 25, kChild | WS_TABSTOP | WS_GROUP);
-    AddControl(L"BUTTON", L"削除", BTdel, 4, 499, 75, 25, kChild | WS_TABSTOP | WS_GROUP);
+int SetupForm::TextWidth(const wchar_t* caption) const {
+    WindowDC dc(hwnd_);
+    ScopedSelect font(dc.get(), font_.get());
+    SIZE extent{};
+    ::GetTextExtentPoint32W(dc.get(), caption, static_cast<int>(wcslen(caption)), &extent);
+    return static_cast<int>(extent.cx);
+}
+
+HWND SetupForm::AddRow(const ControlRow& row, int id, HWND previous) {
+    const int x = row.group.x + row.x, y = row.group.y + row.y;
+    switch (row.kind) {
+        case ControlKind::kGroup:
+            return AddControl(L"BUTTON", row.caption, id, x, y, row.w, row.h, kChild | BS_GROUPBOX);
+        case ControlKind::kLabel:
+            return AddControl(L"STATIC", row.caption, id, x, y + 2, TextWidth(row.caption) + 1, 15,
+                              kChild | SS_NOPREFIX);
+        case ControlKind::kLabelBefore: {
+            const int width = TextWidth(row.caption);
+            return AddControl(L"STATIC", row.caption, id, x - width - 4, y + 2, width + 1, 15, kChild | SS_NOPREFIX);
+        }
+        case ControlKind::kEdit:
+            return AddControl(L"EDIT", L"", id, x, y, row.w, row.h, kChild | WS_TABSTOP | WS_GROUP | ES_AUTOHSCROLL,
+                              WS_EX_CLIENTEDGE);
+        case ControlKind::kSpinner: {
+            // At its own place right of its edit (not aligned into it, which would narrow the edit).
+            HWND spinner = AddControl(UPDOWN_CLASSW, L"", id, x, y, row.w, row.h,
+                                      kChild | UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS);
+            ::SendMessageW(spinner, UDM_SETBUDDY, reinterpret_cast<WPARAM>(previous), 0);
+            ::SendMessageW(spinner, UDM_SETRANGE32, static_cast<WPARAM>(row.low), row.high);
+            return spinner;
+        }
+        case ControlKind::kFirstRadio:
+            return AddControl(L"BUTTON", row.caption, id, x, y, row.w, row.h,
+                              kChild | BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP);
+        case ControlKind::kRadio:
+            return AddControl(L"BUTTON", row.caption, id, x, y, row.w, row.h, kChild | BS_AUTORADIOBUTTON);
+        case ControlKind::kCheck:
+            return AddControl(L"BUTTON", row.caption, id, x, y, row.w, row.h,
+                              kChild | BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP);
+        case ControlKind::kSwatch:
+            return AddControl(kSwatchClass, L"", id, x, y, row.w, row.h, kChild);
+        case ControlKind::kTrackBar: {
+            HWND track =
+                AddControl(TRACKBAR_CLASSW, L"", id, x, y, row.w, row.h,
+                           kChild | WS_TABSTOP | WS_GROUP | TBS_HORZ | TBS_TOP | TBS_AUTOTICKS | TBS_ENABLESELRANGE);
+            ::SendMessageW(track, TBM_SETRANGE, FALSE, MAKELPARAM(row.low, row.high));
+            return track;
+        }
+        case ControlKind::kDefaultButton:
+            return AddControl(L"BUTTON", row.caption, id, x, y, row.w, row.h,
+                              kChild | WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON);
+        case ControlKind::kButton:
+            return AddControl(L"BUTTON", row.caption, id, x, y, row.w, row.h, kChild | WS_TABSTOP | WS_GROUP);
+    }
+    return nullptr;
 }
 
 std::int32_t SetupForm::ShowModal(HWND owner, std::int32_t tag, const WindowGeometry& geometry, ExecuteSetting& setting,
@@ -399,7 +470,7 @@ void SetupForm::OnCommand(int id, int code) {
             }
             return;
         default:
-            if (code == kSwatchReleased) OnSwatchReleased(id);
+            if (code == kSwatchReleased && IsSwatch(id)) OnSwatchReleased(id);
             return;
     }
 }

@@ -15,6 +15,8 @@
 
 namespace kestrival {
 
+struct ControlRow;
+
 class SetupForm {
 public:
     // Creates the hidden dialog with all its controls; nothing when it cannot be created.
@@ -35,6 +37,8 @@ private:
 
     void FormCreate();
     void CreateControls();
+    HWND AddRow(const ControlRow& row, int id, HWND previous);
+    int TextWidth(const wchar_t* caption) const;
     HWND AddControl(const wchar_t* className, const wchar_t* text, int id, int x, int y, int w, int h, DWORD style,
                     DWORD exStyle = 0);
     void OnCommand(int id, int code);
