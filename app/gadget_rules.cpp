@@ -39,11 +39,11 @@ SaveOutcome SaveWithPosition(ExecuteSetting& setting, const GoalList& goals, Poi
 namespace kestrival {
 
 void ReportSave(SaveOutcome outcome, const ExecuteSetting& setting) {
-    if (outcome == SaveOutcome::kFailed) ShowNotice(UnsavedFileNotice(setting.SettingFile), kMbIconInformation);
+    if (outcome == SaveOutcome::kFailed) ShowNotice(UnsavedFileNotice(setting.SettingFile), NoticeKind::kInformation);
 }
 
 void ReportUnreadableFile(const ExecuteSetting& setting) {
-    if (setting.FileUnreadable) ShowNotice(UnreadableFileNotice(setting.SettingFile), kMbIconInformation);
+    if (setting.FileUnreadable) ShowNotice(UnreadableFileNotice(setting.SettingFile), NoticeKind::kInformation);
 }
 
 }  // namespace kestrival

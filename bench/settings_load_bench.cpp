@@ -61,6 +61,7 @@ public:
     std::u16string ProgramPath() const override { return root_ + u"\\Kestrival.exe"; }
     std::optional<std::u16string> DocumentsFolder() const override { return root_; }
     OsVersion Version() const override { return {6, 1}; }
+    Size ScreenSize() const override { return {1920, 1080}; }
 
 private:
     std::u16string root_;

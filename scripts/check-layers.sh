@@ -21,6 +21,7 @@ grep -q 'win32' <<<"$core" && fail "the core library lists a win32 source"
 layer_of() {
   case $1 in
     support/win32/*) echo support-win32 ;;   support/*) echo support ;;
+    kestrival_version.h) echo support ;;  # generated from the project version
     settings/dialog/win32/*) echo dialog-win32 ;; settings/dialog/*) echo dialog ;;
     settings/*) echo settings ;;
     render/win32/*) echo render-win32 ;;     render/*) echo render ;;

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "support/coordinates.h"
+
 namespace kestrival {
 
 struct OsVersion {
@@ -23,6 +25,8 @@ public:
     // The user's documents folder without a trailing backslash, or nothing when the lookup fails.
     virtual std::optional<std::u16string> DocumentsFolder() const = 0;
     virtual OsVersion Version() const = 0;
+    // The whole primary display, in pixels.
+    virtual Size ScreenSize() const = 0;
 };
 
 }  // namespace kestrival

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "settings/execute_setting.h"
+#include "kestrival_version.h"
 
 namespace kestrival {
 
@@ -51,7 +52,7 @@ inline constexpr std::array<ColourKey, 13> kColourKeys{{
 inline constexpr const char16_t* kDefaultTitle = u"Kestrival";
 inline constexpr const char16_t* kDefaultFrame = u"1111";
 inline constexpr std::int32_t kDefaultDview = 2;
-inline constexpr std::int32_t kFileFormatVersion = 110;
+inline constexpr std::int32_t kFileFormatVersion = KESTRIVAL_VERSION_MAJOR * 100 + KESTRIVAL_VERSION_MINOR;
 inline constexpr const char16_t* kFileHeader = u"Kestrival Setup File";
 
 }  // namespace kestrival

@@ -7,6 +7,7 @@
 #include "support/file_io.h"
 #include "support/integer_rule.h"
 #include "support/text.h"
+#include "support/ui_texts.h"
 
 namespace kestrival {
 namespace {
@@ -225,12 +226,11 @@ std::u16string InstanceLockName(std::u16string_view normalisedPath) {
 }
 
 std::u16string UnreadableFileNotice(std::u16string_view path) {
-    return u"設定ファイルを読み込めませんでした。\n" + std::u16string(path) +
-           u"\n\n既定の設定で表示します。このファイルには書き込みません。";
+    return texts::kUnreadableFileBefore + std::u16string(path) + texts::kUnreadableFileAfter;
 }
 
 std::u16string UnsavedFileNotice(std::u16string_view path) {
-    return u"設定ファイルに書き込めませんでした。\n" + std::u16string(path) + u"\n\n設定は保存されていません。";
+    return texts::kUnsavedFileBefore + std::u16string(path) + texts::kUnsavedFileAfter;
 }
 
 }  // namespace kestrival

@@ -15,43 +15,10 @@ bool StartsWithBytes(std::string_view bytes, std::string_view prefix) {
     return bytes.size() >= prefix.size() && bytes.substr(0, prefix.size()) == prefix;
 }
 
-// Decodes one UTF-8 sequence at `i`: the code point and its length, or a length of 0 when the
-// bytes there are not well-formed UTF-8 (overlong forms, surrogates and values past U+10FFFF
-// included).
-struct Utf8Step {
-    char32_t codePoint = 0;
-    std::size_t length = 0;
-};
-
-Utf8Step DecodeUtf8At(std::string_view bytes, std::size_t i) {
-    const unsigned char lead = ByteAt(bytes, i);
-    if (lead < 0x80) return {lead, 1};
-    std::size_t length = 0;
-    char32_t value = 0;
-    char32_t minimum = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2, value = lead & 0x1Fu, minimum = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3, value = lead & 0x0Fu, minimum = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4, value = lead & 0x07u, minimum = 0x10000;
-    } else {
-        return {};
-    }
-    if (bytes.size() - i < length) return {};
-    for (std::size_t k = 1; k < length; ++k) {
-        const unsigned char next = ByteAt(bytes, i + k);
-        if ((next & 0xC0) != 0x80) return {};
-        value = (value << 6) | (next & 0x3Fu);
-    }
-    if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return {};
-    return {value, length};
-}
-
 bool IsValidUtf8WithoutNul(std::string_view bytes) {
     for (std::size_t i = 0; i < bytes.size();) {
         if (bytes[i] == '\0') return false;
-        const Utf8Step step = DecodeUtf8At(bytes, i);
+        const Utf8Step step = DecodeUtf8(bytes, i);
         if (step.length == 0) return false;
         i += step.length;
     }
@@ -64,7 +31,7 @@ void ForEachUnit(std::string_view bytes, TextEncoding encoding, Unit unit) {
     if (encoding == TextEncoding::kUtf8) {
         std::size_t i = StartsWithBytes(bytes, "\xEF\xBB\xBF") ? 3 : 0;
         while (i < bytes.size()) {
-            Utf8Step step = DecodeUtf8At(bytes, i);
+            Utf8Step step = DecodeUtf8(bytes, i);
             if (step.length == 0) step = {0xFFFD, 1};  // only after a BOM: a broken byte shows as such
             if (step.codePoint == 0) return;
             i += step.length;

@@ -190,40 +190,50 @@ bool EqualsIgnoreAsciiCase(std::u16string_view a, std::u16string_view b) {
     return true;
 }
 
+Utf8Step DecodeUtf8(std::string_view bytes, std::size_t i) {
+    const auto byteAt = [&bytes](std::size_t k) { return static_cast<unsigned char>(bytes[k]); };
+    const unsigned char lead = byteAt(i);
+    if (lead < 0x80) return {lead, 1};
+    std::size_t length = 0;
+    char32_t value = 0;
+    char32_t minimum = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2, value = lead & 0x1Fu, minimum = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3, value = lead & 0x0Fu, minimum = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4, value = lead & 0x07u, minimum = 0x10000;
+    } else {
+        return {};
+    }
+    if (bytes.size() - i < length) return {};
+    for (std::size_t k = 1; k < length; ++k) {
+        const unsigned char next = byteAt(i + k);
+        if ((next & 0xC0) != 0x80) return {};
+        value = (value << 6) | (next & 0x3Fu);
+    }
+    if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return {};
+    return {value, length};
+}
+
+void AppendUtf16(std::u16string& out, char32_t codePoint) {
+    if (codePoint < 0x10000) {
+        out += static_cast<char16_t>(codePoint);
+        return;
+    }
+    const char32_t v = codePoint - 0x10000;
+    out += static_cast<char16_t>(0xD800 + (v >> 10));
+    out += static_cast<char16_t>(0xDC00 + (v & 0x3FF));
+}
+
 std::u16string FromUtf8(std::string_view utf8) {
     std::u16string out;
-    std::size_t i = 0;
-    while (i < utf8.size()) {
-        const unsigned char c = static_cast<unsigned char>(utf8[i]);
-        std::uint32_t cp = 0xFFFD;
-        std::size_t len = 1;
-        if (c < 0x80) {
-            cp = c;
-        } else if ((c >> 5) == 0x6) {
-            len = 2;
-        } else if ((c >> 4) == 0xE) {
-            len = 3;
-        } else if ((c >> 3) == 0x1E) {
-            len = 4;
-        }
-        if (len > 1) {
-            if (i + len > utf8.size()) {
-                len = 1;
-            } else {
-                cp = c & (0xFF >> (len + 1));
-                for (std::size_t k = 1; k < len; ++k) {
-                    cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-                }
-            }
-        }
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out += static_cast<char16_t>(0xD800 + (cp >> 10));
-            out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-        } else {
-            out += static_cast<char16_t>(cp);
-        }
-        i += len;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        Utf8Step step = DecodeUtf8(utf8, i);
+        if (step.length == 0) step = {0xFFFD, 1};
+        AppendUtf16(out, step.codePoint);
+        i += step.length;
     }
     return out;
 }

@@ -42,7 +42,18 @@ char16_t AsciiUpper(char16_t c);
 std::u16string AsciiUpper(std::u16string_view text);
 bool EqualsIgnoreAsciiCase(std::u16string_view a, std::u16string_view b);
 
-// Conversions at the edges of the program (tests, file names, Win32 narrow APIs).
+// One UTF-8 sequence decoded at byte `i`: its code point and length, or a length of 0 where the
+// bytes are not well-formed UTF-8 (overlong forms, surrogates and values past U+10FFFF included).
+struct Utf8Step {
+    char32_t codePoint = 0;
+    std::size_t length = 0;
+};
+Utf8Step DecodeUtf8(std::string_view bytes, std::size_t i);
+// Appends a code point as one or two UTF-16 units.
+void AppendUtf16(std::u16string& out, char32_t codePoint);
+
+// Conversions at the edges of the program (tests, file names, Win32 narrow APIs). Bytes that are
+// not well-formed UTF-8 become U+FFFD, one for each byte.
 std::u16string FromUtf8(std::string_view utf8);
 std::string ToUtf8(std::u16string_view text);
 

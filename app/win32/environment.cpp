@@ -6,17 +6,9 @@
 #include <cstdlib>
 
 #include "support/win32/library.h"
+#include "support/win32/wide_text.h"
 
 namespace kestrival {
-namespace {
-
-std::u16string FromWide(const wchar_t* text) {
-    const std::wstring wide(text);
-    return std::u16string(wide.begin(), wide.end());
-}
-
-}  // namespace
-
 std::vector<std::u16string> Win32Environment::Arguments() const {
     // The C runtime's own split of the command line (wide, so Japanese arguments survive).
     std::vector<std::u16string> arguments;
@@ -57,5 +49,7 @@ OsVersion Win32Environment::Version() const {
 #pragma GCC diagnostic pop
     return {static_cast<std::int32_t>(info.dwMajorVersion), static_cast<std::int32_t>(info.dwMinorVersion)};
 }
+
+Size Win32Environment::ScreenSize() const { return {::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}; }
 
 }  // namespace kestrival

@@ -10,6 +10,7 @@ public:
     std::u16string ProgramPath() const override;
     std::optional<std::u16string> DocumentsFolder() const override;
     OsVersion Version() const override;
+    Size ScreenSize() const override;
 };
 
 }  // namespace kestrival

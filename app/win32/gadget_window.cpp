@@ -6,11 +6,12 @@
 
 #include "app/gadget_rules.h"
 #include "app/win32/gadget_menu.h"
-#include "app/win32/ui_texts.h"
+#include "app/win32/gadget_ids.h"
+#include "support/ui_texts.h"
+#include "support/win32/wide_text.h"
 #include "render/painter.h"
 #include "support/civil_date.h"
 #include "support/win32/library.h"
-#include "support/win32/screen.h"
 #include "support/win32/window_proc.h"
 
 namespace kestrival {
@@ -30,9 +31,13 @@ bool RegisterGadgetClass(HINSTANCE instance, WNDPROC procedure) {
 
 }  // namespace
 
-MainForm::MainForm(ExecuteSetting& setting, GoalList& goals, const LocalClock& clock,
+MainForm::MainForm(ExecuteSetting& setting, GoalList& goals, const LocalClock& clock, const Environment& environment,
                    SettingsDialogCommand settingsDialog)
-    : setting_(setting), goals_(goals), clock_(clock), settingsDialog_(std::move(settingsDialog)) {}
+    : setting_(setting),
+      goals_(goals),
+      clock_(clock),
+      environment_(environment),
+      settingsDialog_(std::move(settingsDialog)) {}
 
 MainForm::~MainForm() {
     if (hwnd_) {
@@ -43,17 +48,19 @@ MainForm::~MainForm() {
 }
 
 std::unique_ptr<MainForm> MainForm::Create(HINSTANCE instance, ExecuteSetting& setting, GoalList& goals,
-                                           const LocalClock& clock, SettingsDialogCommand settingsDialog) {
+                                           const LocalClock& clock, const Environment& environment,
+                                           SettingsDialogCommand settingsDialog) {
     if (!RegisterGadgetClass(instance, &RoutedWindowProc<MainForm>)) return nullptr;
-    std::unique_ptr<MainForm> form(new MainForm(setting, goals, clock, std::move(settingsDialog)));
+    std::unique_ptr<MainForm> form(new MainForm(setting, goals, clock, environment, std::move(settingsDialog)));
     // The window is made where the layout will put it, so the layout does not have to resize the
     // layered window's surface once more before the first frame.
     form->canvas_ = std::make_unique<GdiCanvas>(setting.Style.Font);
     const Size size = GadgetSize(setting, form->canvas_->TextExtent(u"H").height);
-    const Point at = GadgetPosition(setting, size, PrimaryScreenSize());
+    const Point at = GadgetPosition(setting, size, environment.ScreenSize());
     // A tool window gets no taskbar button; it is an ordinary window, not kept on top.
-    const HWND hwnd = ::CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW, kGadgetClass, kGadgetCaption, WS_POPUP, at.x,
-                                        at.y, size.width, size.height, nullptr, nullptr, instance, form.get());
+    const HWND hwnd =
+        ::CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW, kGadgetClass, AsWide(texts::kGadgetCaption), WS_POPUP, at.x,
+                          at.y, size.width, size.height, nullptr, nullptr, instance, form.get());
     if (!hwnd) return nullptr;
     form->FormCreate();
     return form;
@@ -127,7 +134,7 @@ void MainForm::FormCreate() {
 }
 
 void MainForm::LayoutAndOpacity() {
-    laidOut_ = LayoutGadget(setting_, *canvas_, PrimaryScreenSize(), *this);
+    laidOut_ = LayoutGadget(setting_, *canvas_, environment_.ScreenSize(), *this);
     ApplyOpacity(*this, setting_.TR);
 }
 

@@ -9,6 +9,7 @@
 
 #include "render/layout.h"
 #include "render/win32/gdi_canvas.h"
+#include "settings/environment.h"
 #include "settings/execute_setting.h"
 #include "support/civil_date.h"
 
@@ -23,7 +24,8 @@ public:
     // Creates the window hidden and runs its creation handler (layout, opacity, first paint,
     // timer). Returns nothing when the window cannot be created.
     static std::unique_ptr<MainForm> Create(HINSTANCE instance, ExecuteSetting& setting, GoalList& goals,
-                                            const LocalClock& clock, SettingsDialogCommand settingsDialog);
+                                            const LocalClock& clock, const Environment& environment,
+                                            SettingsDialogCommand settingsDialog);
     ~MainForm() override;
     MainForm(const MainForm&) = delete;
     MainForm& operator=(const MainForm&) = delete;
@@ -40,7 +42,8 @@ public:
     Point Position() const override;
 
 private:
-    MainForm(ExecuteSetting& setting, GoalList& goals, const LocalClock& clock, SettingsDialogCommand settingsDialog);
+    MainForm(ExecuteSetting& setting, GoalList& goals, const LocalClock& clock, const Environment& environment,
+             SettingsDialogCommand settingsDialog);
     template <typename Window>
     friend LRESULT CALLBACK RoutedWindowProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -65,6 +68,7 @@ private:
     ExecuteSetting& setting_;
     GoalList& goals_;
     const LocalClock& clock_;
+    const Environment& environment_;
     SettingsDialogCommand settingsDialog_;
     std::unique_ptr<GdiCanvas> canvas_;
 

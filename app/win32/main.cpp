@@ -10,7 +10,9 @@
 #include "app/win32/gadget_window.h"
 #include "app/win32/instance_lock.h"
 #include "app/win32/settings_command.h"
-#include "app/win32/ui_texts.h"
+#include "app/win32/gadget_ids.h"
+#include "support/ui_texts.h"
+#include "support/win32/wide_text.h"
 #include "settings/execute_setting.h"
 #include "support/message_dialogs.h"
 #include "support/text.h"
@@ -20,12 +22,13 @@
 namespace kestrival {
 namespace {
 
-// The process-wide state: the settings record, the goal list, the clock
+// The process-wide state: the settings record, the goal list, the clock, the environment
 // and the message-dialog backend. They live until the process ends.
 ExecuteSetting Setting;
 GoalList Goals;
 Win32Clock Clock;
 Win32DialogBackend DialogBackendInstance;
+const Win32Environment Environment;
 
 // Loads the settings and goals, prepares the message dialogs and answers whether this system may
 // run the gadget. The file is read only once this run holds it: a second gadget started on the
@@ -33,7 +36,7 @@ Win32DialogBackend DialogBackendInstance;
 enum class Startup { kRun, kRefused, kAlreadyRunning };
 
 Startup StartupLoad(std::unique_ptr<InstanceLock>& lock) {
-    Setting.Locate(Win32Environment());
+    Setting.Locate(Environment);
     lock = InstanceLock::Acquire(Setting.SettingFile);
     if (!lock) return Startup::kAlreadyRunning;
     Setting.ReadFile(Clock, Goals);
@@ -57,11 +60,12 @@ int Run(HINSTANCE instance) {
     if (startup == Startup::kAlreadyRunning) return 0;
     if (startup == Startup::kRefused) {
         // Wide text, so the message reads right whatever the system's ANSI code page is.
-        ::MessageBoxW(nullptr, kUnsupportedSystem, kProductCaption, MB_ICONERROR);
+        ::MessageBoxW(nullptr, AsWide(texts::kUnsupportedSystem), AsWide(texts::kProductCaption), MB_ICONERROR);
         return 0;
     }
     std::unique_ptr<MainForm> FMmain =
-        MainForm::Create(instance, Setting, Goals, Clock, MakeSettingsDialogCommand(instance, Setting, Goals, Clock));
+        MainForm::Create(instance, Setting, Goals, Clock, Environment,
+                         MakeSettingsDialogCommand(instance, Setting, Goals, Clock, Environment));
     if (!FMmain) return 0;
     ::ShowWindow(FMmain->hwnd(), SW_SHOWNOACTIVATE);
     ReportUnreadableFile(Setting);
@@ -75,7 +79,7 @@ int Run(HINSTANCE instance) {
 }
 
 void ShowError(const std::wstring& message) {
-    ::MessageBoxW(nullptr, message.c_str(), kProductCaption, MB_ICONERROR | MB_OK);
+    ::MessageBoxW(nullptr, message.c_str(), AsWide(texts::kProductCaption), MB_ICONERROR | MB_OK);
 }
 
 }  // namespace

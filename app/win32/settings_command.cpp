@@ -3,21 +3,20 @@
 #include <memory>
 
 #include "settings/dialog/win32/setup_form.h"
-#include "support/win32/screen.h"
 
 namespace kestrival {
 
 SettingsDialogCommand MakeSettingsDialogCommand(HINSTANCE instance, ExecuteSetting& setting, GoalList& goals,
-                                                const LocalClock& clock) {
+                                                const LocalClock& clock, const Environment& environment) {
     // The dialog is made on first use and then kept: the gadget starts without the common
     // controls, and every later showing finds the dialog as it was created.
     auto form = std::make_shared<std::unique_ptr<SetupForm>>();
-    return [instance, &setting, &goals, &clock, form](HWND owner, std::int32_t tag) -> std::int32_t {
+    return [instance, &setting, &goals, &clock, &environment, form](HWND owner, std::int32_t tag) -> std::int32_t {
         if (!*form) *form = SetupForm::Create(instance, setting.Style, clock);
         if (!*form) return 2;
         RECT window{};
         ::GetWindowRect(owner, &window);
-        const WindowGeometry geometry{{window.left, window.top, window.right, window.bottom}, PrimaryScreenSize()};
+        const WindowGeometry geometry{{window.left, window.top, window.right, window.bottom}, environment.ScreenSize()};
         return (*form)->ShowModal(owner, tag, geometry, setting, goals);
     };
 }

@@ -8,6 +8,6 @@ namespace kestrival {
 
 // The gadget window's settings command: shows the settings dialog for the record and the goals.
 SettingsDialogCommand MakeSettingsDialogCommand(HINSTANCE instance, ExecuteSetting& setting, GoalList& goals,
-                                                const LocalClock& clock);
+                                                const LocalClock& clock, const Environment& environment);
 
 }  // namespace kestrival

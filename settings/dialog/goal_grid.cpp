@@ -4,6 +4,7 @@
 
 #include "support/normalize_date.h"
 #include "support/text.h"
+#include "support/ui_texts.h"
 
 namespace kestrival {
 
@@ -67,10 +68,11 @@ void ClearCurrentRow(GoalGrid& grid) {
 
 std::optional<GoalRowProblem> CheckGoalRows(const GoalGrid& grid, const CivilDate& today) {
     for (std::int32_t r = 1; r <= kGoalRows; ++r) {
-        if (grid.Cell(kTitleColumn, r).find(u',') != std::u16string::npos) return GoalRowProblem{r, kCommaInTitle};
+        if (grid.Cell(kTitleColumn, r).find(u',') != std::u16string::npos)
+            return GoalRowProblem{r, texts::kCommaInTitle};
         const std::u16string start = NormalizeDate(grid.Cell(kStartColumn, r), today);
         const std::u16string end = NormalizeDate(grid.Cell(kEndColumn, r), today);
-        if (!start.empty() && !end.empty() && start > end) return GoalRowProblem{r, kStartAfterEnd};
+        if (!start.empty() && !end.empty() && start > end) return GoalRowProblem{r, texts::kStartAfterEnd};
     }
     return std::nullopt;
 }

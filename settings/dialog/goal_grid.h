@@ -15,9 +15,6 @@ inline constexpr std::int32_t kGoalRows = 150;
 inline constexpr std::int32_t kGoalColumns = 3;
 enum GoalColumn : std::int32_t { kTitleColumn = 0, kStartColumn = 1, kEndColumn = 2 };
 
-inline constexpr const char16_t* kCommaInTitle = u"表題に半角のカンマ,を含めないでください。";
-inline constexpr const char16_t* kStartAfterEnd = u"開始日＞終了日になっている設定を修正してください。";
-
 struct GoalRowProblem {
     std::int32_t row = 0;  // 1 to 150
     std::u16string message;

@@ -6,6 +6,7 @@
 #include "support/message_dialogs.h"
 #include "support/normalize_date.h"
 #include "support/text.h"
+#include "support/ui_texts.h"
 
 namespace kestrival {
 namespace {
@@ -173,14 +174,14 @@ bool BTokClick(SetupControls& c, ExecuteSetting& setting, GoalList& goals, const
     const std::int64_t across = StrToIntDef(c.EDhnum, 150);
     const std::int64_t down = StrToIntDef(c.EDvnum, 150);
     if (across < 1 || down < 1 || across * down > 150) {
-        ShowNotice(kPanelCountNotice, kMbIconInformation);
+        ShowNotice(texts::kPanelCountNotice, NoticeKind::kInformation);
         return false;
     }
     if (const auto problem = CheckGoalRows(c.SGdata, today)) {
         c.SGdata.editorOpen = false;
         c.SGdata.column = kTitleColumn;
         c.SGdata.row = problem->row;
-        ShowNotice(problem->message, kMbIconInformation);
+        ShowNotice(problem->message, NoticeKind::kInformation);
         return false;
     }
     CommitControls(c, setting, goals);
@@ -202,7 +203,7 @@ void CommitControls(const SetupControls& c, ExecuteSetting& s, GoalList& goals) 
 void SGdataClick(SetupControls& c) { c.BTdelEnabled = CurrentRowHasText(c.SGdata); }
 
 void BTdelClick(SetupControls& c) {
-    if (AskYesNo(kDeleteQuestion, kMbDefButton2) != kIdYes) return;
+    if (AskYesNo(texts::kDeleteQuestion, Answer::kNo) != Answer::kYes) return;
     ClearCurrentRow(c.SGdata);
 }
 

@@ -12,8 +12,6 @@
 
 namespace kestrival {
 
-inline constexpr const char16_t* kPanelCountNotice = u"パネル数は横×縦で1～150に設定してください。";
-inline constexpr const char16_t* kDeleteQuestion = u"選択している情報を削除しますか？";
 inline constexpr std::int32_t kTrackBarMax = 18;
 
 // Where the gadget window stands and how large the display is, for the anchor buttons.

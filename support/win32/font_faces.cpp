@@ -4,11 +4,10 @@
 
 #include "support/font_faces.h"
 #include "support/win32/gdi_handles.h"
+#include "support/win32/wide_text.h"
 
 namespace kestrival {
 namespace {
-
-std::wstring Wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
 
 // Whether the font mapper gives the face itself, rather than a substitute, for a request by name.
 bool FaceInstalled(std::u16string_view face) {

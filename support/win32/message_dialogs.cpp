@@ -12,11 +12,10 @@
 #include <string>
 
 #include "support/win32/library.h"
+#include "support/win32/wide_text.h"
 
 namespace kestrival {
 namespace {
-
-std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
 
 std::int32_t ShowTaskDialog(const DialogRequest& request) {
     const std::wstring caption = Wide(request.caption);
@@ -31,7 +30,7 @@ std::int32_t ShowTaskDialog(const DialogRequest& request) {
     config.pszMainIcon = request.informationIcon ? TD_INFORMATION_ICON : nullptr;
     if (request.buttons == DialogButtons::kYesNo) {
         config.dwCommonButtons = TDCBF_YES_BUTTON | TDCBF_NO_BUTTON;
-        config.nDefaultButton = request.defaultNo ? IDNO : IDYES;
+        config.nDefaultButton = request.defaultAnswer == Answer::kNo ? IDNO : IDYES;
     } else {
         config.dwCommonButtons = TDCBF_OK_BUTTON;
         config.nDefaultButton = IDOK;
@@ -42,9 +41,7 @@ std::int32_t ShowTaskDialog(const DialogRequest& request) {
                                      reinterpret_cast<void*>(::GetProcAddress(controls, "TaskDialogIndirect")))
                                : nullptr;
     if (!taskDialog) {  // no version 6 controls: a message box says the same
-        const UINT type = (request.buttons == DialogButtons::kYesNo ? MB_YESNO | MB_DEFBUTTON2 : MB_OK) |
-                          (request.informationIcon ? MB_ICONINFORMATION : 0);
-        return ::MessageBoxW(config.hwndParent, text.c_str(), caption.c_str(), type);
+        return ::MessageBoxW(config.hwndParent, text.c_str(), caption.c_str(), FallbackBoxFlags(request));
     }
     int pressed = 0;
     if (FAILED(taskDialog(&config, &pressed, nullptr, nullptr))) return 0;

@@ -6,6 +6,7 @@
 #include <set>
 
 #include "tests/unit/temp_folder.h"
+#include "tests/common/utf16_bytes.h"
 
 namespace kestrival {
 namespace {
@@ -46,14 +47,7 @@ TEST(ExtendStringListTest, LineAccess) {
     EXPECT_EQ(store.IndexOf(u" local"), -1);
 }
 
-std::string Utf16Bytes(std::u16string_view text, bool bom) {
-    std::string bytes = bom ? std::string("\xFF\xFE") : std::string();
-    for (char16_t c : text) {
-        bytes += static_cast<char>(c & 0xFF);
-        bytes += static_cast<char>(c >> 8);
-    }
-    return bytes;
-}
+std::string Utf16Bytes(std::u16string_view text, bool bom) { return bom ? Utf16File(text) : ToUtf16Le(text); }
 
 TEST(ExtendStringListTest, DecodingLineEndsAndOddBytes) {
     struct Case {

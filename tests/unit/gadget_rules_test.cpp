@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/message_dialogs.h"
+#include "tests/unit/fakes.h"
 
 namespace kestrival {
 namespace {
@@ -52,44 +53,48 @@ TEST(GadgetRulesTest, MovedWindowRule) {
     EXPECT_EQ(setting.DY, 300);
 }
 
-class RecordingBackend : public DialogBackend {
-public:
-    std::int32_t Show(const DialogRequest& request) override {
-        requests.push_back(request);
-        return answer;
-    }
-    std::vector<DialogRequest> requests;
-    std::int32_t answer = kIdYes;
-};
-
 TEST(MessageDialogsTest, MessageBoxesBelowVersionSix) {
     RecordingBackend backend;
+    backend.answer = 6;  // Yes
     InitMessageDialogs(5, &backend);
-    ShowNotice(u"n", kMbIconInformation);
-    EXPECT_EQ(AskYesNo(u"q", kMbDefButton2), kIdYes);
+    ShowNotice(u"n", NoticeKind::kInformation);
+    EXPECT_EQ(AskYesNo(u"q", Answer::kNo), Answer::kYes);
     ASSERT_EQ(backend.requests.size(), 2u);
     EXPECT_EQ(backend.requests[0].kind, DialogKind::kMessageBox);
     EXPECT_EQ(backend.requests[0].caption, u"Kestrival");
     EXPECT_EQ(backend.requests[0].boxFlags, kMbIconInformation);
     EXPECT_EQ(backend.requests[1].boxFlags, kMbDefButton2 | kMbYesNo);  // No preselected, no icon
-    backend.answer = kIdNo;
-    EXPECT_EQ(AskYesNo(u"q", kMbDefButton2), kIdNo);
+    backend.answer = 7;                                                 // No
+    EXPECT_EQ(AskYesNo(u"q", Answer::kNo), Answer::kNo);
+    AskYesNo(u"q", Answer::kYes);
+    EXPECT_EQ(backend.requests.back().boxFlags, kMbYesNo);  // Yes preselected
 }
 
 TEST(MessageDialogsTest, TaskDialogsFromVersionSix) {
     RecordingBackend backend;
     InitMessageDialogs(6, &backend);
-    ShowNotice(u"n", 0x30);  // other flags still give the information icon and OK
+    ShowNotice(u"n", NoticeKind::kPlain);  // any kind gives the information icon and OK
     const DialogRequest notice = backend.requests.back();
     EXPECT_EQ(notice.kind, DialogKind::kTaskDialog);
     EXPECT_TRUE(notice.informationIcon);
     EXPECT_EQ(notice.buttons, DialogButtons::kOk);
     for (int i = 0; i < 2; ++i) {
         backend.answer = 0;  // Esc or the close box
-        EXPECT_EQ(AskYesNo(u"q", kMbDefButton2), kIdNo);
+        EXPECT_EQ(AskYesNo(u"q", Answer::kNo), Answer::kNo);
         EXPECT_EQ(backend.requests.back().buttons, DialogButtons::kYesNo);
-        EXPECT_TRUE(backend.requests.back().defaultNo);
+        EXPECT_EQ(backend.requests.back().defaultAnswer, Answer::kNo);
     }
+    InitMessageDialogs(6, nullptr);
+}
+
+TEST(MessageDialogsTest, FallbackMessageBoxKeepsTheRequestedDefault) {
+    InitMessageDialogs(6, nullptr);
+    EXPECT_EQ(FallbackBoxFlags(QuestionRequest(u"q", Answer::kNo)), kMbYesNo | kMbDefButton2 | kMbIconInformation);
+    EXPECT_EQ(FallbackBoxFlags(QuestionRequest(u"q", Answer::kYes)), kMbYesNo | kMbIconInformation);
+    EXPECT_EQ(FallbackBoxFlags(NoticeRequest(u"n", NoticeKind::kPlain)), kMbIconInformation);
+    InitMessageDialogs(5, nullptr);
+    EXPECT_EQ(FallbackBoxFlags(QuestionRequest(u"q", Answer::kNo)), kMbYesNo | kMbDefButton2);
+    EXPECT_EQ(FallbackBoxFlags(NoticeRequest(u"n", NoticeKind::kPlain)), 0u);
     InitMessageDialogs(6, nullptr);
 }
 

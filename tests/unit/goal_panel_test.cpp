@@ -152,6 +152,9 @@ TEST(GoalPanelTest, ProgressRightEdge) {
     EXPECT_EQ(ProgressRight(0, 0, 10), 10 + 148);
     EXPECT_EQ(ProgressRight(1, 3, 0), 49);  // 49.33 truncated
     EXPECT_EQ(ProgressRight(2, 3, 0), 98);  // 98.67 truncated
+    // 5/37 of 148 is 20 exactly, but the quotient rounded in extended precision lands just below.
+    EXPECT_EQ(ProgressRight(5, 37, 0), 19);
+    EXPECT_EQ(ProgressRight(5, 37, 8), 27);  // the bar's left edge is added in the same precision
 }
 
 class PanelPaintTest : public ::testing::Test {

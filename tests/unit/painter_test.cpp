@@ -106,7 +106,7 @@ TEST_F(PainterTest, HandEditedCountsStayBounded) {
         std::int32_t CL, RW, cells;
     };
     for (const Case c : {Case{0, 5, 0}, Case{-2, -3, 0}, Case{1, 1000000, 150}, Case{20, 20, 140},
-                         Case{2147483647, 2147483647, 150}, Case{3, 50, 150}}) {
+                         Case{2147483647, 2147483647, 150}, Case{3, 50, 150}, Case{151, 1, 150}, Case{1, 151, 150}}) {
         setting_.CL = c.CL;
         setting_.RW = c.RW;
         goals_.Clear();

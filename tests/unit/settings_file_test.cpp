@@ -7,6 +7,7 @@
 #include "support/text.h"
 #include "tests/unit/fakes.h"
 #include "tests/unit/temp_folder.h"
+#include "tests/common/utf16_bytes.h"
 
 namespace kestrival {
 namespace {
@@ -18,17 +19,6 @@ const char16_t kDefaultsFile[] =
     u"CBCOLOR=EEEEEE\r\nCTCOLOR=111111\r\nSDCOLOR=00DD00\r\nEDCOLOR=00DDDD\r\nPNCOLOR=00DD00\r\n"
     u"RNCOLOR=00DDDD\r\nGFCOLOR=EEEEEE\r\nGBCOLOR=775577\r\n\r\n"
     u"ITEM1=2027年まで,2026/01/01,2027/01/01\r\n";
-
-std::string ToUtf16Le(std::u16string_view text) {
-    std::string bytes;
-    for (char16_t c : text) {
-        bytes += static_cast<char>(c & 0xFF);
-        bytes += static_cast<char>(c >> 8);
-    }
-    return bytes;
-}
-
-std::string Utf16File(std::u16string_view text) { return "\xFF\xFE" + ToUtf16Le(text); }
 
 class SettingsFileTest : public ::testing::Test {
 protected:
@@ -155,6 +145,7 @@ TEST_F(SettingsFileTest, GoalNumberingRules) {
         {u"item1=a\r\n ITEM2 =b\r\nITEM02=x\r\n//ITEM3=y\r\nITEM1=z\r\n", {u"a", u"b"}},
         {u"ITEM1\r\nITEM2=b\r\n", {u"2027年まで,2026/01/01,2027/01/01"}},
         {u"ITEM0=x\r\nITEM1=a=b,c\r\n", {u"a=b,c"}},
+        {u"ITEM1=a\r\nITEM02=x\r\n", {u"a"}},  // ITEM02 is no goal number, not goal 2
     };
     for (const auto& c : cases) {
         LoadText(c.file);

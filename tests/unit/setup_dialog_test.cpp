@@ -3,22 +3,14 @@
 #include <gtest/gtest.h>
 
 #include "support/message_dialogs.h"
+#include "tests/unit/fakes.h"
 #include "support/text.h"
+#include "support/ui_texts.h"
 
 namespace kestrival {
 namespace {
 
 constexpr CivilDate kToday{2026, 12, 10};
-
-class RecordingBackend : public DialogBackend {
-public:
-    std::int32_t Show(const DialogRequest& request) override {
-        shown.push_back(request.text);
-        return answer;
-    }
-    std::vector<std::u16string> shown;
-    std::int32_t answer = kIdNo;
-};
 
 class SetupDialogTest : public ::testing::Test {
 protected:
@@ -108,22 +100,23 @@ TEST_F(SetupDialogTest, PanelCountChecks) {
         std::int32_t CL, RW;
     };
     const Case cases[] = {
-        {u"3", u"50", true, 3, 50},   {u"3", u"51", false, 0, 0},        {u"0", u"5", false, 0, 0},
-        {u"-2", u"-3", false, 0, 0},  {u"x", u"1", true, 1, 1},          {u"1", u"x", true, 1, 5},
-        {u"150", u"1", true, 150, 1}, {u"99999", u"99999", false, 0, 0},
+        {u"3", u"50", true, 3, 50},        {u"3", u"51", false, 0, 0},  {u"0", u"5", false, 0, 0},
+        {u"-2", u"-3", false, 0, 0},       {u"x", u"1", true, 1, 1},    {u"1", u"x", true, 1, 5},
+        {u"150", u"1", true, 150, 1},      {u"151", u"1", false, 0, 0}, {u"1", u"151", false, 0, 0},
+        {u"99999", u"99999", false, 0, 0},
     };
     for (const auto& c : cases) {
         Show();
         controls_.EDhnum = c.across;
         controls_.EDvnum = c.down;
-        backend_.shown.clear();
+        backend_.requests.clear();
         EXPECT_EQ(Ok(), c.passes) << ToUtf8(c.across) << "x" << ToUtf8(c.down);
         if (c.passes) {
             EXPECT_EQ(setting_.CL, c.CL);
             EXPECT_EQ(setting_.RW, c.RW);
-            EXPECT_TRUE(backend_.shown.empty());
+            EXPECT_TRUE(backend_.Texts().empty());
         } else {
-            EXPECT_EQ(backend_.shown, std::vector<std::u16string>{kPanelCountNotice});
+            EXPECT_EQ(backend_.Texts(), std::vector<std::u16string>{texts::kPanelCountNotice});
         }
     }
 }
@@ -135,10 +128,10 @@ TEST_F(SetupDialogTest, GoalRowChecksReportTheFirstFailingRow) {
         const char16_t* message;
     };
     const Case cases[] = {
-        {{{u"a,b", u"", u""}}, 1, kCommaInTitle},
-        {{{u"ok", u"", u""}, {u"x", u"2026/02/01", u"2026/01/01"}, {u"y,z", u"", u""}}, 2, kStartAfterEnd},
-        {{{u"a,b", u"2026/02/01", u"2026/01/01"}}, 1, kCommaInTitle},
-        {{{u"a", u"2/1", u"1/1"}}, 1, kStartAfterEnd},  // compared after normalising
+        {{{u"a,b", u"", u""}}, 1, texts::kCommaInTitle},
+        {{{u"ok", u"", u""}, {u"x", u"2026/02/01", u"2026/01/01"}, {u"y,z", u"", u""}}, 2, texts::kStartAfterEnd},
+        {{{u"a,b", u"2026/02/01", u"2026/01/01"}}, 1, texts::kCommaInTitle},
+        {{{u"a", u"2/1", u"1/1"}}, 1, texts::kStartAfterEnd},  // compared after normalising
         {{{u"a", u"2026/02/01", u""}}, 0, nullptr},
         {{{u"a", u"2026/02/01", u"2026/02/01"}}, 0, nullptr},
         {{{u"a，b", u"x", u"2026/02/01"}}, 0, nullptr},  // full-width comma, invalid start
@@ -167,7 +160,7 @@ TEST_F(SetupDialogTest, FailingRowBecomesCurrentAndNothingIsWritten) {
     EXPECT_FALSE(Ok());
     EXPECT_EQ(controls_.SGdata.row, 3);
     EXPECT_EQ(controls_.SGdata.column, 0);
-    EXPECT_EQ(backend_.shown, std::vector<std::u16string>{kCommaInTitle});
+    EXPECT_EQ(backend_.Texts(), std::vector<std::u16string>{texts::kCommaInTitle});
     EXPECT_EQ(setting_.TITLE, u"Kestrival");
     EXPECT_EQ(goals_.Count(), 3);
 }
@@ -222,11 +215,11 @@ TEST_F(SetupDialogTest, BirthDateIsNormalisedOnOk) {
 TEST_F(SetupDialogTest, DeleteAsksAndOnlyYesEmptiesTheRow) {
     Show();
     controls_.SGdata.row = 2;
-    backend_.answer = kIdNo;
+    backend_.answer = 7;
     BTdelClick(controls_);
     EXPECT_EQ(controls_.SGdata.Cell(0, 2), u"b");
-    EXPECT_EQ(backend_.shown, std::vector<std::u16string>{kDeleteQuestion});
-    backend_.answer = kIdYes;
+    EXPECT_EQ(backend_.Texts(), std::vector<std::u16string>{texts::kDeleteQuestion});
+    backend_.answer = 6;
     BTdelClick(controls_);
     EXPECT_EQ(controls_.SGdata.Cell(0, 2), u"");
     // Cancelling the dialog now keeps every goal: nothing reached the list.

@@ -92,5 +92,26 @@ TEST(TextTest, AsciiFoldingLeavesOtherLettersAlone) {
     EXPECT_EQ(AsciiUpper(u"hb=é"), u"HB=é");
 }
 
+TEST(TextTest, Utf8ConversionsRejectMalformedBytes) {
+    const struct {
+        std::string bytes;
+        std::u16string text;
+    } cases[] = {
+        {"\xE6\x97\xA5\xE6\x9C\xAC", u"日本"},
+        {"\xF0\x9F\x98\x80", u"\U0001F600"},                // one surrogate pair
+        {"\xC0\xAF", u"\uFFFD\uFFFD"},                      // overlong '/'
+        {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},            // an encoded surrogate is not a character
+        {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},  // past U+10FFFF
+        {"a\xE3\x81", u"a\uFFFD\uFFFD"},                    // cut short at the end
+        {"\xE3\x41\x42", u"\uFFFDAB"},                      // a lead byte without its continuation
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(FromUtf8(c.bytes), c.text) << c.bytes;
+        if (c.text.find(u'\uFFFD') == std::u16string::npos) {
+            EXPECT_EQ(ToUtf8(c.text), c.bytes);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace kestrival

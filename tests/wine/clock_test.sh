@@ -8,6 +8,9 @@ source "$(dirname "$0")/lib.sh"
 "$WINESERVER" -k 2>/dev/null || true
 sleep 0.5
 export FAKETIME_DONT_FAKE_MONOTONIC=1
+# File times stay real: with faked ones Wine finds its prefix older than its configuration and
+# updates it at every faked start, which delays the gadget's window by seconds.
+export NO_FAKE_STAT=1
 libfaketime=$(dpkg -L libfaketime 2>/dev/null | grep 'libfaketime.so.1$' | head -n 1)
 
 subtitle_hash() {  # the right half of the title band, where today's date is drawn

@@ -6,7 +6,9 @@
 
 #include <string>
 
-#include "app/win32/ui_texts.h"
+#include "app/win32/gadget_ids.h"
+#include "support/ui_texts.h"
+#include "support/win32/wide_text.h"
 
 namespace kestrival {
 namespace {

@@ -37,7 +37,7 @@ BOOL CALLBACK CollectChild(HWND child, LPARAM parameter) {
 }
 
 // Waits for the dialog, records it, then answers with `command` (or closes it when 0).
-std::thread Answer(SeenDialog& seen, WPARAM command) {
+std::thread PressWhenShown(SeenDialog& seen, WPARAM command) {
     return std::thread([&seen, command] {
         HWND dialog = nullptr;
         for (int i = 0; i < 200 && !dialog; ++i) {
@@ -69,10 +69,10 @@ TEST(MessageDialogTest, TaskDialogQuestionPreselectsNoAndCountsCloseAsNo) {
     InitMessageDialogs(6, &backend);
     for (WPARAM answer : {WPARAM{IDYES}, WPARAM{0}}) {
         SeenDialog seen;
-        std::thread answering = Answer(seen, answer);
-        const std::int32_t result = AskYesNo(u"question text", kMbDefButton2);
+        std::thread answering = PressWhenShown(seen, answer);
+        const Answer result = AskYesNo(u"question text", Answer::kNo);
         answering.join();
-        EXPECT_EQ(result, answer == IDYES ? kIdYes : kIdNo);
+        EXPECT_EQ(result, answer == IDYES ? Answer::kYes : Answer::kNo);
         EXPECT_EQ(seen.caption, L"Kestrival");
         EXPECT_TRUE(seen.sawText);
         ASSERT_EQ(seen.buttons.size(), 2u);
@@ -84,8 +84,8 @@ TEST(MessageDialogTest, TaskDialogNoticeHasOneButton) {
     Win32DialogBackend backend;
     InitMessageDialogs(10, &backend);
     SeenDialog seen;
-    std::thread answering = Answer(seen, IDOK);
-    ShowNotice(u"question text notice", 0x30);
+    std::thread answering = PressWhenShown(seen, IDOK);
+    ShowNotice(u"question text notice", NoticeKind::kPlain);
     answering.join();
     EXPECT_EQ(seen.caption, L"Kestrival");
     EXPECT_EQ(seen.buttons.size(), 1u);
@@ -95,16 +95,16 @@ TEST(MessageDialogTest, MessageBoxQuestionBelowVersionSix) {
     Win32DialogBackend backend;
     InitMessageDialogs(5, &backend);
     SeenDialog seen;
-    std::thread answering = Answer(seen, IDNO);
-    EXPECT_EQ(AskYesNo(u"question text", kMbDefButton2), kIdNo);
+    std::thread answering = PressWhenShown(seen, IDNO);
+    EXPECT_EQ(AskYesNo(u"question text", Answer::kNo), Answer::kNo);
     answering.join();
     EXPECT_EQ(seen.caption, L"Kestrival");
     ASSERT_EQ(seen.buttons.size(), 2u);
     EXPECT_EQ(Plain(seen.defaultButton), Plain(seen.buttons[1]));
 
     SeenDialog notice;
-    std::thread ok = Answer(notice, IDOK);
-    ShowNotice(u"question text", kMbIconInformation);
+    std::thread ok = PressWhenShown(notice, IDOK);
+    ShowNotice(u"question text", NoticeKind::kInformation);
     ok.join();
     EXPECT_EQ(notice.buttons.size(), 1u);
 }

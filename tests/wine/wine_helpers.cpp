@@ -44,15 +44,6 @@ void DeleteTree(const std::wstring& path) {
     std::filesystem::remove_all(std::filesystem::path(path), ignored);
 }
 
-std::string Utf16File(const std::u16string& text) {
-    std::string bytes("\xFF\xFE", 2);
-    for (char16_t c : text) {
-        bytes += static_cast<char>(c & 0xFF);
-        bytes += static_cast<char>(c >> 8);
-    }
-    return bytes;
-}
-
 namespace {
 
 struct WindowSearch {

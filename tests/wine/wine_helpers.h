@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/common/utf16_bytes.h"
+
 namespace kestrival::e2e {
 
 // The folder of the running test program, with a trailing backslash.
@@ -19,7 +21,6 @@ std::string ReadBytes(const std::wstring& path);  // empty when missing
 bool FileExistsW(const std::wstring& path);
 void WriteBytes(const std::wstring& path, const std::string& bytes);
 void DeleteTree(const std::wstring& path);
-std::string Utf16File(const std::u16string& text);  // FF FE and UTF-16LE
 // A settings file's lines as the program reads them, each followed by "\n".
 std::u16string SettingsText(const std::string& bytes);
 

@@ -8,18 +8,17 @@
 
 #include "support/win32/gdi_handles.h"
 #include "support/win32/window_proc.h"
+#include "support/ui_texts.h"
+#include "support/win32/wide_text.h"
 
 namespace kestrival {
 namespace {
 
 constexpr const wchar_t* kGridClass = L"KestrivalGoalGrid";
 constexpr std::array<int, kGoalColumns> kColumnWidths = {128, 70, 72};
-constexpr std::array<const wchar_t*, kGoalColumns> kHeaders = {L"表題", L"開始日", L"終了日"};
+constexpr std::array<const char16_t*, kGoalColumns> kHeaders = {texts::kGridTitle, texts::kGridStart, texts::kGridEnd};
 constexpr int kRowHeight = 19;
 constexpr int kLine = 1;  // grid line width
-
-std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
-std::u16string Narrow(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
 
 void RegisterGridClass(WNDPROC procedure) {
     WNDCLASSEXW windowClass{};
@@ -199,7 +198,8 @@ void GoalGridControl::OnPaint() {
         if (current && focused) background = COLOR_HIGHLIGHT;
         ::FillRect(dc, &cell, ::GetSysColorBrush(background));
         ::SetTextColor(dc, ::GetSysColor(current && focused ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-        const std::wstring text = row == 0 ? kHeaders[static_cast<std::size_t>(column)] : Wide(grid_.Cell(column, row));
+        const std::wstring text =
+            row == 0 ? AsWide(kHeaders[static_cast<std::size_t>(column)]) : Wide(grid_.Cell(column, row));
         RECT inner{cell.left + 2, cell.top, cell.right - 2, cell.bottom};
         ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &inner,
                     DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
@@ -343,7 +343,7 @@ void GoalGridControl::TakeEditorText() {
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
     ::GetWindowTextW(editor_, text.data(), length + 1);
     text.resize(static_cast<std::size_t>(length));
-    grid_.Cell(grid_.column, grid_.row) = Narrow(text);
+    grid_.Cell(grid_.column, grid_.row) = FromWide(text);
 }
 
 void GoalGridControl::OnFocusLeft(HWND to) {

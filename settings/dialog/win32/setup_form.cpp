@@ -8,22 +8,19 @@
 #include "settings/dialog/win32/setup_form_ids.h"
 #include "support/win32/font_faces.h"
 #include "support/win32/library.h"
-#include "support/win32/screen.h"
 #include "support/win32/window_proc.h"
+#include "support/ui_texts.h"
+#include "support/win32/wide_text.h"
 
 namespace kestrival {
 namespace {
 
 using namespace setup_ids;
 
-constexpr const wchar_t* kCaption = L" Kestrival 1.10 設定";
 constexpr int kClientWidth = 596;
 constexpr int kClientHeight = 528;
 constexpr WORD kSwatchReleased = 1;
 constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
-
-std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
-std::u16string Narrow(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
 
 // Group boxes and the origin of the controls inside them.
 struct Group {
@@ -109,7 +106,7 @@ enum class ControlKind {
 struct ControlRow {
     ControlKind kind;
     int id;
-    const wchar_t* caption;
+    const char16_t* caption;
     Group group;
     int x, y, w, h;
     int low = 0, high = 0;  // spinners and the track bar: their range
@@ -120,81 +117,81 @@ namespace {
 using enum ControlKind;
 constexpr Group kForm{0, 0};
 constexpr ControlRow kControlRows[] = {
-    {kGroup, 0, L" タイトル ", kTitle, 0, 0, 283, 93},
+    {kGroup, 0, texts::kTitleGroup, kTitle, 0, 0, 283, 93},
     {kEdit, EDtitl, nullptr, kTitle, 12, 16, 133, 21},
-    {kLabelBefore, 0, L"生年月日", kTitle, 203, 18, 0, 0},
+    {kLabelBefore, 0, texts::kBirthDate, kTitle, 203, 18, 0, 0},
     {kEdit, EDtbdy, nullptr, kTitle, 203, 16, 74, 21},
-    {kLabel, 0, L"サブタイトル", kTitle, 12, 40, 0, 0},
-    {kFirstRadio, RBtnon, L"なし", kTitle, 76, 40, 37, 17},
-    {kRadio, RBtday, L"今日の日付", kTitle, 119, 40, 78, 17},
-    {kRadio, RBtbdy, L"生後の日数", kTitle, 199, 40, 78, 17},
-    {kLabel, 0, L"文字色", kTitle, 12, 64, 0, 0},
+    {kLabel, 0, texts::kSubtitle, kTitle, 12, 40, 0, 0},
+    {kFirstRadio, RBtnon, texts::kSubtitleNone, kTitle, 76, 40, 37, 17},
+    {kRadio, RBtday, texts::kSubtitleToday, kTitle, 119, 40, 78, 17},
+    {kRadio, RBtbdy, texts::kSubtitleDaysSinceBirth, kTitle, 199, 40, 78, 17},
+    {kLabel, 0, texts::kTextColour, kTitle, 12, 64, 0, 0},
     {kSwatch, SPtstr, nullptr, kTitle, 54, 64, 49, 20},
-    {kLabel, 0, L"背景色", kTitle, 116, 64, 0, 0},
+    {kLabel, 0, texts::kBackgroundColour, kTitle, 116, 64, 0, 0},
     {kSwatch, SPtbck, nullptr, kTitle, 157, 64, 49, 20},
 
-    {kGroup, 0, L" 横設定 ", kHorizontal, 0, 0, 281, 70},
-    {kLabelBefore, 0, L"オフセット", kHorizontal, 157, 20, 0, 0},
+    {kGroup, 0, texts::kHorizontalGroup, kHorizontal, 0, 0, 281, 70},
+    {kLabelBefore, 0, texts::kOffset, kHorizontal, 157, 20, 0, 0},
     {kEdit, EDhofs, nullptr, kHorizontal, 157, 18, 41, 21},
     {kSpinner, UDhofs, nullptr, kHorizontal, 198, 18, 16, 21, 0, 100},
-    {kFirstRadio, RBhlft, L"左端", kHorizontal, 12, 20, 45, 17},
-    {kRadio, RBhcnt, L"中央", kHorizontal, 12, 42, 44, 17},
-    {kRadio, RBhrit, L"右端", kHorizontal, 60, 19, 45, 17},
-    {kLabelBefore, 0, L"パネル数", kHorizontal, 157, 42, 0, 0},
+    {kFirstRadio, RBhlft, texts::kLeftEdge, kHorizontal, 12, 20, 45, 17},
+    {kRadio, RBhcnt, texts::kCentre, kHorizontal, 12, 42, 44, 17},
+    {kRadio, RBhrit, texts::kRightEdge, kHorizontal, 60, 19, 45, 17},
+    {kLabelBefore, 0, texts::kPanelCount, kHorizontal, 157, 42, 0, 0},
     {kEdit, EDhnum, nullptr, kHorizontal, 157, 40, 41, 21},
     {kSpinner, UDhnum, nullptr, kHorizontal, 198, 40, 16, 21, 1, 100},
 
-    {kGroup, 0, L" 縦設定 ", kVertical, 0, 0, 281, 70},
-    {kLabelBefore, 0, L"オフセット", kVertical, 157, 20, 0, 0},
+    {kGroup, 0, texts::kVerticalGroup, kVertical, 0, 0, 281, 70},
+    {kLabelBefore, 0, texts::kOffset, kVertical, 157, 20, 0, 0},
     {kEdit, EDvofs, nullptr, kVertical, 157, 18, 41, 21},
     {kSpinner, UDvofs, nullptr, kVertical, 198, 18, 16, 21, 0, 100},
-    {kFirstRadio, RBvtop, L"上端", kVertical, 12, 20, 45, 17},
-    {kRadio, RBvcnt, L"中央", kVertical, 12, 42, 44, 17},
-    {kRadio, RBvbtm, L"下端", kVertical, 60, 20, 45, 17},
-    {kLabelBefore, 0, L"パネル数", kVertical, 157, 42, 0, 0},
+    {kFirstRadio, RBvtop, texts::kTopEdge, kVertical, 12, 20, 45, 17},
+    {kRadio, RBvcnt, texts::kCentre, kVertical, 12, 42, 44, 17},
+    {kRadio, RBvbtm, texts::kBottomEdge, kVertical, 60, 20, 45, 17},
+    {kLabelBefore, 0, texts::kPanelCount, kVertical, 157, 42, 0, 0},
     {kEdit, EDvnum, nullptr, kVertical, 157, 40, 41, 21},
     {kSpinner, UDvnum, nullptr, kVertical, 198, 40, 16, 21, 1, 100},
 
-    {kGroup, 0, L" 外観 ", kLook, 0, 0, 281, 94},
-    {kCheck, CHftrs, L"透過", kLook, 212, 63, 41, 16},
-    {kLabel, 0, L"透明度", kLook, 12, 20, 0, 0},
+    {kGroup, 0, texts::kLookGroup, kLook, 0, 0, 281, 94},
+    {kCheck, CHftrs, texts::kTranslucent, kLook, 212, 63, 41, 16},
+    {kLabel, 0, texts::kOpacity, kLook, 12, 20, 0, 0},
     {kTrackBar, TBftrr, nullptr, kLook, 47, 7, 231, 32, 0, kTrackBarMax},
-    {kLabel, 0, L"枠線", kLook, 12, 42, 0, 0},
-    {kCheck, CHftop, L"上", kLook, 54, 42, 29, 17},
-    {kCheck, CHfbtm, L"下", kLook, 90, 42, 33, 17},
-    {kCheck, CHflft, L"左", kLook, 126, 42, 33, 17},
-    {kCheck, CHfrit, L"右", kLook, 162, 42, 37, 17},
-    {kLabel, 0, L"枠線色", kLook, 12, 64, 0, 0},
+    {kLabel, 0, texts::kFrameLines, kLook, 12, 42, 0, 0},
+    {kCheck, CHftop, texts::kFrameTop, kLook, 54, 42, 29, 17},
+    {kCheck, CHfbtm, texts::kFrameBottom, kLook, 90, 42, 33, 17},
+    {kCheck, CHflft, texts::kFrameLeft, kLook, 126, 42, 33, 17},
+    {kCheck, CHfrit, texts::kFrameRight, kLook, 162, 42, 37, 17},
+    {kLabel, 0, texts::kFrameColour, kLook, 12, 64, 0, 0},
     {kSwatch, SPffrm, nullptr, kLook, 54, 64, 49, 20},
-    {kLabel, 0, L"背景色", kLook, 116, 64, 0, 0},
+    {kLabel, 0, texts::kBackgroundColour, kLook, 116, 64, 0, 0},
     {kSwatch, SPfbck, nullptr, kLook, 157, 64, 49, 20},
 
-    {kGroup, 0, L" パネル ", kPanels, 0, 0, 281, 138},
-    {kFirstRadio, RBphor, L"縦", kPanels, 188, 18, 31, 18},
-    {kRadio, RBpver, L"横", kPanels, 225, 18, 30, 17},
-    {kLabel, 0, L"枠線色", kPanels, 12, 20, 0, 0},
+    {kGroup, 0, texts::kPanelsGroup, kPanels, 0, 0, 281, 138},
+    {kFirstRadio, RBphor, texts::kOrderDownFirst, kPanels, 188, 18, 31, 18},
+    {kRadio, RBpver, texts::kOrderAcrossFirst, kPanels, 225, 18, 30, 17},
+    {kLabel, 0, texts::kFrameColour, kPanels, 12, 20, 0, 0},
     {kSwatch, SPpfrm, nullptr, kPanels, 78, 20, 49, 20},
-    {kLabel, 0, L"並べ順", kPanels, 140, 20, 0, 0},
-    {kLabel, 0, L"表題文字色", kPanels, 12, 42, 0, 0},
+    {kLabel, 0, texts::kPanelOrder, kPanels, 140, 20, 0, 0},
+    {kLabel, 0, texts::kCaptionTextColour, kPanels, 12, 42, 0, 0},
     {kSwatch, SPpcst, nullptr, kPanels, 78, 42, 49, 20},
-    {kLabel, 0, L"表題背景色", kPanels, 138, 42, 0, 0},
+    {kLabel, 0, texts::kCaptionBackgroundColour, kPanels, 138, 42, 0, 0},
     {kSwatch, SPpcbk, nullptr, kPanels, 204, 42, 49, 20},
-    {kLabel, 0, L"開始日色", kPanels, 12, 64, 0, 0},
+    {kLabel, 0, texts::kStartDateColour, kPanels, 12, 64, 0, 0},
     {kSwatch, SPpsta, nullptr, kPanels, 78, 64, 49, 20},
-    {kLabel, 0, L"終了日色", kPanels, 138, 64, 0, 0},
+    {kLabel, 0, texts::kEndDateColour, kPanels, 138, 64, 0, 0},
     {kSwatch, SPpfin, nullptr, kPanels, 204, 64, 49, 20},
-    {kLabel, 0, L"グラフ枠色", kPanels, 12, 86, 0, 0},
+    {kLabel, 0, texts::kBarFrameColour, kPanels, 12, 86, 0, 0},
     {kSwatch, SPpgfr, nullptr, kPanels, 78, 86, 49, 20},
-    {kLabel, 0, L"グラフ色", kPanels, 138, 86, 0, 0},
+    {kLabel, 0, texts::kBarColour, kPanels, 138, 86, 0, 0},
     {kSwatch, SPpgrh, nullptr, kPanels, 204, 86, 49, 20},
-    {kLabel, 0, L"経過日数色", kPanels, 12, 108, 0, 0},
+    {kLabel, 0, texts::kDaysElapsedColour, kPanels, 12, 108, 0, 0},
     {kSwatch, SPppdy, nullptr, kPanels, 78, 108, 49, 20},
-    {kLabel, 0, L"残日数色", kPanels, 138, 108, 0, 0},
+    {kLabel, 0, texts::kDaysLeftColour, kPanels, 138, 108, 0, 0},
     {kSwatch, SPprdy, nullptr, kPanels, 204, 108, 49, 20},
 
-    {kDefaultButton, BTok, L"設定する", kForm, 441, 499, 75, 25},
-    {kButton, BTcancel, L"設定しない", kForm, 518, 499, 75, 25},
-    {kButton, BTdel, L"削除", kForm, 4, 499, 75, 25},
+    {kDefaultButton, BTok, texts::kOk, kForm, 441, 499, 75, 25},
+    {kButton, BTcancel, texts::kCancel, kForm, 518, 499, 75, 25},
+    {kButton, BTdel, texts::kDelete, kForm, 4, 499, 75, 25},
 };
 
 // Swatch control ids and the colours they stand for, in the controls' state.
@@ -244,7 +241,7 @@ std::u16string ControlText(HWND control) {
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
     ::GetWindowTextW(control, text.data(), length + 1);
     text.resize(static_cast<std::size_t>(length));
-    return Narrow(text);
+    return FromWide(text);
 }
 
 }  // namespace
@@ -268,8 +265,9 @@ std::unique_ptr<SetupForm> SetupForm::Create(HINSTANCE instance, const RenderSty
     const DWORD exFrame = WS_EX_TOOLWINDOW | WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
     RECT bounds{0, 0, kClientWidth, kClientHeight};
     ::AdjustWindowRectEx(&bounds, frame, FALSE, exFrame);
-    const HWND hwnd = ::CreateWindowExW(exFrame, kFormClass, kCaption, frame, 0, 0, bounds.right - bounds.left,
-                                        bounds.bottom - bounds.top, nullptr, nullptr, instance, form.get());
+    const HWND hwnd =
+        ::CreateWindowExW(exFrame, kFormClass, AsWide(texts::kSetupCaption), frame, 0, 0, bounds.right - bounds.left,
+                          bounds.bottom - bounds.top, nullptr, nullptr, instance, form.get());
     if (!hwnd) return nullptr;
     form->FormCreate();
     // A dialog without its goal grid would be half built: no dialog rather than that one.
@@ -351,15 +349,15 @@ int SetupForm::TextWidth(const wchar_t* caption) const {
 
 HWND SetupForm::AddRow(const ControlRow& row, int id, HWND previous) {
     const int x = row.group.x + row.x, y = row.group.y + row.y;
+    const wchar_t* caption = row.caption ? AsWide(row.caption) : L"";
     switch (row.kind) {
         case ControlKind::kGroup:
-            return AddControl(L"BUTTON", row.caption, id, x, y, row.w, row.h, kChild | BS_GROUPBOX);
+            return AddControl(L"BUTTON", caption, id, x, y, row.w, row.h, kChild | BS_GROUPBOX);
         case ControlKind::kLabel:
-            return AddControl(L"STATIC", row.caption, id, x, y + 2, TextWidth(row.caption) + 1, 15,
-                              kChild | SS_NOPREFIX);
+            return AddControl(L"STATIC", caption, id, x, y + 2, TextWidth(caption) + 1, 15, kChild | SS_NOPREFIX);
         case ControlKind::kLabelBefore: {
-            const int width = TextWidth(row.caption);
-            return AddControl(L"STATIC", row.caption, id, x - width - 4, y + 2, width + 1, 15, kChild | SS_NOPREFIX);
+            const int width = TextWidth(caption);
+            return AddControl(L"STATIC", caption, id, x - width - 4, y + 2, width + 1, 15, kChild | SS_NOPREFIX);
         }
         case ControlKind::kEdit:
             return AddControl(L"EDIT", L"", id, x, y, row.w, row.h, kChild | WS_TABSTOP | WS_GROUP | ES_AUTOHSCROLL,
@@ -373,12 +371,12 @@ HWND SetupForm::AddRow(const ControlRow& row, int id, HWND previous) {
             return spinner;
         }
         case ControlKind::kFirstRadio:
-            return AddControl(L"BUTTON", row.caption, id, x, y, row.w, row.h,
+            return AddControl(L"BUTTON", caption, id, x, y, row.w, row.h,
                               kChild | BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP);
         case ControlKind::kRadio:
-            return AddControl(L"BUTTON", row.caption, id, x, y, row.w, row.h, kChild | BS_AUTORADIOBUTTON);
+            return AddControl(L"BUTTON", caption, id, x, y, row.w, row.h, kChild | BS_AUTORADIOBUTTON);
         case ControlKind::kCheck:
-            return AddControl(L"BUTTON", row.caption, id, x, y, row.w, row.h,
+            return AddControl(L"BUTTON", caption, id, x, y, row.w, row.h,
                               kChild | BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP);
         case ControlKind::kSwatch:
             return AddControl(kSwatchClass, L"", id, x, y, row.w, row.h, kChild);
@@ -390,10 +388,10 @@ HWND SetupForm::AddRow(const ControlRow& row, int id, HWND previous) {
             return track;
         }
         case ControlKind::kDefaultButton:
-            return AddControl(L"BUTTON", row.caption, id, x, y, row.w, row.h,
+            return AddControl(L"BUTTON", caption, id, x, y, row.w, row.h,
                               kChild | WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON);
         case ControlKind::kButton:
-            return AddControl(L"BUTTON", row.caption, id, x, y, row.w, row.h, kChild | WS_TABSTOP | WS_GROUP);
+            return AddControl(L"BUTTON", caption, id, x, y, row.w, row.h, kChild | WS_TABSTOP | WS_GROUP);
     }
     return nullptr;
 }
@@ -409,7 +407,7 @@ std::int32_t SetupForm::ShowModal(HWND owner, std::int32_t tag, const WindowGeom
     RECT window{};
     ::GetWindowRect(hwnd_, &window);
     const int width = window.right - window.left, height = window.bottom - window.top;
-    const Size screen = PrimaryScreenSize();
+    const Size screen = geometry.display;
     ::SetWindowPos(hwnd_, HWND_TOP, (screen.width - width) / 2, (screen.height - height) / 2, 0, 0, SWP_NOSIZE);
     if (owner) ::EnableWindow(owner, FALSE);
     ::ShowWindow(hwnd_, SW_SHOW);

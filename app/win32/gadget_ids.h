@@ -1,17 +1,11 @@
 #pragma once
-// The program's fixed user-visible texts, names and identifiers, in one place.
+// The gadget window's class, menu commands, timer and private message; its texts are in
+// support/ui_texts.h.
 #include <windows.h>
 
 namespace kestrival {
 
-inline constexpr const wchar_t* kGadgetCaption = L" - Kestrival -";
 inline constexpr const wchar_t* kGadgetClass = L"KestrivalGadget";
-inline constexpr const wchar_t* kProductCaption = L"Kestrival";
-inline constexpr const wchar_t* kUnsupportedSystem = L"お使いのシステムではご利用いただけません。";
-
-inline constexpr const wchar_t* kMenuSettings = L"Kestrival 設定(&S)";
-inline constexpr const wchar_t* kMenuSupport = L"サポートサイト(&P)";
-inline constexpr const wchar_t* kMenuQuit = L"終了(&X)";
 
 // The maker's support page, opened in the default browser.
 inline constexpr const char* kSupportPageUrl = "https://kestrival.example.com/support/";

@@ -1,0 +1,75 @@
+#pragma once
+// Every text the program shows its user, in one place: notices, questions, the menu, the settings
+// dialog's labels and the grid's headers. The settings file's own lines live with its keys.
+#include "kestrival_version.h"
+
+namespace kestrival::texts {
+
+// The gadget and its menu.
+inline constexpr const char16_t* kProductCaption = u"Kestrival";
+inline constexpr const char16_t* kGadgetCaption = u" - Kestrival -";
+inline constexpr const char16_t* kMenuSettings = u"Kestrival 設定(&S)";
+inline constexpr const char16_t* kMenuSupport = u"サポートサイト(&P)";
+inline constexpr const char16_t* kMenuQuit = u"終了(&X)";
+inline constexpr const char16_t* kUnsupportedSystem = u"お使いのシステムではご利用いただけません。";
+
+// Notices about the settings file; the file's path stands between the two parts.
+inline constexpr const char16_t* kUnreadableFileBefore = u"設定ファイルを読み込めませんでした。\n";
+inline constexpr const char16_t* kUnreadableFileAfter = u"\n\n既定の設定で表示します。このファイルには書き込みません。";
+inline constexpr const char16_t* kUnsavedFileBefore = u"設定ファイルに書き込めませんでした。\n";
+inline constexpr const char16_t* kUnsavedFileAfter = u"\n\n設定は保存されていません。";
+
+// The settings dialog's checks and question.
+inline constexpr const char16_t* kPanelCountNotice = u"パネル数は横×縦で1～150に設定してください。";
+inline constexpr const char16_t* kCommaInTitle = u"表題に半角のカンマ,を含めないでください。";
+inline constexpr const char16_t* kStartAfterEnd = u"開始日＞終了日になっている設定を修正してください。";
+inline constexpr const char16_t* kDeleteQuestion = u"選択している情報を削除しますか？";
+
+// The settings dialog.
+inline constexpr const char16_t* kSetupCaption = u" Kestrival " KESTRIVAL_VERSION_TEXT u" 設定";
+inline constexpr const char16_t* kGridTitle = u"表題";
+inline constexpr const char16_t* kGridStart = u"開始日";
+inline constexpr const char16_t* kGridEnd = u"終了日";
+inline constexpr const char16_t* kTitleGroup = u" タイトル ";
+inline constexpr const char16_t* kBirthDate = u"生年月日";
+inline constexpr const char16_t* kSubtitle = u"サブタイトル";
+inline constexpr const char16_t* kSubtitleNone = u"なし";
+inline constexpr const char16_t* kSubtitleToday = u"今日の日付";
+inline constexpr const char16_t* kSubtitleDaysSinceBirth = u"生後の日数";
+inline constexpr const char16_t* kTextColour = u"文字色";
+inline constexpr const char16_t* kBackgroundColour = u"背景色";
+inline constexpr const char16_t* kHorizontalGroup = u" 横設定 ";
+inline constexpr const char16_t* kVerticalGroup = u" 縦設定 ";
+inline constexpr const char16_t* kOffset = u"オフセット";
+inline constexpr const char16_t* kPanelCount = u"パネル数";
+inline constexpr const char16_t* kLeftEdge = u"左端";
+inline constexpr const char16_t* kRightEdge = u"右端";
+inline constexpr const char16_t* kTopEdge = u"上端";
+inline constexpr const char16_t* kBottomEdge = u"下端";
+inline constexpr const char16_t* kCentre = u"中央";
+inline constexpr const char16_t* kLookGroup = u" 外観 ";
+inline constexpr const char16_t* kTranslucent = u"透過";
+inline constexpr const char16_t* kOpacity = u"透明度";
+inline constexpr const char16_t* kFrameLines = u"枠線";
+inline constexpr const char16_t* kFrameTop = u"上";
+inline constexpr const char16_t* kFrameBottom = u"下";
+inline constexpr const char16_t* kFrameLeft = u"左";
+inline constexpr const char16_t* kFrameRight = u"右";
+inline constexpr const char16_t* kFrameColour = u"枠線色";
+inline constexpr const char16_t* kPanelsGroup = u" パネル ";
+inline constexpr const char16_t* kOrderDownFirst = u"縦";
+inline constexpr const char16_t* kOrderAcrossFirst = u"横";
+inline constexpr const char16_t* kPanelOrder = u"並べ順";
+inline constexpr const char16_t* kCaptionTextColour = u"表題文字色";
+inline constexpr const char16_t* kCaptionBackgroundColour = u"表題背景色";
+inline constexpr const char16_t* kStartDateColour = u"開始日色";
+inline constexpr const char16_t* kEndDateColour = u"終了日色";
+inline constexpr const char16_t* kBarFrameColour = u"グラフ枠色";
+inline constexpr const char16_t* kBarColour = u"グラフ色";
+inline constexpr const char16_t* kDaysElapsedColour = u"経過日数色";
+inline constexpr const char16_t* kDaysLeftColour = u"残日数色";
+inline constexpr const char16_t* kOk = u"設定する";
+inline constexpr const char16_t* kCancel = u"設定しない";
+inline constexpr const char16_t* kDelete = u"削除";
+
+}  // namespace kestrival::texts
