@@ -44,7 +44,6 @@ void SGdataEnter(GoalGrid& grid, const CivilDate& today) {
         return;
     }
     if (grid.column == kEndColumn && grid.row == kGoalRows) {
-        SGdataExit(grid, today);
         grid.editorOpen = false;
         return;
     }
@@ -53,6 +52,51 @@ void SGdataEnter(GoalGrid& grid, const CivilDate& today) {
     } else {
         SelectCell(grid, grid.column + 1, grid.row, today);
     }
+}
+
+GridAction PressGridKey(GoalGrid& grid, GridKey key, std::int32_t visibleRows, const CivilDate& today) {
+    std::int32_t column = grid.column, row = grid.row;
+    const std::int32_t page = std::max(visibleRows, 1);
+    switch (key) {
+        case GridKey::kUp:
+            --row;
+            break;
+        case GridKey::kDown:
+            ++row;
+            break;
+        case GridKey::kLeft:
+            --column;
+            break;
+        case GridKey::kRight:
+            ++column;
+            break;
+        case GridKey::kPageUp:
+            row -= page;
+            break;
+        case GridKey::kPageDown:
+            row += page;
+            break;
+        case GridKey::kHome:
+            row = 1;
+            break;
+        case GridKey::kEnd:
+            row = kGoalRows;
+            break;
+        case GridKey::kEdit:
+            grid.editorOpen = true;
+            return GridAction::kEditorOpened;
+        case GridKey::kCancelEdit:
+            grid.editorOpen = false;
+            return GridAction::kEditorClosed;
+    }
+    SelectCell(grid, column, row, today);
+    grid.editorOpen = false;
+    return GridAction::kMoved;
+}
+
+std::u16string TypeIntoGrid(GoalGrid& grid, char16_t character) {
+    grid.editorOpen = true;
+    return std::u16string(1, character);
 }
 
 bool CurrentRowHasText(const GoalGrid& grid) {

@@ -41,8 +41,20 @@ void SGdataExit(GoalGrid& grid, const CivilDate& today);
 // Makes another cell current, normalising the one being left.
 void SelectCell(GoalGrid& grid, std::int32_t column, std::int32_t row, const CivilDate& today);
 // Enter in the grid: while editing, moves on (title, start, end, next row's title) and keeps the
-// editor open; at the end cell of row 150 only closes the editor. Without an editor, opens one.
+// editor open; at the end cell of row 150 only closes the editor (its date is normalised when the
+// cell is left). Without an editor, opens one.
 void SGdataEnter(GoalGrid& grid, const CivilDate& today);
+// The keys of the grid, as its control maps them: arrows, PgUp/PgDn, Home/End and F2 on the grid;
+// Up, Down and Esc in the open editor (Left and Right there move the caret instead).
+enum class GridKey { kUp, kDown, kLeft, kRight, kPageUp, kPageDown, kHome, kEnd, kEdit, kCancelEdit };
+enum class GridAction { kNone, kMoved, kEditorOpened, kEditorClosed };
+// Applies a key: a move normalises the cell left and closes the editor (the control takes the
+// editor's text first); PgUp/PgDn move by the rows in view; F2 opens the editor on the cell's
+// text; Esc in the editor closes it and drops what was typed.
+GridAction PressGridKey(GoalGrid& grid, GridKey key, std::int32_t visibleRows, const CivilDate& today);
+// A character typed on the grid without an editor replaces the cell: the editor opens holding
+// only that character. Returns the editor's new text.
+std::u16string TypeIntoGrid(GoalGrid& grid, char16_t character);
 // Whether the delete button applies: some cell of the current row is not empty.
 bool CurrentRowHasText(const GoalGrid& grid);
 void ClearCurrentRow(GoalGrid& grid);

@@ -181,6 +181,7 @@ bool BTokClick(SetupControls& c, ExecuteSetting& setting, GoalList& goals, const
         c.SGdata.editorOpen = false;
         c.SGdata.column = kTitleColumn;
         c.SGdata.row = problem->row;
+        SGdataClick(c);  // the current cell moved: the delete button follows it
         ShowNotice(problem->message, NoticeKind::kInformation);
         return false;
     }

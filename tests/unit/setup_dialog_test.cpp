@@ -155,11 +155,14 @@ TEST_F(SetupDialogTest, GoalRowChecksReportTheFirstFailingRow) {
 TEST_F(SetupDialogTest, FailingRowBecomesCurrentAndNothingIsWritten) {
     Show();
     controls_.SGdata.Cell(0, 3) = u"x,y";
-    controls_.SGdata.row = 1;
+    controls_.SGdata.row = 20;  // an empty row: no delete
+    SGdataClick(controls_);
+    ASSERT_FALSE(controls_.BTdelEnabled);
     controls_.EDtitl = u"changed";
     EXPECT_FALSE(Ok());
     EXPECT_EQ(controls_.SGdata.row, 3);
     EXPECT_EQ(controls_.SGdata.column, 0);
+    EXPECT_TRUE(controls_.BTdelEnabled);  // the delete button follows the moved cell
     EXPECT_EQ(backend_.Texts(), std::vector<std::u16string>{texts::kCommaInTitle});
     EXPECT_EQ(setting_.TITLE, u"Kestrival");
     EXPECT_EQ(goals_.Count(), 3);
@@ -262,7 +265,59 @@ TEST(GoalGridTest, EnterMovesOnAndNormalisesTheCellLeft) {
     EXPECT_FALSE(grid.editorOpen);
     EXPECT_EQ(grid.row, 150);
     EXPECT_EQ(grid.column, 2);
+    EXPECT_EQ(grid.Cell(2, 150), u"240501");  // Enter there only closes the editor
+    SelectCell(grid, 0, 150, kToday);         // leaving the cell normalises it
     EXPECT_EQ(grid.Cell(2, 150), u"2024/05/01");
+}
+
+TEST(GoalGridTest, KeysMoveOpenAndCancel) {
+    struct Case {
+        std::int32_t column, row;
+        bool editorOpen;
+        GridKey key;
+        std::int32_t toColumn, toRow;
+        bool toEditorOpen;
+        GridAction action;
+    };
+    constexpr std::int32_t kVisible = 23;
+    const Case cases[] = {
+        {1, 5, false, GridKey::kUp, 1, 4, false, GridAction::kMoved},
+        {1, 1, false, GridKey::kUp, 1, 1, false, GridAction::kMoved},   // stays, still a move
+        {1, 5, true, GridKey::kDown, 1, 6, false, GridAction::kMoved},  // Down in the editor closes it
+        {0, 5, false, GridKey::kLeft, 0, 5, false, GridAction::kMoved},
+        {2, 5, false, GridKey::kRight, 2, 5, false, GridAction::kMoved},
+        {0, 5, false, GridKey::kRight, 1, 5, false, GridAction::kMoved},
+        {0, 30, false, GridKey::kPageUp, 0, 7, false, GridAction::kMoved},
+        {0, 10, false, GridKey::kPageUp, 0, 1, false, GridAction::kMoved},
+        {0, 140, false, GridKey::kPageDown, 0, 150, false, GridAction::kMoved},
+        {2, 70, false, GridKey::kHome, 2, 1, false, GridAction::kMoved},
+        {2, 70, false, GridKey::kEnd, 2, 150, false, GridAction::kMoved},
+        {1, 9, false, GridKey::kEdit, 1, 9, true, GridAction::kEditorOpened},
+        {1, 9, true, GridKey::kCancelEdit, 1, 9, false, GridAction::kEditorClosed},
+    };
+    for (const auto& c : cases) {
+        GoalGrid grid;
+        grid.column = c.column;
+        grid.row = c.row;
+        grid.editorOpen = c.editorOpen;
+        EXPECT_EQ(PressGridKey(grid, c.key, kVisible, kToday), c.action) << static_cast<int>(c.key) << " at " << c.row;
+        EXPECT_EQ(grid.column, c.toColumn) << static_cast<int>(c.key) << " at " << c.row;
+        EXPECT_EQ(grid.row, c.toRow) << static_cast<int>(c.key) << " at " << c.row;
+        EXPECT_EQ(grid.editorOpen, c.toEditorOpen) << static_cast<int>(c.key) << " at " << c.row;
+    }
+}
+
+TEST(GoalGridTest, MovingNormalisesTheDateLeftAndEscapeKeepsTheCell) {
+    GoalGrid grid;
+    grid.column = kStartColumn;
+    grid.Cell(kStartColumn, 1) = u"3/4";
+    PressGridKey(grid, GridKey::kDown, 10, kToday);
+    EXPECT_EQ(grid.Cell(kStartColumn, 1), u"2026/03/04");
+    grid.Cell(kStartColumn, 2) = u"old";
+    EXPECT_EQ(TypeIntoGrid(grid, u'n'), u"n");  // typing replaces the cell's text in the editor
+    EXPECT_TRUE(grid.editorOpen);
+    PressGridKey(grid, GridKey::kCancelEdit, 10, kToday);
+    EXPECT_EQ(grid.Cell(kStartColumn, 2), u"old");
 }
 
 TEST(GoalGridTest, TitleCellsAreNeverNormalised) {

@@ -65,12 +65,7 @@ TEST_F(GadgetTest, FirstRunCreatesTheFileAndQuittingWritesTheDefaults) {
         u"CBCOLOR=EEEEEE\r\nCTCOLOR=111111\r\nSDCOLOR=00DD00\r\nEDCOLOR=00DDDD\r\nPNCOLOR=00DD00\r\n"
         u"RNCOLOR=00DDDD\r\nGFCOLOR=EEEEEE\r\nGBCOLOR=775577\r\n\r\n" +
         FormatText(u"ITEM1=%d年まで,%04d/01/01,%04d/01/01\r\n", {year + 1, year, year + 1});
-    std::string bytes = Utf16File(u"");
-    for (char16_t c : expected) {
-        bytes += static_cast<char>(c & 0xFF);
-        bytes += static_cast<char>(c >> 8);
-    }
-    EXPECT_EQ(ReadBytes(DefaultSettingsPath()), bytes);
+    EXPECT_EQ(ReadBytes(DefaultSettingsPath()), Utf16File(expected));
 }
 
 TEST_F(GadgetTest, LocalSwitchKeepsTheFileBesideTheProgram) {

@@ -31,6 +31,26 @@ void Type(const std::wstring& text) {
     ::Sleep(150);
 }
 
+void ClickOn(HWND control) {
+    RECT r{};
+    ::GetWindowRect(control, &r);
+    ::SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    INPUT click[2] = {};
+    click[0].type = click[1].type = INPUT_MOUSE;
+    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    ::SendInput(2, click, sizeof(INPUT));
+    ::Sleep(300);
+}
+
+// The control with the keyboard focus in the thread that owns `window`.
+HWND FocusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info);
+    return info.hwndFocus;
+}
+
 // A message dialog (task dialog or message box) of the process other than the settings dialog.
 HWND WaitForMessageDialog(DWORD pid) {
     return WaitFor([pid] { return FindDialogWindow(pid); });
@@ -60,6 +80,12 @@ protected:
         gadget_->WaitIdle();
         ::Sleep(100);
         ::PostMessageW(::GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+    }
+    // Waits until the notice, question or picker has been destroyed and the form is active again.
+    void WaitDestroyed(HWND messageDialog) {
+        for (int i = 0; i < 200 && ::IsWindow(messageDialog); ++i) ::Sleep(50);
+        gadget_->WaitIdle();
+        ::Sleep(200);
     }
     static bool WaitHidden(HWND dialog) {
         return WaitFor([dialog] { return ::IsWindowVisible(dialog) ? nullptr : dialog; }) != nullptr;
@@ -251,6 +277,60 @@ TEST_F(SettingsDialogTest, DeleteAsksFirst) {
               std::u16string::npos)
         << ToUtf8(saved);
     EXPECT_EQ(saved.find(u"second"), std::u16string::npos);
+}
+
+TEST_F(SettingsDialogTest, BurstOfCharactersPostedToTheGridIsKeptWhole) {
+    HWND dialog = OpenDialog();
+    ASSERT_TRUE(dialog);
+    // What an input method delivers for a confirmed string: its characters one after the other,
+    // all queued before the cell's editor has opened.
+    for (const wchar_t c : std::wstring(L"目標テスト")) ::PostMessageW(::GetDlgItem(dialog, SGdata), WM_CHAR, c, 0);
+    Press(dialog, BTok);
+    ASSERT_TRUE(WaitHidden(dialog));
+    const std::u16string saved = SavedText();
+    EXPECT_NE(saved.find(u"\nITEM1=目標テスト,2026/01/01,2026/12/31\n"), std::u16string::npos) << ToUtf8(saved);
+}
+
+TEST_F(SettingsDialogTest, FocusStaysWhereItWasAfterNoticesQuestionsAndThePicker) {
+    HWND dialog = OpenDialog();
+    ASSERT_TRUE(dialog);
+    const HWND across = ::GetDlgItem(dialog, EDhnum);
+    ClickOn(across);
+    SendKey(VK_END);
+    Type(L"51");  // 151 panels
+    SendKey(VK_RETURN);
+    HWND notice = WaitForMessageDialog(gadget_->pid());
+    ASSERT_TRUE(notice);
+    ::Sleep(300);
+    ::PostMessageW(notice, WM_COMMAND, IDOK, 0);
+    WaitDestroyed(notice);
+    EXPECT_EQ(FocusOf(dialog), across);
+    SendKey(VK_BACK);  // the field that had the keyboard still has it: 151 becomes 15
+    EXPECT_EQ(WindowText(across), L"15");
+
+    const HWND title = ::GetDlgItem(dialog, EDtitl);
+    ClickOn(title);
+    ::PostMessageW(::GetDlgItem(dialog, SPtstr), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    HWND picker = WaitForMessageDialog(gadget_->pid());
+    ASSERT_TRUE(picker);
+    ::Sleep(300);
+    ::PostMessageW(picker, WM_COMMAND, IDCANCEL, 0);
+    WaitDestroyed(picker);
+    EXPECT_EQ(FocusOf(dialog), title);
+
+    const HWND grid = ::GetDlgItem(dialog, SGdata);
+    ClickOn(grid);
+    ::PostMessageW(::GetDlgItem(dialog, BTdel), BM_CLICK, 0, 0);
+    HWND question = WaitForMessageDialog(gadget_->pid());
+    ASSERT_TRUE(question);
+    ::Sleep(300);
+    ::PostMessageW(question, WM_COMMAND, IDNO, 0);
+    WaitDestroyed(question);
+    // Where the keyboard was: on the grid, or on the button when clicking took it there.
+    const HWND focus = FocusOf(dialog);
+    EXPECT_TRUE(focus == grid || focus == ::GetDlgItem(dialog, BTdel));
+    Press(dialog, BTcancel);
+    EXPECT_TRUE(WaitHidden(dialog));
 }
 
 }  // namespace

@@ -86,6 +86,14 @@ LRESULT GoalGridControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
         case WM_CHAR:
             OnChar(static_cast<wchar_t>(wParam));
             return 0;
+        case WM_IME_STARTCOMPOSITION:
+            OnStartComposition();
+            return ::SendMessageW(editor_, message, wParam, lParam);
+        case WM_IME_COMPOSITION:
+        case WM_IME_ENDCOMPOSITION:
+            // The editor owns the composition once it is open.
+            if (grid_.editorOpen) return ::SendMessageW(editor_, message, wParam, lParam);
+            return ::DefWindowProcW(hwnd_, message, wParam, lParam);
         case WM_VSCROLL:
             OnVScroll(LOWORD(wParam));
             return 0;
@@ -133,12 +141,12 @@ LRESULT GoalGridControl::HandleEditorKey(UINT message, WPARAM wParam, LPARAM lPa
             break;
         case WM_KEYDOWN:
             if (wParam == VK_ESCAPE) {  // abandons the typing and shows the cell as it was
-                CloseEditor();
+                Press(GridKey::kCancelEdit);
                 return 0;
             }
             if (wParam == VK_UP || wParam == VK_DOWN) {
                 TakeEditorText();
-                Move(grid_.column, grid_.row + (wParam == VK_UP ? -1 : 1));
+                Press(wParam == VK_UP ? GridKey::kUp : GridKey::kDown);
                 return 0;
             }
             break;
@@ -249,35 +257,37 @@ void GoalGridControl::Move(int column, int row) {
 }
 
 void GoalGridControl::OnKeyDown(WPARAM key) {
-    switch (key) {
-        case VK_UP:
-            Move(grid_.column, grid_.row - 1);
+    static constexpr struct {
+        WPARAM virtualKey;
+        GridKey key;
+    } kKeys[] = {
+        {VK_UP, GridKey::kUp},       {VK_DOWN, GridKey::kDown},    {VK_LEFT, GridKey::kLeft},
+        {VK_RIGHT, GridKey::kRight}, {VK_PRIOR, GridKey::kPageUp}, {VK_NEXT, GridKey::kPageDown},
+        {VK_HOME, GridKey::kHome},   {VK_END, GridKey::kEnd},      {VK_F2, GridKey::kEdit},
+    };
+    for (const auto& entry : kKeys) {
+        if (entry.virtualKey == key) {
+            Press(entry.key);
+            return;
+        }
+    }
+}
+
+void GoalGridControl::Press(GridKey key) {
+    switch (PressGridKey(grid_, key, VisibleRows(), today_())) {
+        case GridAction::kMoved:
+            CloseEditor();
+            ScrollToCurrent();
+            ::InvalidateRect(hwnd_, nullptr, FALSE);
+            NotifyClick();
             break;
-        case VK_DOWN:
-            Move(grid_.column, grid_.row + 1);
-            break;
-        case VK_LEFT:
-            Move(grid_.column - 1, grid_.row);
-            break;
-        case VK_RIGHT:
-            Move(grid_.column + 1, grid_.row);
-            break;
-        case VK_PRIOR:
-            Move(grid_.column, grid_.row - VisibleRows());
-            break;
-        case VK_NEXT:
-            Move(grid_.column, grid_.row + VisibleRows());
-            break;
-        case VK_HOME:
-            Move(grid_.column, 1);
-            break;
-        case VK_END:
-            Move(grid_.column, kGoalRows);
-            break;
-        case VK_F2:
+        case GridAction::kEditorOpened:
             OpenEditor(false);
             break;
-        default:
+        case GridAction::kEditorClosed:
+            CloseEditor();
+            break;
+        case GridAction::kNone:
             break;
     }
 }
@@ -285,10 +295,21 @@ void GoalGridControl::OnKeyDown(WPARAM key) {
 void GoalGridControl::OnChar(wchar_t character) {
     if (character == VK_RETURN) {
         Enter();
-    } else if (character >= 0x20) {  // typing replaces the cell's text
-        const wchar_t text[2] = {character, 0};
-        OpenEditor(false, text);
+    } else if (character >= 0x20) {
+        if (grid_.editorOpen) {
+            // More of a burst (an input method's result, a paste of keys) that was queued for
+            // the grid before the editor took the focus: it continues the typing.
+            ::SendMessageW(editor_, WM_CHAR, character, 0);
+        } else {
+            OpenEditor(false, Wide(TypeIntoGrid(grid_, static_cast<char16_t>(character))).c_str());
+        }
     }
+}
+
+void GoalGridControl::OnStartComposition() {
+    // An input method starts composing on the grid: the cell's editor opens empty, as typing
+    // replaces the cell, and the composition happens in it.
+    if (!grid_.editorOpen) OpenEditor(false, L"");
 }
 
 void GoalGridControl::Enter() {

@@ -40,6 +40,8 @@ private:
     void OnClick(int x, int y, bool open);
     void OnKeyDown(WPARAM key);
     void OnChar(wchar_t character);
+    void OnStartComposition();
+    void Press(GridKey key);
     void OnVScroll(WORD request);
     void OnFocusLeft(HWND to);
     void Move(int column, int row);

@@ -293,6 +293,12 @@ LRESULT SetupForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
             return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
         }
+        case WM_ACTIVATE:
+            OnActivate(LOWORD(wParam) != WA_INACTIVE);
+            return 0;
+        case WM_CANCELMODE:  // sent as a modal message disables the form, before its focus is taken
+            RememberFocus();
+            return ::DefWindowProcW(hwnd_, message, wParam, lParam);
         case DM_GETDEFID:
             return MAKELRESULT(BTok, DC_HASDEFID);
         case WM_CLOSE:  // the close box cancels
@@ -423,6 +429,7 @@ std::int32_t SetupForm::ShowModal(HWND owner, std::int32_t tag, const WindowGeom
             result_ = 2;
             break;
         }
+        RememberFocus();
         if (!::IsDialogMessageW(hwnd_, &message)) {
             ::TranslateMessage(&message);
             ::DispatchMessageW(&message);
@@ -482,7 +489,26 @@ void SetupForm::OnOk() {
     }
     // The checks failed: show the normalised birth date and the offending row.
     ::SetDlgItemTextW(hwnd_, EDtbdy, Wide(controls_.EDtbdy).c_str());
+    ::EnableWindow(::GetDlgItem(hwnd_, BTdel), controls_.BTdelEnabled);
     grid_->Refresh();
+}
+
+// As a dialog does: the control that had the keyboard gets it back when the form is active again
+// (after a notice, a question or the colour picker), instead of the form itself.
+void SetupForm::OnActivate(bool active) {
+    if (!active) {
+        RememberFocus();
+        return;
+    }
+    HWND focus = focusBeforeDeactivation_;
+    // The grid's editor closes when the grid loses the keyboard; the grid itself takes it back.
+    if (!focus || !::IsWindow(focus) || !::IsWindowVisible(focus)) focus = grid_ ? grid_->hwnd() : nullptr;
+    if (focus) ::SetFocus(focus);
+}
+
+void SetupForm::RememberFocus() {
+    const HWND focus = ::GetFocus();
+    if (focus && ::IsChild(hwnd_, focus)) focusBeforeDeactivation_ = focus;
 }
 
 void SetupForm::OnAnchorClicked(int id) {

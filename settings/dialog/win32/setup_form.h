@@ -43,6 +43,8 @@ private:
                     DWORD exStyle = 0);
     void OnCommand(int id, int code);
     void OnOk();
+    void OnActivate(bool active);
+    void RememberFocus();
     void OnAnchorClicked(int id);
     void OnSwatchReleased(int id);
     void OnTrackBarChanged();
@@ -62,6 +64,7 @@ private:
     ExecuteSetting* setting_ = nullptr;
     GoalList* goals_ = nullptr;
     std::int32_t result_ = 0;
+    HWND focusBeforeDeactivation_ = nullptr;
 };
 
 }  // namespace kestrival
