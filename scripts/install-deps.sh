@@ -1,17 +1,19 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when any is missing.
 set -euo pipefail
+sudo_cmd=""
+[ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
+# Wine's 32-bit loader runs the 32-bit release exe; its packages come from the i386 architecture.
+dpkg --print-foreign-architectures | grep -qx i386 || $sudo_cmd dpkg --add-architecture i386
 packages=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev
           mingw-w64 wine64 xvfb xdotool imagemagick faketime fonts-noto-cjk
-          clang-14 libclang-rt-14-dev clang-format zip)
+          clang-14 libclang-rt-14-dev clang-format zip wine32:i386)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "installing: ${missing[*]}"
-  sudo_cmd=""
-  [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
   $sudo_cmd apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq "${missing[@]}" >/dev/null
 fi

@@ -54,6 +54,7 @@ echo "both builds gave identical zips"
 
 echo "== native build, unit tests and end-to-end tests under Wine"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTRIVAL_WERROR=ON \
-  -DKESTRIVAL_WINDOWS_BUILD="$PWD/build-win" >/dev/null
+  -DKESTRIVAL_WINDOWS_BUILD="$PWD/build-win" -DKESTRIVAL_WIN32_RELEASE_EXE="$PWD/build-release-win32/Kestrival.exe" \
+  >/dev/null
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure

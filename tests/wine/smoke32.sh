@@ -55,7 +55,10 @@ for version in winxp win10; do
   echo "== Windows version $version"
   "$WINE" reg add 'HKCU\Software\Wine' /v Version /d "$version" /f >/dev/null 2>&1
   "$WINESERVER" -w
-  find "$WINEPREFIX/drive_c/users" -name ZKQV_set.txt -delete 2>/dev/null || true
+  find -L "$WINEPREFIX/drive_c" -name ZKQV_set.txt -exec rm -f {} + 2>/dev/null || true
+  reported=$("$WINE" cmd /c ver 2>/dev/null | tr -d '\r')
+  case $version in winxp) want='5.1' ;; win10) want='10.0' ;; esac
+  check "$version: Wine reports Windows $want" grep -q "Windows $want\." <<<"$reported"
   (cd "$WINEPREFIX/drive_c/Kestrival" && exec "$WINE" Kestrival.exe) &
   gadget_pid=$!
   check "$version: the gadget is shown" wait_for 30 visible '^ - Kestrival -$'
@@ -75,8 +78,8 @@ for version in winxp win10; do
   wait "$gadget_pid" || status=$?
   gadget_pid=""
   check "$version: the gadget quits with exit code 0" test "$status" -eq 0
-  file=$(find "$WINEPREFIX/drive_c/users" -name ZKQV_set.txt | head -n 1)
-  check "$version: the defaults file is saved byte for byte" cmp -s "$file" <(expected_defaults)
+  file=$(find -L "$WINEPREFIX/drive_c" -name ZKQV_set.txt | head -n 1)
+  check "$version: the defaults file is saved byte for byte" cmp "$file" <(expected_defaults)
 done
 if [ "$failures" -eq 0 ]; then echo "[  PASSED  ] 32-bit smoke run"; exit 0; fi
 echo "[  FAILED  ] $failures check(s) of the 32-bit smoke run"
