@@ -2,13 +2,23 @@
 
 namespace kestrival {
 
-std::u16string ChooseFace(std::u16string_view wanted, const std::function<bool(std::u16string_view)>& installed,
+bool CellFitsLayout(std::int32_t cellHeight, std::int32_t pixelSize) {
+    return cellHeight > 0 && std::int64_t{cellHeight} * 6 <= std::int64_t{pixelSize} * 7;
+}
+
+std::u16string ChooseFace(std::u16string_view wanted, std::int32_t pixelSize, const FaceQueries& system,
                           std::u16string_view systemDefault) {
-    if (installed(wanted)) return std::u16string(wanted);
-    for (std::u16string_view candidate : kJapaneseUiFaces) {
-        if (candidate != wanted && installed(candidate)) return std::u16string(candidate);
+    if (system.installed(wanted)) return std::u16string(wanted);
+    for (std::u16string_view face : kWindowsJapaneseFaces) {
+        if (system.installed(face)) return std::u16string(face);
     }
-    return std::u16string(systemDefault);
+    std::u16string_view firstInstalled;
+    for (std::u16string_view face : kFallbackJapaneseFaces) {
+        if (!system.installed(face)) continue;
+        if (CellFitsLayout(system.cellHeight(face, pixelSize), pixelSize)) return std::u16string(face);
+        if (firstInstalled.empty()) firstInstalled = face;
+    }
+    return std::u16string(firstInstalled.empty() ? systemDefault : firstInstalled);
 }
 
 }  // namespace kestrival

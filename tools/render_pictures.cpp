@@ -1,6 +1,7 @@
 // Renders the README's pictures with the program's GDI canvas: the default gadget, and a 3 x 2
 // grid with a running, a not-started, an ended and a title-only goal. Writes BMP files named on
-// the command line (default.bmp grid.bmp).
+// the command line (default.bmp grid.bmp), and optionally the same grid in the classic look of
+// Windows 2000 and XP (classic.bmp).
 #include <windows.h>
 
 #include <cstdio>
@@ -73,5 +74,9 @@ int wmain(int argc, wchar_t** argv) {
     goals.Add(u"引っ越し," + Day(now, -90) + u"," + Day(now, -14));
     goals.Add(u"毎日の散歩,,");
     Render(setting, goals, now, argv[2]);
+    if (argc > 3) {
+        setting.Style = ChooseRenderStyle(5);
+        Render(setting, goals, now, argv[3]);
+    }
     return 0;
 }

@@ -14,7 +14,8 @@ COLORREF ToCOLORREF(std::int32_t colour) { return static_cast<COLORREF>(colour) 
 
 }  // namespace
 
-GdiCanvas::GdiCanvas(const GadgetFont& font) : face_(ChooseInstalledFace(font.face)), bold_(font.bold) {
+GdiCanvas::GdiCanvas(const GadgetFont& font)
+    : face_(ChooseInstalledFace(font.face, ::MulDiv(font.points, 96, 72))), bold_(font.bold) {
     ::SetBkMode(dc_.get(), TRANSPARENT);
     ::SetTextAlign(dc_.get(), TA_LEFT | TA_TOP | TA_NOUPDATECP);
     SetFontSize(font.points);

@@ -77,6 +77,37 @@ TEST_F(GdiPaintTest, BandPanelAndBarPixels) {
     EXPECT_EQ(PixelOf(canvas, x0 + 162, y0), 0x202020);
 }
 
+// With the face this system gives, the day counts sit between the bar and the panel's bottom line,
+// clear of that line, in both looks.
+TEST_F(GdiPaintTest, DayCountsSitInsideThePanelInBothLooks) {
+    for (const std::int32_t osMajor : {5, 6}) {
+        setting_.Style = ChooseRenderStyle(osMajor);
+        GdiCanvas canvas(setting_.Style.Font);
+        const Size size = GadgetSize(setting_, canvas.TextExtent(u"H").height);
+        canvas.Resize(size);
+        const std::int32_t band = PaintGadget(canvas, setting_, goals_, now_, true);
+        const std::int32_t x0 = 4, middle = x0 + 80;
+        // Down the panel's middle: past the bar (blue frame), to the panel's bottom line.
+        std::int32_t y = band + 2;
+        while (y < size.height && PixelOf(canvas, middle, y) != 0x0000FF) ++y;
+        while (y < size.height && PixelOf(canvas, middle, y) != 0x202020) ++y;
+        const std::int32_t belowBar = y;
+        while (y < size.height && PixelOf(canvas, middle, y) != 0xEEEEEE) ++y;
+        const std::int32_t bottomLine = y;
+        ASSERT_LT(bottomLine, size.height - 1) << "look of version " << osMajor;
+        auto inkInRow = [&](std::int32_t row) {
+            for (std::int32_t x = x0 + 1; x < x0 + 159; ++x) {
+                if (PixelOf(canvas, x, row) != 0x202020) return true;
+            }
+            return false;
+        };
+        bool digits = false;
+        for (std::int32_t row = belowBar; row < bottomLine; ++row) digits = digits || inkInRow(row);
+        EXPECT_TRUE(digits) << "look of version " << osMajor;
+        EXPECT_FALSE(inkInRow(bottomLine - 1)) << "look of version " << osMajor;
+    }
+}
+
 TEST_F(GdiPaintTest, PixelsSurviveATimerPass) {
     GdiCanvas canvas(setting_.Style.Font);
     canvas.Resize(GadgetSize(setting_, canvas.TextExtent(u"H").height));
@@ -87,7 +118,7 @@ TEST_F(GdiPaintTest, PixelsSurviveATimerPass) {
 }
 
 TEST(GdiFaceTest, MissingFaceFallsBackToAnInstalledJapaneseFace) {
-    const std::wstring face = ChooseInstalledFace(u"No Such Face 123");
+    const std::wstring face = ChooseInstalledFace(u"No Such Face 123", 12);
     EXPECT_FALSE(face.empty());
     EXPECT_NE(face, L"No Such Face 123");
 }

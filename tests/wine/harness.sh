@@ -10,8 +10,7 @@ export WINE=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver
 [ -x "$WINE" ] || WINE=$(command -v wine64 || command -v wine)
 
 source "$(dirname "$0")/../../scripts/lib/xvfb.sh"
-
-reg() { "$WINE" reg add "$@" /f >/dev/null 2>&1; }
+source "$(dirname "$0")/../../scripts/lib/wine-fonts.sh"
 
 setup() {
   rm -rf "$state"
@@ -20,11 +19,7 @@ setup() {
   echo "$XVFB_PID" >"$state/xvfb.pid"
   echo "$DISPLAY" >"$state/display"
   "$WINE" wineboot -i >/dev/null 2>&1 || true
-  # Japanese glyphs in dialogs: link the system dialog faces to Noto Sans CJK.
-  local link='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
-  for face in Tahoma "MS Shell Dlg" "MS Shell Dlg 2" "Segoe UI"; do
-    reg "$link" /v "$face" /t REG_MULTI_SZ /d 'NotoSansCJK-Regular.ttc,Noto Sans CJK JP'
-  done
+  link_japanese_faces
   "$WINESERVER" -w || true
   echo "wine prefix ready at $WINEPREFIX on display $DISPLAY"
 }

@@ -11,6 +11,7 @@
 #include "settings/execute_setting.h"
 #include "support/text.h"
 #include "support/win32/clock.h"
+#include "support/win32/wide_text.h"
 #include "tests/wine/wine_helpers.h"
 
 namespace kestrival::e2e {
@@ -329,6 +330,64 @@ TEST_F(SettingsDialogTest, FocusStaysWhereItWasAfterNoticesQuestionsAndThePicker
     // Where the keyboard was: on the grid, or on the button when clicking took it there.
     const HWND focus = FocusOf(dialog);
     EXPECT_TRUE(focus == grid || focus == ::GetDlgItem(dialog, BTdel));
+    Press(dialog, BTcancel);
+    EXPECT_TRUE(WaitHidden(dialog));
+}
+
+// Every label, radio button and check box shows its whole caption: the last columns of its own
+// rectangle carry no ink (a clipped caption runs to the edge), and no label lies under another
+// control.
+TEST_F(SettingsDialogTest, EveryCaptionIsWholeAndClearOfItsNeighbours) {
+    HWND dialog = OpenDialog();
+    ASSERT_TRUE(dialog);
+    ::Sleep(500);
+    RECT area{};
+    ::GetWindowRect(dialog, &area);
+    const std::vector<std::uint32_t> pixels = ScreenPixels(area);
+    const int width = area.right - area.left;
+    const std::uint32_t background = ::GetSysColor(COLOR_BTNFACE);
+    const std::uint32_t face = ((background & 0xFF) << 16) | (background & 0xFF00) | ((background >> 16) & 0xFF);
+    auto inkInColumn = [&](int x, const RECT& r) {
+        for (int y = r.top; y < r.bottom; ++y) {
+            if (pixels[static_cast<std::size_t>((y - area.top) * width + (x - area.left))] != face) return true;
+        }
+        return false;
+    };
+    struct Control {
+        HWND hwnd;
+        RECT rect;
+        std::wstring className;
+        LONG style;
+    };
+    std::vector<Control> controls;
+    for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t className[32] = {};
+        ::GetClassNameW(child, className, 32);
+        RECT r{};
+        ::GetWindowRect(child, &r);
+        controls.push_back({child, r, className, static_cast<LONG>(::GetWindowLongPtrW(child, GWL_STYLE))});
+    }
+    int checked = 0;
+    for (const Control& c : controls) {
+        const bool label = c.className == L"Static" && ::GetDlgCtrlID(c.hwnd) >= FirstLabel;
+        const LONG kind = c.style & BS_TYPEMASK;
+        const bool choice = c.className == L"Button" && (kind == BS_AUTORADIOBUTTON || kind == BS_AUTOCHECKBOX);
+        if (!label && !choice) continue;
+        ++checked;
+        const std::wstring caption = WindowText(c.hwnd);
+        EXPECT_FALSE(inkInColumn(c.rect.right - 1, c.rect)) << "clipped: " << ToUtf8(FromWide(caption));
+        if (!label) continue;
+        for (const Control& other : controls) {
+            const bool group = other.className == L"Button" && (other.style & BS_TYPEMASK) == BS_GROUPBOX;
+            RECT overlap{};
+            if (other.hwnd == c.hwnd || group || !::IntersectRect(&overlap, &c.rect, &other.rect)) continue;
+            // Where a label and a control meet, neither draws: the label's ink ends before it.
+            bool ink = false;
+            for (int x = overlap.left; x < overlap.right && !ink; ++x) ink = inkInColumn(x, overlap);
+            EXPECT_FALSE(ink) << "under another control: " << ToUtf8(FromWide(caption));
+        }
+    }
+    EXPECT_GE(checked, 38);  // every label, radio button and check box was looked at
     Press(dialog, BTcancel);
     EXPECT_TRUE(WaitHidden(dialog));
 }

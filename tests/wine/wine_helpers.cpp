@@ -194,7 +194,7 @@ int GadgetProcess::CloseAndWait(DWORD timeoutMs) {
     return WaitForExit(timeoutMs);
 }
 
-std::uint64_t ScreenHash(const RECT& area) {
+std::vector<std::uint32_t> ScreenPixels(const RECT& area) {
     const int width = area.right - area.left, height = area.bottom - area.top;
     HDC screen = ::GetDC(nullptr);
     HDC memory = ::CreateCompatibleDC(screen);
@@ -209,13 +209,22 @@ std::uint64_t ScreenHash(const RECT& area) {
     HGDIOBJ previous = ::SelectObject(memory, bitmap);
     ::BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
     ::GdiFlush();
-    std::uint64_t hash = 1469598103934665603ull;
-    const auto* bytes = static_cast<const unsigned char*>(bits);
-    for (int i = 0; i < width * height * 4; ++i) hash = (hash ^ bytes[i]) * 1099511628211ull;
+    const auto* first = static_cast<const std::uint32_t*>(bits);
+    std::vector<std::uint32_t> pixels(first,
+                                      first + static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
     ::SelectObject(memory, previous);
     ::DeleteObject(bitmap);
     ::DeleteDC(memory);
     ::ReleaseDC(nullptr, screen);
+    for (auto& pixel : pixels) pixel &= 0xFFFFFF;
+    return pixels;
+}
+
+std::uint64_t ScreenHash(const RECT& area) {
+    std::uint64_t hash = 1469598103934665603ull;
+    for (const std::uint32_t pixel : ScreenPixels(area)) {
+        for (int shift = 0; shift < 32; shift += 8) hash = (hash ^ ((pixel >> shift) & 0xFF)) * 1099511628211ull;
+    }
     return hash;
 }
 

@@ -77,6 +77,8 @@ void SendKey(WORD key);
 // dialog's window, or null.
 HWND OpenSettingsDialog(const GadgetProcess& gadget, HWND gadgetWindow);
 
+// The screen's pixels in a rectangle (screen coordinates), row by row, as 0xRRGGBB.
+std::vector<std::uint32_t> ScreenPixels(const RECT& area);
 // FNV-1a hash of the screen's pixels in a rectangle (screen coordinates).
 std::uint64_t ScreenHash(const RECT& area);
 COLORREF ScreenPixel(int x, int y);

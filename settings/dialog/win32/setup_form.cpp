@@ -311,7 +311,8 @@ LRESULT SetupForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void SetupForm::FormCreate() {
     // The gadget's face in regular weight; the product label keeps a font of its own.
-    font_ = MakeFont(ChooseInstalledFace(style_.Font.face), -::MulDiv(style_.Font.points, 96, 72), false);
+    const int pixels = ::MulDiv(style_.Font.points, 96, 72);
+    font_ = MakeFont(ChooseInstalledFace(style_.Font.face, pixels), -pixels, false);
     titleFont_ = MakeFont(L"Tahoma", -12, true);
     CreateControls();
     for (const auto& swatch : kSwatches) {
