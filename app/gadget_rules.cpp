@@ -6,12 +6,12 @@ namespace kestrival {
 
 bool PassesVersionGate(std::int32_t major, std::int32_t minor) { return major > 5 || (major == 5 && minor == 1); }
 
-bool ApplyMovedWindowRule(ExecuteSetting& setting, Point current, Point laidOut) {
+bool ApplyMovedWindowRule(ExecuteSetting& setting, Point current, Point laidOut, std::int32_t dpi) {
     if (current == laidOut) return false;
     setting.HB = 0;
-    setting.DX = current.x;
+    setting.DX = UnscaleLength(current.x, dpi);
     setting.VB = 0;
-    setting.DY = current.y;
+    setting.DY = UnscaleLength(current.y, dpi);
     return true;
 }
 
@@ -29,8 +29,9 @@ bool IsCaptionRow(std::int32_t cursorY, std::int32_t windowTop, std::int32_t tit
 
 namespace kestrival {
 
-SaveOutcome SaveWithPosition(ExecuteSetting& setting, const GoalList& goals, Point current, Point laidOut) {
-    ApplyMovedWindowRule(setting, current, laidOut);
+SaveOutcome SaveWithPosition(ExecuteSetting& setting, const GoalList& goals, Point current, Point laidOut,
+                             std::int32_t dpi) {
+    ApplyMovedWindowRule(setting, current, laidOut, dpi);
     return setting.Save(goals);
 }
 

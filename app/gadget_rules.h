@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "render/geometry.h"
+#include "support/display_scale.h"
 #include "settings/execute_setting.h"
 
 namespace kestrival {
@@ -18,8 +19,9 @@ bool PassesVersionGate(std::int32_t major, std::int32_t minor);
 
 // A window the user dragged away from where the last layout put it is stored as anchored to the
 // left and top screen edges at its current position, so the next layout puts it back exactly
-// there. Both edges are taken even when only one moved. Returns whether it moved.
-bool ApplyMovedWindowRule(ExecuteSetting& setting, Point current, Point laidOut);
+// there. Both edges are taken even when only one moved. The position is stored in 96-DPI units
+// of a display of `dpi`. Returns whether it moved.
+bool ApplyMovedWindowRule(ExecuteSetting& setting, Point current, Point laidOut, std::int32_t dpi = kDesignDpi);
 
 // The settings dialog's Tag: 1 while the window stands where the last layout put it, 0 once the
 // user has dragged it (the dialog then offers its present position as left/top anchors).
@@ -37,7 +39,8 @@ bool IsCaptionRow(std::int32_t cursorY, std::int32_t windowTop, std::int32_t tit
 namespace kestrival {
 
 // Applies the moved-window rule, then saves the settings file.
-SaveOutcome SaveWithPosition(ExecuteSetting& setting, const GoalList& goals, Point current, Point laidOut);
+SaveOutcome SaveWithPosition(ExecuteSetting& setting, const GoalList& goals, Point current, Point laidOut,
+                             std::int32_t dpi = kDesignDpi);
 
 // Tells the user, once, when a save failed: which file, and that the settings were not saved.
 void ReportSave(SaveOutcome outcome, const ExecuteSetting& setting);

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "render/geometry.h"
+#include "support/display_scale.h"
 
 namespace kestrival {
 
@@ -25,6 +26,8 @@ public:
     // Text with the top-left corner of its cell at `at`, on a transparent background.
     virtual void Text(Point at, std::u16string_view text, std::int32_t colour) = 0;
     virtual Size TextExtent(std::u16string_view text) = 0;
+    // The resolution the surface is drawn at; its fonts are made for it from their point sizes.
+    virtual std::int32_t Dpi() const { return kDesignDpi; }
 };
 
 }  // namespace kestrival

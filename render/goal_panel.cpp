@@ -10,7 +10,6 @@
 namespace kestrival {
 namespace {
 
-constexpr std::int32_t kBarWidth = 148;
 constexpr std::int32_t kBarHeight = 14;
 
 // Whole days of a difference, truncated toward zero. Both ends come from real dates and the
@@ -70,7 +69,8 @@ GoalPanelFigures ComputeGoalPanel(std::u16string_view goalLine, double now, std:
     return f;
 }
 
-std::int32_t ProgressRight(std::int32_t progressDays, std::int32_t spanDays, std::int32_t barLeft) {
+std::int32_t ProgressRight(std::int32_t progressDays, std::int32_t spanDays, std::int32_t barLeft,
+                           std::int32_t barWidth) {
     progressDays = std::max(progressDays, 0);
     progressDays = std::min(progressDays, spanDays);
     if (spanDays == 0) {
@@ -79,7 +79,7 @@ std::int32_t ProgressRight(std::int32_t progressDays, std::int32_t spanDays, std
     }
     // Divide, multiply, add, in extended precision: the order decides the pixel on exact halves.
     const long double right =
-        static_cast<long double>(progressDays) / spanDays * kBarWidth + static_cast<long double>(barLeft);
+        static_cast<long double>(progressDays) / spanDays * barWidth + static_cast<long double>(barLeft);
     return static_cast<std::int32_t>(std::trunc(right));
 }
 
@@ -88,38 +88,40 @@ void PaintGoalPanel(Canvas& canvas, const ExecuteSetting& setting, std::u16strin
     const GoalPanelFigures f = ComputeGoalPanel(goalLine, now, todayText);
     if (!f.datesRead) return;  // leaves the cell as it is for this pass
     const RenderStyle& style = setting.Style;
+    const Scaler S(canvas.Dpi());
     auto lowerHalfColour = [&style](std::int32_t colour) { return style.Shaded ? DarkenColor(colour, 24) : colour; };
 
-    const Rect cell{x0, y0, x0 + kCellWidth, y0 + kCellHeight};
+    const Rect cell{x0, y0, x0 + S(kCellWidth), y0 + S(kCellHeight)};
     canvas.Fill(cell, setting.BBCOLOR);
     if (f.title.empty() && !f.HasStart && !f.HasEnd) return;
-    canvas.Frame(cell, setting.PFCOLOR);
+    FrameLines(canvas, cell, setting.PFCOLOR, S(1));
 
-    const std::int32_t stripSplit = y0 + 2 + (h + 2) / 2;
-    canvas.Fill({x0 + 2, y0 + 2, x0 + 158, stripSplit}, setting.CBCOLOR);
-    canvas.Fill({x0 + 2, stripSplit, x0 + 158, y0 + h + 4}, lowerHalfColour(setting.CBCOLOR));
+    const std::int32_t stripSplit = y0 + S(2) + (h + S(2)) / 2;
+    canvas.Fill({x0 + S(2), y0 + S(2), x0 + S(158), stripSplit}, setting.CBCOLOR);
+    canvas.Fill({x0 + S(2), stripSplit, x0 + S(158), y0 + h + S(4)}, lowerHalfColour(setting.CBCOLOR));
     canvas.SetFontSize(style.TitleFontSize);
-    canvas.Text({x0 + 4, y0 + 4}, f.title, setting.CTCOLOR);
+    canvas.Text({x0 + S(4), y0 + S(4)}, f.title, setting.CTCOLOR);
 
     canvas.SetFontSize(style.PanelFontSize);
     const std::int32_t t = canvas.TextExtent(u"H").height;
     const std::int32_t endWidth = canvas.TextExtent(f.ShownEnd).width;
-    const std::int32_t dateRow = y0 + h + 8 + style.DateRowOffset;
-    canvas.Text({x0 + 4, dateRow}, f.ShownStart, setting.SDCOLOR);
-    canvas.Text({x0 + 156 - endWidth, dateRow}, f.ShownEnd, setting.EDCOLOR);
+    const std::int32_t dateRow = y0 + h + S(8) + S(style.DateRowOffset);
+    canvas.Text({x0 + S(4), dateRow}, f.ShownStart, setting.SDCOLOR);
+    canvas.Text({x0 + S(156) - endWidth, dateRow}, f.ShownEnd, setting.EDCOLOR);
 
-    const std::int32_t b = y0 + h + t + style.BarGap + 10;
-    const std::int32_t barLeft = x0 + 6;
-    const std::int32_t r = ProgressRight(f.ProgressDays, f.SpanDays, barLeft);
-    canvas.Fill({barLeft, b, r, b + kBarHeight / 2}, setting.GBCOLOR);
-    canvas.Fill({barLeft, b + kBarHeight / 2, r, b + kBarHeight}, lowerHalfColour(setting.GBCOLOR));
-    canvas.Frame({barLeft, b, barLeft + kBarWidth, b + kBarHeight}, setting.GFCOLOR);
+    const std::int32_t b = y0 + h + t + S(style.BarGap) + S(10);
+    const std::int32_t barLeft = x0 + S(6);
+    const std::int32_t barWidth = S(kBarWidth), barHeight = S(kBarHeight);
+    const std::int32_t r = ProgressRight(f.ProgressDays, f.SpanDays, barLeft, barWidth);
+    canvas.Fill({barLeft, b, r, b + barHeight / 2}, setting.GBCOLOR);
+    canvas.Fill({barLeft, b + barHeight / 2, r, b + barHeight}, lowerHalfColour(setting.GBCOLOR));
+    FrameLines(canvas, {barLeft, b, barLeft + barWidth, b + barHeight}, setting.GFCOLOR, S(1));
 
-    const std::int32_t daysRow = b + 17 + style.DaysRowOffset;
-    if (f.HasStart) canvas.Text({x0 + 4, daysRow}, FormatText(u"%d", {f.ElapsedDays}), setting.PNCOLOR);
+    const std::int32_t daysRow = b + S(17) + S(style.DaysRowOffset);
+    if (f.HasStart) canvas.Text({x0 + S(4), daysRow}, FormatText(u"%d", {f.ElapsedDays}), setting.PNCOLOR);
     if (f.HasEnd) {
         const std::u16string remaining = FormatText(u"%d", {f.RemainingDays});
-        canvas.Text({x0 + 156 - canvas.TextExtent(remaining).width, daysRow}, remaining, setting.RNCOLOR);
+        canvas.Text({x0 + S(156) - canvas.TextExtent(remaining).width, daysRow}, remaining, setting.RNCOLOR);
     }
 }
 

@@ -26,10 +26,14 @@ struct GoalPanelFigures {
 
 GoalPanelFigures ComputeGoalPanel(std::u16string_view goalLine, double now, std::u16string_view todayText);
 
-// Right edge of the progress bar's fill for a bar starting at `barLeft`, 148 pixels wide.
-std::int32_t ProgressRight(std::int32_t progressDays, std::int32_t spanDays, std::int32_t barLeft);
+inline constexpr std::int32_t kBarWidth = 148;
+// Right edge of the progress bar's fill for a bar starting at `barLeft`, `barWidth` pixels wide
+// (148 at 96 DPI, scaled on other displays).
+std::int32_t ProgressRight(std::int32_t progressDays, std::int32_t spanDays, std::int32_t barLeft,
+                           std::int32_t barWidth = kBarWidth);
 
-// Draws one 160 x 70 cell at (x0, y0); h is the band text height of the pass.
+// Draws one 160 x 70 cell, scaled to the canvas's DPI, at (x0, y0); h is the band text height of
+// the pass.
 void PaintGoalPanel(Canvas& canvas, const ExecuteSetting& setting, std::u16string_view goalLine, std::int32_t x0,
                     std::int32_t y0, std::int32_t h, double now, std::u16string_view todayText);
 

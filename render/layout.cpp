@@ -25,27 +25,29 @@ std::int32_t ToInt32(std::int64_t value) {
 
 }  // namespace
 
-Size GadgetSize(const ExecuteSetting& setting, std::int32_t titleTextHeight) {
+Size GadgetSize(const ExecuteSetting& setting, std::int32_t titleTextHeight, std::int32_t dpi) {
     const PanelGrid grid = EffectivePanelGrid(setting.CL, setting.RW);
+    const Scaler scaled(dpi);
     // An empty grid still keeps one column's width, so the title band stays visible and usable.
-    const std::int64_t width = std::int64_t{std::max(grid.columns, 1)} * kCellPitchX + 6;
+    // Counts are at most 150, so the 96-DPI lengths fit before they are scaled.
+    const std::int64_t width = scaled(std::max(grid.columns, 1) * kCellPitchX + 6);
     const std::int64_t height =
-        std::int64_t{titleTextHeight} + std::int64_t{grid.rows} * kCellPitchY + setting.Style.BandExtra + 12;
+        std::int64_t{titleTextHeight} + scaled(grid.rows * kCellPitchY + setting.Style.BandExtra + 12);
     return {ToInt32(std::clamp<std::int64_t>(width, 1, kMaxWindowSide)),
             ToInt32(std::clamp<std::int64_t>(height, 1, kMaxWindowSide))};
 }
 
-Point GadgetPosition(const ExecuteSetting& setting, Size window, Size screen) {
-    std::int64_t x = Anchored(setting.HB, setting.DX, screen.width, window.width);
-    std::int64_t y = Anchored(setting.VB, setting.DY, screen.height, window.height);
+Point GadgetPosition(const ExecuteSetting& setting, Size window, Size screen, std::int32_t dpi) {
+    std::int64_t x = Anchored(setting.HB, ScaleLength(setting.DX, dpi), screen.width, window.width);
+    std::int64_t y = Anchored(setting.VB, ScaleLength(setting.DY, dpi), screen.height, window.height);
     x = KeptOnScreen(x, screen.width, window.width);
     y = KeptOnScreen(y, screen.height, window.height);
     return {ToInt32(x), ToInt32(y)};
 }
 
 Point LayoutGadget(const ExecuteSetting& setting, Canvas& canvas, Size screen, GadgetWindow& window) {
-    const Size size = GadgetSize(setting, canvas.TextExtent(u"H").height);
-    const Point at = GadgetPosition(setting, size, screen);
+    const Size size = GadgetSize(setting, canvas.TextExtent(u"H").height, canvas.Dpi());
+    const Point at = GadgetPosition(setting, size, screen, canvas.Dpi());
     window.SetBounds({at.x, at.y, at.x + size.width, at.y + size.height});
     window.SetColorKey(setting.TB != 0, setting.BBCOLOR);
     return window.Position();

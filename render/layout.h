@@ -22,10 +22,12 @@ public:
 // The largest window side the layout produces; beyond it the off-screen bitmap would grow without use.
 inline constexpr std::int32_t kMaxWindowSide = 30000;
 
-// Width and height for `titleTextHeight`, the height of "H" in the canvas's current font.
-Size GadgetSize(const ExecuteSetting& setting, std::int32_t titleTextHeight);
-// Anchored position on a screen of `screen` size, with the top-left corner kept on the screen.
-Point GadgetPosition(const ExecuteSetting& setting, Size window, Size screen);
+// Width and height for `titleTextHeight`, the height of "H" in the canvas's current font, with
+// every other length scaled to `dpi`.
+Size GadgetSize(const ExecuteSetting& setting, std::int32_t titleTextHeight, std::int32_t dpi = kDesignDpi);
+// Anchored position on a screen of `screen` size, with the top-left corner kept on the screen; the
+// offsets DX and DY are 96-DPI lengths scaled to `dpi`.
+Point GadgetPosition(const ExecuteSetting& setting, Size window, Size screen, std::int32_t dpi = kDesignDpi);
 
 // Lays the window out and returns where it was placed (LaidOutLeft, LaidOutTop).
 Point LayoutGadget(const ExecuteSetting& setting, Canvas& canvas, Size screen, GadgetWindow& window);

@@ -26,16 +26,36 @@ std::int32_t EvenTextHeight(Canvas& canvas) {
     return 2 * ((height + 1) / 2);
 }
 
+void FrameLines(Canvas& canvas, const Rect& rect, std::int32_t colour, std::int32_t thickness) {
+    if (thickness <= 1) {
+        canvas.Frame(rect, colour);
+        return;
+    }
+    const auto [left, top, right, bottom] = rect;
+    canvas.Fill({left, top, right, top + thickness}, colour);
+    canvas.Fill({left, bottom - thickness, right, bottom}, colour);
+    canvas.Fill({left, top, left + thickness, bottom}, colour);
+    canvas.Fill({right - thickness, top, right, bottom}, colour);
+}
+
 namespace {
 
-void PaintBackgroundAndFrame(Canvas& canvas, const ExecuteSetting& setting, Size size) {
+void PaintBackgroundAndFrame(Canvas& canvas, const ExecuteSetting& setting, Size size, const Scaler& S) {
     const std::int32_t W = size.width;
     const std::int32_t H = size.height;
     canvas.Fill({0, 0, W, H}, setting.BBCOLOR);
-    if (setting.FM[kFrameTop]) canvas.Line({0, 0}, {W, 0}, setting.BFCOLOR);
-    if (setting.FM[kFrameBottom]) canvas.Line({0, H - 1}, {W, H - 1}, setting.BFCOLOR);
-    if (setting.FM[kFrameLeft]) canvas.Line({0, 0}, {0, H}, setting.BFCOLOR);
-    if (setting.FM[kFrameRight]) canvas.Line({W - 1, 0}, {W - 1, H}, setting.BFCOLOR);
+    const std::int32_t t = S(1);
+    if (t == 1) {
+        if (setting.FM[kFrameTop]) canvas.Line({0, 0}, {W, 0}, setting.BFCOLOR);
+        if (setting.FM[kFrameBottom]) canvas.Line({0, H - 1}, {W, H - 1}, setting.BFCOLOR);
+        if (setting.FM[kFrameLeft]) canvas.Line({0, 0}, {0, H}, setting.BFCOLOR);
+        if (setting.FM[kFrameRight]) canvas.Line({W - 1, 0}, {W - 1, H}, setting.BFCOLOR);
+        return;
+    }
+    if (setting.FM[kFrameTop]) canvas.Fill({0, 0, W, t}, setting.BFCOLOR);
+    if (setting.FM[kFrameBottom]) canvas.Fill({0, H - t, W, H}, setting.BFCOLOR);
+    if (setting.FM[kFrameLeft]) canvas.Fill({0, 0, t, H}, setting.BFCOLOR);
+    if (setting.FM[kFrameRight]) canvas.Fill({W - t, 0, W, H}, setting.BFCOLOR);
 }
 
 // The subtitle at the band's right end: today's date, or the days since the birth date.
@@ -49,18 +69,19 @@ std::u16string Subtitle(std::int32_t DVIEW, const std::optional<CivilDate>& birt
 }
 
 void PaintTitleBand(Canvas& canvas, ExecuteSetting& setting, Size size, std::int32_t h, double now,
-                    std::u16string_view todayText) {
+                    std::u16string_view todayText, const Scaler& S) {
     const std::int32_t W = size.width;
-    const std::int32_t split = 4 + (h + 4) / 2;
-    canvas.Fill({4, 4, W - 4, split}, setting.TBCOLOR);
-    canvas.Fill({4, split, W - 4, h + 8}, setting.Style.Shaded ? DarkenColor(setting.TBCOLOR, 24) : setting.TBCOLOR);
-    canvas.Text({6, 6}, setting.TITLE, setting.TTCOLOR);
+    const std::int32_t split = S(4) + (h + S(4)) / 2;
+    canvas.Fill({S(4), S(4), W - S(4), split}, setting.TBCOLOR);
+    canvas.Fill({S(4), split, W - S(4), h + S(8)},
+                setting.Style.Shaded ? DarkenColor(setting.TBCOLOR, 24) : setting.TBCOLOR);
+    canvas.Text({S(6), S(6)}, setting.TITLE, setting.TTCOLOR);
     // A birth date that does not read as a date is forgotten, whatever the subtitle shows.
     const std::optional<CivilDate> birth = ParseDateText(setting.BIRTH);
     if (!birth) setting.BIRTH.clear();
     const std::u16string subtitle = Subtitle(setting.DVIEW, birth, now, todayText);
     if (!subtitle.empty()) {
-        canvas.Text({(W - 4) - canvas.TextExtent(subtitle).width - 2, 6}, subtitle, setting.TTCOLOR);
+        canvas.Text({(W - S(4)) - canvas.TextExtent(subtitle).width - S(2), S(6)}, subtitle, setting.TTCOLOR);
     }
 }
 
@@ -69,23 +90,24 @@ void PaintTitleBand(Canvas& canvas, ExecuteSetting& setting, Size size, std::int
 std::int32_t PaintGadget(Canvas& canvas, ExecuteSetting& setting, const GoalList& goals, const LocalDateTime& now,
                          bool fullPaint) {
     const Size size = canvas.ClientSize();
+    const Scaler S(canvas.Dpi());
     canvas.SetFontSize(setting.Style.TitleFontSize);
-    if (fullPaint) PaintBackgroundAndFrame(canvas, setting, size);
+    if (fullPaint) PaintBackgroundAndFrame(canvas, setting, size, S);
 
     const double nowDays = DaysOf(now);
     const std::u16string todayText = DateText(now.date);
     const std::int32_t h = EvenTextHeight(canvas);
-    PaintTitleBand(canvas, setting, size, h, nowDays, todayText);
+    PaintTitleBand(canvas, setting, size, h, nowDays, todayText, S);
 
     const PanelGrid grid = EffectivePanelGrid(setting.CL, setting.RW);
     for (std::int32_t i = 0; i < grid.Cells(); ++i) {
         const std::int32_t column = setting.SR == 0 ? i / grid.rows : i % grid.columns;
         const std::int32_t row = setting.SR == 0 ? i % grid.rows : i / grid.columns;
-        const std::int32_t x0 = column * kCellPitchX + 4;
-        const std::int32_t y0 = row * kCellPitchY + h + 10;
+        const std::int32_t x0 = S(column * kCellPitchX + 4);
+        const std::int32_t y0 = S(row * kCellPitchY + 10) + h;
         PaintGoalPanel(canvas, setting, goals.LineAt(i), x0, y0, h, nowDays, todayText);
     }
-    return h + 8;
+    return h + S(8);
 }
 
 }  // namespace kestrival

@@ -15,6 +15,10 @@ std::int32_t DarkenColor(std::int32_t colour, std::int32_t step);
 // vertical layout of the band and of every panel.
 std::int32_t EvenTextHeight(Canvas& canvas);
 
+// A rectangle's outline `thickness` pixels wide, inside the rectangle: a frame line of the 96-DPI
+// design, one pixel there, scaled.
+void FrameLines(Canvas& canvas, const Rect& rect, std::int32_t colour, std::int32_t thickness);
+
 // Draws the title band and every panel cell; with `fullPaint` also the background and the outer
 // frame lines. Empties setting.BIRTH when it does not read as a date. Returns the title band's
 // bottom edge, the height of the drag zone.

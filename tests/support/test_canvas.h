@@ -32,6 +32,9 @@ public:
     void Line(Point from, Point to, std::int32_t colour) override;
     void Text(Point at, std::u16string_view text, std::int32_t colour) override;
     Size TextExtent(std::u16string_view text) override;
+    std::int32_t Dpi() const override { return dpi_; }
+    // Draws as a display of this resolution would; text heights stay as given.
+    void SetDpi(std::int32_t dpi) { dpi_ = dpi; }
 
     // The colour at (x, y); -2 outside the canvas.
     std::int32_t PixelAt(std::int32_t x, std::int32_t y) const;
@@ -47,6 +50,7 @@ private:
     std::int32_t charWidth_;
     std::map<std::int32_t, std::int32_t> heightByPoints_;
     std::int32_t fontSize_ = 0;
+    std::int32_t dpi_ = kDesignDpi;
     std::vector<std::int32_t> pixels_;
     std::vector<DrawnText> texts_;
 };
