@@ -45,6 +45,11 @@ Point GadgetPosition(const ExecuteSetting& setting, Size window, Size screen, st
     return {ToInt32(x), ToInt32(y)};
 }
 
+Point KeptOnScreen(Point at, Size window, Size screen) {
+    return {ToInt32(KeptOnScreen(at.x, screen.width, window.width)),
+            ToInt32(KeptOnScreen(at.y, screen.height, window.height))};
+}
+
 Point LayoutGadget(const ExecuteSetting& setting, Canvas& canvas, Size screen, GadgetWindow& window) {
     const Size size = GadgetSize(setting, canvas.TextExtent(u"H").height, canvas.Dpi());
     const Point at = GadgetPosition(setting, size, screen, canvas.Dpi());

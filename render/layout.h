@@ -29,6 +29,9 @@ Size GadgetSize(const ExecuteSetting& setting, std::int32_t titleTextHeight, std
 // offsets DX and DY are 96-DPI lengths scaled to `dpi`.
 Point GadgetPosition(const ExecuteSetting& setting, Size window, Size screen, std::int32_t dpi = kDesignDpi);
 
+// A window that stays where the user dragged it, brought back onto a screen that changed: only a
+// corner off the screen moves, as in GadgetPosition.
+Point KeptOnScreen(Point at, Size window, Size screen);
 // Lays the window out and returns where it was placed (LaidOutLeft, LaidOutTop).
 Point LayoutGadget(const ExecuteSetting& setting, Canvas& canvas, Size screen, GadgetWindow& window);
 

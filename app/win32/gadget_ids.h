@@ -15,6 +15,8 @@ inline constexpr UINT kCommandSupport = 102;
 inline constexpr UINT kCommandQuit = 103;
 
 inline constexpr UINT_PTR kRepaintTimerId = 1;
+// WM_DPICHANGED, which the headers declare only for Windows 7 and later builds.
+inline constexpr UINT kDpiChangedMessage = 0x02E0;
 // Posted by the gadget window to itself after creation.
 inline constexpr UINT kRegisterSessionMessage = WM_APP + 1;
 

@@ -11,6 +11,7 @@
 #include "support/win32/wide_text.h"
 #include "render/painter.h"
 #include "support/civil_date.h"
+#include "support/win32/dpi.h"
 #include "support/win32/library.h"
 #include "support/win32/window_proc.h"
 
@@ -55,8 +56,9 @@ std::unique_ptr<MainForm> MainForm::Create(HINSTANCE instance, ExecuteSetting& s
     // The window is made where the layout will put it, so the layout does not have to resize the
     // layered window's surface once more before the first frame.
     form->canvas_ = std::make_unique<GdiCanvas>(setting.Style.Font);
-    const Size size = GadgetSize(setting, form->canvas_->TextExtent(u"H").height);
-    const Point at = GadgetPosition(setting, size, environment.ScreenSize());
+    const std::int32_t dpi = form->canvas_->Dpi();
+    const Size size = GadgetSize(setting, form->canvas_->TextExtent(u"H").height, dpi);
+    const Point at = GadgetPosition(setting, size, environment.ScreenSize(), dpi);
     // A tool window gets no taskbar button; it is an ordinary window, not kept on top.
     const HWND hwnd =
         ::CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW, kGadgetClass, AsWide(texts::kGadgetCaption), WS_POPUP, at.x,
@@ -118,7 +120,13 @@ LRESULT MainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_ENDSESSION:
             // Windows ends the process after this message: save now what quitting would have saved.
             // A failure is not reported: a notice would only hold up the shutdown.
-            if (wParam) SaveWithPosition(setting_, goals_, Position(), laidOut_);
+            if (wParam) SaveWithPosition(setting_, goals_, Position(), laidOut_, Dpi());
+            return 0;
+        case kDpiChangedMessage:
+            OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+            return 0;
+        case WM_DISPLAYCHANGE:
+            OnDisplayChanged();
             return 0;
         default:
             break;
@@ -127,6 +135,8 @@ LRESULT MainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void MainForm::FormCreate() {
+    // The window was sized for the primary display; it is drawn for the monitor it is on.
+    canvas_->SetDpi(WindowDpi(hwnd_));
     LayoutAndOpacity();
     TMtimerTimer();
     // Not needed for the first frame: registered once the message loop runs.
@@ -205,7 +215,37 @@ void MainForm::PMsetClick() {
     if (!settingsDialog_ || settingsDialog_(hwnd_, SettingsDialogTag(Position(), laidOut_)) != 1) return;
     LayoutAndOpacity();
     PaintAndPresent(true, clock_.Now());
-    ReportSave(SaveWithPosition(setting_, goals_, Position(), laidOut_), setting_);
+    ReportSave(SaveWithPosition(setting_, goals_, Position(), laidOut_, Dpi()), setting_);
+}
+
+// Moved to a monitor of another scale, or the scale changed: drawn again at the new DPI. A gadget
+// in its laid-out place is laid out again at its anchors; a dragged one takes the place Windows
+// suggests, so it stays under the pointer.
+void MainForm::OnDpiChanged(std::int32_t dpi, const RECT& suggested) {
+    const bool dragged = Position() != laidOut_;
+    canvas_->SetDpi(dpi);
+    if (dragged) {
+        const Size size = GadgetSize(setting_, canvas_->TextExtent(u"H").height, dpi);
+        SetBounds({suggested.left, suggested.top, suggested.left + size.width, suggested.top + size.height});
+    } else {
+        LayoutAndOpacity();
+    }
+    PaintAndPresent(true, clock_.Now());
+}
+
+// The display changed (resolution, monitors added or removed, docking): a gadget in its laid-out
+// place is laid out again, so an anchored edge follows the screen's edge; a dragged one keeps its
+// place unless it is now off the screen. Nothing is saved here.
+void MainForm::OnDisplayChanged() {
+    const Point at = Position();
+    if (at == laidOut_) {
+        LayoutAndOpacity();
+    } else {
+        const Point kept = KeptOnScreen(at, canvas_->ClientSize(), environment_.ScreenSize());
+        if (kept != at)
+            ::SetWindowPos(hwnd_, nullptr, kept.x, kept.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    PaintAndPresent(true, clock_.Now());
 }
 
 void MainForm::N1Click() {

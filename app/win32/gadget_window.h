@@ -32,6 +32,8 @@ public:
 
     HWND hwnd() const { return hwnd_; }
     Point LaidOut() const { return laidOut_; }
+    // The DPI the gadget is drawn at: its monitor's.
+    std::int32_t Dpi() const { return canvas_ ? canvas_->Dpi() : kDesignDpi; }
     // Whether the user chose to quit; the message loop ends then.
     bool QuitRequested() const { return quitRequested_; }
 
@@ -59,6 +61,8 @@ private:
     void OnPowerBroadcast(WPARAM event);
     void OnSessionChange(WPARAM event);
     void SessionNotification(bool enable);
+    void OnDpiChanged(std::int32_t dpi, const RECT& suggested);
+    void OnDisplayChanged();
 
     void LayoutAndOpacity();
     void PaintAndPresent(bool fullPaint, const LocalDateTime& now);

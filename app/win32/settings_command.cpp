@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "settings/dialog/win32/setup_form.h"
+#include "support/win32/dpi.h"
 
 namespace kestrival {
 
@@ -12,11 +13,19 @@ SettingsDialogCommand MakeSettingsDialogCommand(HINSTANCE instance, ExecuteSetti
     // controls, and every later showing finds the dialog as it was created.
     auto form = std::make_shared<std::unique_ptr<SetupForm>>();
     return [instance, &setting, &goals, &clock, &environment, form](HWND owner, std::int32_t tag) -> std::int32_t {
-        if (!*form) *form = SetupForm::Create(instance, setting.Style, clock);
+        // Made again for a gadget that moved to a monitor of another scale.
+        const std::int32_t dpi = WindowDpi(owner);
+        if (*form && (*form)->dpi() != dpi) form->reset();
+        if (!*form) *form = SetupForm::Create(instance, setting.Style, clock, dpi);
         if (!*form) return 2;
+        // The anchor buttons show offsets as the settings file holds them: in 96-DPI units.
         RECT window{};
         ::GetWindowRect(owner, &window);
-        const WindowGeometry geometry{{window.left, window.top, window.right, window.bottom}, environment.ScreenSize()};
+        const Size screen = environment.ScreenSize();
+        const auto unscaled = [dpi](LONG length) { return UnscaleLength(static_cast<std::int32_t>(length), dpi); };
+        const WindowGeometry geometry{
+            {unscaled(window.left), unscaled(window.top), unscaled(window.right), unscaled(window.bottom)},
+            {unscaled(screen.width), unscaled(screen.height)}};
         return (*form)->ShowModal(owner, tag, geometry, setting, goals);
     };
 }

@@ -18,7 +18,18 @@ GdiCanvas::GdiCanvas(const GadgetFont& font)
     : face_(ChooseInstalledFace(font.face, ::MulDiv(font.points, 96, 72))), bold_(font.bold) {
     ::SetBkMode(dc_.get(), TRANSPARENT);
     ::SetTextAlign(dc_.get(), TA_LEFT | TA_TOP | TA_NOUPDATECP);
+    dpi_ = ::GetDeviceCaps(dc_.get(), LOGPIXELSY);
     SetFontSize(font.points);
+}
+
+void GdiCanvas::SetDpi(std::int32_t dpi) {
+    if (dpi <= 0 || dpi == dpi_) return;
+    fontSelection_.reset();
+    fonts_.clear();
+    dpi_ = dpi;
+    const std::int32_t points = fontSize_;
+    fontSize_ = 0;
+    SetFontSize(points);
 }
 
 void GdiCanvas::Resize(Size size) {
@@ -38,7 +49,7 @@ HFONT GdiCanvas::FontOfSize(std::int32_t points) {
     auto found = fonts_.find(points);
     if (found != fonts_.end()) return found->second.get();
     LOGFONTW font{};
-    font.lfHeight = -::MulDiv(points, ::GetDeviceCaps(dc_.get(), LOGPIXELSY), 72);
+    font.lfHeight = -::MulDiv(points, dpi_, 72);
     font.lfWeight = bold_ ? FW_BOLD : FW_NORMAL;
     font.lfCharSet = DEFAULT_CHARSET;
     font.lfQuality = DEFAULT_QUALITY;

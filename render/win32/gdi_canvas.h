@@ -35,6 +35,9 @@ public:
     void Line(Point from, Point to, std::int32_t colour) override;
     void Text(Point at, std::u16string_view text, std::int32_t colour) override;
     Size TextExtent(std::u16string_view text) override;
+    std::int32_t Dpi() const override { return dpi_; }
+    // Draws for a display of this DPI from now on: the fonts are made again for it.
+    void SetDpi(std::int32_t dpi);
 
 private:
     HFONT FontOfSize(std::int32_t points);
@@ -50,6 +53,7 @@ private:
     bool bold_;
     Size size_;
     std::int32_t fontSize_ = 0;
+    std::int32_t dpi_ = kDesignDpi;
 };
 
 }  // namespace kestrival

@@ -15,6 +15,7 @@ namespace kestrival {
 namespace {
 
 constexpr const wchar_t* kGridClass = L"KestrivalGoalGrid";
+// At 96 DPI.
 constexpr std::array<int, kGoalColumns> kColumnWidths = {128, 70, 72};
 constexpr std::array<const char16_t*, kGoalColumns> kHeaders = {texts::kGridTitle, texts::kGridStart, texts::kGridEnd};
 constexpr int kRowHeight = 19;
@@ -31,17 +32,21 @@ void RegisterGridClass(WNDPROC procedure) {
     ::RegisterClassExW(&windowClass);
 }
 
-int ColumnLeft(int column) {
+}  // namespace
+
+int GoalGridControl::ColumnLeft(int column) const {
     int x = 0;
-    for (int c = 0; c < column; ++c) x += kColumnWidths[static_cast<std::size_t>(c)] + kLine;
+    for (int c = 0; c < column; ++c) x += columnWidths_[static_cast<std::size_t>(c)] + line_;
     return x;
 }
 
-}  // namespace
-
 GoalGridControl::GoalGridControl(HWND parent, int id, const RECT& bounds, HFONT font, GoalGrid& grid,
-                                 std::function<CivilDate()> today)
+                                 std::function<CivilDate()> today, std::int32_t dpi)
     : font_(font), grid_(grid), today_(std::move(today)) {
+    const Scaler scaled(dpi);
+    for (std::size_t c = 0; c < kColumnWidths.size(); ++c) columnWidths_[c] = scaled(kColumnWidths[c]);
+    rowHeight_ = scaled(kRowHeight);
+    line_ = scaled(kLine);
     RegisterGridClass(&RoutedWindowProc<GoalGridControl>);
     hwnd_ = ::CreateWindowExW(WS_EX_CLIENTEDGE, kGridClass, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL,
                               bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
@@ -164,13 +169,13 @@ LRESULT GoalGridControl::HandleEditorKey(UINT message, WPARAM wParam, LPARAM lPa
 int GoalGridControl::VisibleRows() const {
     RECT client{};
     ::GetClientRect(hwnd_, &client);
-    return std::max(1, static_cast<int>((client.bottom - kRowHeight - kLine) / (kRowHeight + kLine)));
+    return std::max(1, static_cast<int>((client.bottom - rowHeight_ - line_) / RowPitch()));
 }
 
 RECT GoalGridControl::CellRect(int column, int row) const {
     const int left = ColumnLeft(column);
-    const int top = row == 0 ? 0 : (row - topRow_ + 1) * (kRowHeight + kLine);
-    return RECT{left, top, left + kColumnWidths[static_cast<std::size_t>(column)], top + kRowHeight};
+    const int top = row == 0 ? 0 : (row - topRow_ + 1) * RowPitch();
+    return RECT{left, top, left + columnWidths_[static_cast<std::size_t>(column)], top + rowHeight_};
 }
 
 void GoalGridControl::UpdateScrollBar() {
@@ -221,12 +226,12 @@ void GoalGridControl::OnPaint() {
         ::SetDCPenColor(dc, ::GetSysColor(COLOR_BTNSHADOW));
         const int gridWidth = ColumnLeft(kGoalColumns);
         for (int r = 0; r <= lastRow - topRow_ + 1; ++r) {
-            const int y = r * (kRowHeight + kLine) + kRowHeight;
+            const int y = r * RowPitch() + rowHeight_;
             ::MoveToEx(dc, 0, y, nullptr);
             ::LineTo(dc, gridWidth, y);
         }
         for (int c = 1; c <= kGoalColumns; ++c) {
-            const int x = ColumnLeft(c) - kLine;
+            const int x = ColumnLeft(c) - line_;
             ::MoveToEx(dc, x, 0, nullptr);
             ::LineTo(dc, x, client.bottom);
         }
@@ -241,7 +246,7 @@ void GoalGridControl::OnClick(int x, int y, bool open) {
     for (int c = 0; c < kGoalColumns; ++c) {
         if (x >= ColumnLeft(c) && x < ColumnLeft(c + 1)) column = c;
     }
-    const int row = y < kRowHeight + kLine ? 0 : topRow_ + (y - kRowHeight - kLine) / (kRowHeight + kLine);
+    const int row = y < RowPitch() ? 0 : topRow_ + (y - rowHeight_ - line_) / RowPitch();
     if (column < 0 || row < 1 || row > kGoalRows) return;
     Move(column, row);
     if (open) OpenEditor(true);

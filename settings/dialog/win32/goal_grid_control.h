@@ -3,9 +3,11 @@
 // vertical scroll bar, single-cell selection and editing in place. It draws and edits a GoalGrid.
 #include <windows.h>
 
+#include <array>
 #include <functional>
 
 #include "settings/dialog/goal_grid.h"
+#include "support/display_scale.h"
 
 namespace kestrival {
 
@@ -16,8 +18,9 @@ inline constexpr WORD kGridClicked = 1;
 class GoalGridControl {
 public:
     // Creates the control as a child of `parent`; `today` gives the date that completes typed dates.
+    // Its column widths and row height are scaled to `dpi`.
     GoalGridControl(HWND parent, int id, const RECT& bounds, HFONT font, GoalGrid& grid,
-                    std::function<CivilDate()> today);
+                    std::function<CivilDate()> today, std::int32_t dpi = kDesignDpi);
     ~GoalGridControl();
     GoalGridControl(const GoalGridControl&) = delete;
     GoalGridControl& operator=(const GoalGridControl&) = delete;
@@ -51,6 +54,8 @@ private:
     void PlaceEditor();
     void NotifyClick();
     RECT CellRect(int column, int row) const;
+    int ColumnLeft(int column) const;
+    int RowPitch() const { return rowHeight_ + line_; }
     int VisibleRows() const;
     void UpdateScrollBar();
 
@@ -61,6 +66,9 @@ private:
     GoalGrid& grid_;
     std::function<CivilDate()> today_;
     int topRow_ = 1;
+    std::array<int, kGoalColumns> columnWidths_{};
+    int rowHeight_ = 0;
+    int line_ = 1;  // grid line width
 };
 
 }  // namespace kestrival

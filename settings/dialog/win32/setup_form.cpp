@@ -6,6 +6,7 @@
 #include <string>
 
 #include "settings/dialog/win32/setup_form_ids.h"
+#include "support/win32/dpi.h"
 #include "support/win32/font_faces.h"
 #include "support/win32/library.h"
 #include "support/win32/window_proc.h"
@@ -246,7 +247,8 @@ std::u16string ControlText(HWND control) {
 
 }  // namespace
 
-SetupForm::SetupForm(const RenderStyle& style, const LocalClock& clock) : style_(style), clock_(clock) {}
+SetupForm::SetupForm(const RenderStyle& style, const LocalClock& clock, std::int32_t dpi)
+    : style_(style), clock_(clock), scaled_(dpi) {}
 
 SetupForm::~SetupForm() {
     grid_.reset();
@@ -256,15 +258,17 @@ SetupForm::~SetupForm() {
     }
 }
 
-std::unique_ptr<SetupForm> SetupForm::Create(HINSTANCE instance, const RenderStyle& style, const LocalClock& clock) {
+std::unique_ptr<SetupForm> SetupForm::Create(HINSTANCE instance, const RenderStyle& style, const LocalClock& clock,
+                                             std::int32_t dpi) {
     CommonControls();  // track bar, up-down spinners
     RegisterClasses(instance, &RoutedWindowProc<SetupForm>);
-    std::unique_ptr<SetupForm> form(new SetupForm(style, clock));
+    std::unique_ptr<SetupForm> form(new SetupForm(style, clock, dpi));
+    const Scaler& S = form->scaled_;
     // No WS_CLIPCHILDREN: group boxes are transparent and show the form's background.
     const DWORD frame = WS_POPUP | WS_CAPTION | WS_SYSMENU;
     const DWORD exFrame = WS_EX_TOOLWINDOW | WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-    RECT bounds{0, 0, kClientWidth, kClientHeight};
-    ::AdjustWindowRectEx(&bounds, frame, FALSE, exFrame);
+    RECT bounds{0, 0, S(kClientWidth), S(kClientHeight)};
+    AdjustWindowRectForDpi(bounds, frame, exFrame, dpi);
     const HWND hwnd =
         ::CreateWindowExW(exFrame, kFormClass, AsWide(texts::kSetupCaption), frame, 0, 0, bounds.right - bounds.left,
                           bounds.bottom - bounds.top, nullptr, nullptr, instance, form.get());
@@ -311,9 +315,10 @@ LRESULT SetupForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void SetupForm::FormCreate() {
     // The gadget's face in regular weight; the product label keeps a font of its own.
-    const int pixels = ::MulDiv(style_.Font.points, 96, 72);
-    font_ = MakeFont(ChooseInstalledFace(style_.Font.face, pixels), -pixels, false);
-    titleFont_ = MakeFont(L"Tahoma", -12, true);
+    // The face is judged at the layout's own size; the fonts are made for the display.
+    const std::wstring face = ChooseInstalledFace(style_.Font.face, ::MulDiv(style_.Font.points, kDesignDpi, 72));
+    font_ = MakeFont(face, -::MulDiv(style_.Font.points, scaled_.dpi(), 72), false);
+    titleFont_ = MakeFont(L"Tahoma", -scaled_(12), true);
     CreateControls();
     for (const auto& swatch : kSwatches) {
         ::SetWindowLongPtrW(::GetDlgItem(hwnd_, swatch.id), 0, static_cast<LONG_PTR>(style_.SwatchPenColor));
@@ -330,11 +335,13 @@ HWND SetupForm::AddControl(const wchar_t* className, const wchar_t* text, int id
 }
 
 void SetupForm::CreateControls() {
-    HWND product = AddControl(L"STATIC", L"Kestrival", LLmston, 4, 2, 71, 14, kChild | SS_NOPREFIX);
+    const Scaler& S = scaled_;
+    HWND product = AddControl(L"STATIC", L"Kestrival", LLmston, S(4), S(2), S(71), S(14), kChild | SS_NOPREFIX);
     ::SendMessageW(product, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), FALSE);
 
-    grid_ = std::make_unique<GoalGridControl>(hwnd_, SGdata, RECT{4, 20, 304, 493}, font_.get(), controls_.SGdata,
-                                              [this] { return Today(); });
+    grid_ = std::make_unique<GoalGridControl>(
+        hwnd_, SGdata, RECT{S(4), S(20), S(304), S(493)}, font_.get(), controls_.SGdata, [this] { return Today(); },
+        S.dpi());
     ::SendMessageW(grid_->hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
 
     int label = FirstLabel;
@@ -355,50 +362,50 @@ int SetupForm::TextWidth(const wchar_t* caption) const {
 }
 
 HWND SetupForm::AddRow(const ControlRow& row, int id, HWND previous) {
-    const int x = row.group.x + row.x, y = row.group.y + row.y;
+    const Scaler& S = scaled_;
+    const int x = S(row.group.x + row.x), y = S(row.group.y + row.y), w = S(row.w), h = S(row.h);
     const wchar_t* caption = row.caption ? AsWide(row.caption) : L"";
     switch (row.kind) {
         case ControlKind::kGroup:
-            return AddControl(L"BUTTON", caption, id, x, y, row.w, row.h, kChild | BS_GROUPBOX);
+            return AddControl(L"BUTTON", caption, id, x, y, w, h, kChild | BS_GROUPBOX);
         case ControlKind::kLabel:
-            return AddControl(L"STATIC", caption, id, x, y + 2, TextWidth(caption) + 1, 15, kChild | SS_NOPREFIX);
+            return AddControl(L"STATIC", caption, id, x, y + S(2), TextWidth(caption) + S(1), S(15),
+                              kChild | SS_NOPREFIX);
         case ControlKind::kLabelBefore: {
             const int width = TextWidth(caption);
-            return AddControl(L"STATIC", caption, id, x - width - 4, y + 2, width + 1, 15, kChild | SS_NOPREFIX);
+            return AddControl(L"STATIC", caption, id, x - width - S(4), y + S(2), width + S(1), S(15),
+                              kChild | SS_NOPREFIX);
         }
         case ControlKind::kEdit:
-            return AddControl(L"EDIT", L"", id, x, y, row.w, row.h, kChild | WS_TABSTOP | WS_GROUP | ES_AUTOHSCROLL,
+            return AddControl(L"EDIT", L"", id, x, y, w, h, kChild | WS_TABSTOP | WS_GROUP | ES_AUTOHSCROLL,
                               WS_EX_CLIENTEDGE);
         case ControlKind::kSpinner: {
             // At its own place right of its edit (not aligned into it, which would narrow the edit).
-            HWND spinner = AddControl(UPDOWN_CLASSW, L"", id, x, y, row.w, row.h,
+            HWND spinner = AddControl(UPDOWN_CLASSW, L"", id, x, y, w, h,
                                       kChild | UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS);
             ::SendMessageW(spinner, UDM_SETBUDDY, reinterpret_cast<WPARAM>(previous), 0);
             ::SendMessageW(spinner, UDM_SETRANGE32, static_cast<WPARAM>(row.low), row.high);
             return spinner;
         }
         case ControlKind::kFirstRadio:
-            return AddControl(L"BUTTON", caption, id, x, y, row.w, row.h,
-                              kChild | BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP);
+            return AddControl(L"BUTTON", caption, id, x, y, w, h, kChild | BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP);
         case ControlKind::kRadio:
-            return AddControl(L"BUTTON", caption, id, x, y, row.w, row.h, kChild | BS_AUTORADIOBUTTON);
+            return AddControl(L"BUTTON", caption, id, x, y, w, h, kChild | BS_AUTORADIOBUTTON);
         case ControlKind::kCheck:
-            return AddControl(L"BUTTON", caption, id, x, y, row.w, row.h,
-                              kChild | BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP);
+            return AddControl(L"BUTTON", caption, id, x, y, w, h, kChild | BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP);
         case ControlKind::kSwatch:
-            return AddControl(kSwatchClass, L"", id, x, y, row.w, row.h, kChild);
+            return AddControl(kSwatchClass, L"", id, x, y, w, h, kChild);
         case ControlKind::kTrackBar: {
             HWND track =
-                AddControl(TRACKBAR_CLASSW, L"", id, x, y, row.w, row.h,
+                AddControl(TRACKBAR_CLASSW, L"", id, x, y, w, h,
                            kChild | WS_TABSTOP | WS_GROUP | TBS_HORZ | TBS_TOP | TBS_AUTOTICKS | TBS_ENABLESELRANGE);
             ::SendMessageW(track, TBM_SETRANGE, FALSE, MAKELPARAM(row.low, row.high));
             return track;
         }
         case ControlKind::kDefaultButton:
-            return AddControl(L"BUTTON", caption, id, x, y, row.w, row.h,
-                              kChild | WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON);
+            return AddControl(L"BUTTON", caption, id, x, y, w, h, kChild | WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON);
         case ControlKind::kButton:
-            return AddControl(L"BUTTON", caption, id, x, y, row.w, row.h, kChild | WS_TABSTOP | WS_GROUP);
+            return AddControl(L"BUTTON", caption, id, x, y, w, h, kChild | WS_TABSTOP | WS_GROUP);
     }
     return nullptr;
 }
@@ -414,8 +421,13 @@ std::int32_t SetupForm::ShowModal(HWND owner, std::int32_t tag, const WindowGeom
     RECT window{};
     ::GetWindowRect(hwnd_, &window);
     const int width = window.right - window.left, height = window.bottom - window.top;
-    const Size screen = geometry.display;
-    ::SetWindowPos(hwnd_, HWND_TOP, (screen.width - width) / 2, (screen.height - height) / 2, 0, 0, SWP_NOSIZE);
+    // Centred on the monitor the gadget is on.
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    ::GetMonitorInfoW(::MonitorFromWindow(owner, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const RECT& screen = monitor.rcMonitor;
+    ::SetWindowPos(hwnd_, HWND_TOP, screen.left + (screen.right - screen.left - width) / 2,
+                   screen.top + (screen.bottom - screen.top - height) / 2, 0, 0, SWP_NOSIZE);
     if (owner) ::EnableWindow(owner, FALSE);
     ::ShowWindow(hwnd_, SW_SHOW);
     ::SetForegroundWindow(hwnd_);

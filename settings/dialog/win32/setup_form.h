@@ -11,6 +11,7 @@
 #include "settings/dialog/win32/goal_grid_control.h"
 #include "settings/execute_setting.h"
 #include "support/civil_date.h"
+#include "support/display_scale.h"
 #include "support/win32/gdi_handles.h"
 
 namespace kestrival {
@@ -19,8 +20,11 @@ struct ControlRow;
 
 class SetupForm {
 public:
-    // Creates the hidden dialog with all its controls; nothing when it cannot be created.
-    static std::unique_ptr<SetupForm> Create(HINSTANCE instance, const RenderStyle& style, const LocalClock& clock);
+    // Creates the hidden dialog with all its controls, scaled to `dpi`; nothing when it cannot be
+    // created.
+    static std::unique_ptr<SetupForm> Create(HINSTANCE instance, const RenderStyle& style, const LocalClock& clock,
+                                             std::int32_t dpi = kDesignDpi);
+    std::int32_t dpi() const { return scaled_.dpi(); }
     ~SetupForm();
     SetupForm(const SetupForm&) = delete;
     SetupForm& operator=(const SetupForm&) = delete;
@@ -30,7 +34,7 @@ public:
                            GoalList& goals);
 
 private:
-    SetupForm(const RenderStyle& style, const LocalClock& clock);
+    SetupForm(const RenderStyle& style, const LocalClock& clock, std::int32_t dpi);
     template <typename Window>
     friend LRESULT CALLBACK RoutedWindowProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -56,6 +60,7 @@ private:
     HWND hwnd_ = nullptr;
     const RenderStyle& style_;
     const LocalClock& clock_;
+    Scaler scaled_;
     Font font_;
     Font titleFont_;
     SetupControls controls_;
