@@ -9,10 +9,11 @@ export KESTRIVAL_WINE_STATE=$PWD/build-win/pictures-wine
 tests/wine/harness.sh setup >/dev/null
 trap "$PWD/tests/wine/harness.sh cleanup" EXIT
 cd build-win
-../tests/wine/harness.sh run ../tests/wine/run_exe.sh kestrival_render_pictures.exe default.bmp grid.bmp classic.bmp
-convert default.bmp ../docs/gadget-default.png
-convert grid.bmp ../docs/gadget-grid.png
-convert classic.bmp ../docs/gadget-classic.png
+../tests/wine/harness.sh run ../tests/wine/run_exe.sh kestrival_render_pictures.exe default.bmp grid.bmp classic.bmp default-150.bmp
+convert default.bmp -strip ../docs/gadget-default.png
+convert grid.bmp -strip ../docs/gadget-grid.png
+convert classic.bmp -strip ../docs/gadget-classic.png
+convert default-150.bmp -strip ../docs/gadget-default-150.png
 
 # The settings dialog, opened from the gadget's menu.
 ../tests/wine/harness.sh run bash -c '
@@ -25,4 +26,5 @@ convert classic.bmp ../docs/gadget-classic.png
   import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage ../docs/settings-dialog.png
   xdotool key Escape; sleep 0.5
   "$WINE" kestrival_probe.exe close >/dev/null; wait $gadget'
-echo "wrote docs/gadget-default.png docs/gadget-grid.png docs/gadget-classic.png docs/settings-dialog.png"
+echo "wrote docs/gadget-default.png docs/gadget-grid.png docs/gadget-classic.png docs/gadget-default-150.png"
+echo "      docs/settings-dialog.png"

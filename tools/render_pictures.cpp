@@ -1,7 +1,7 @@
 // Renders the README's pictures with the program's GDI canvas: the default gadget, and a 3 x 2
 // grid with a running, a not-started, an ended and a title-only goal. Writes BMP files named on
 // the command line (default.bmp grid.bmp), and optionally the same grid in the classic look of
-// Windows 2000 and XP (classic.bmp).
+// Windows 2000 and XP (classic.bmp), and the default gadget on a display at 150 % (default-150.bmp).
 #include <windows.h>
 
 #include <cstdio>
@@ -43,11 +43,13 @@ std::u16string Day(const LocalDateTime& now, int offset) {
     return DateText(DateOfDayNumber(DayNumber(now.date) + offset));
 }
 
-void Render(ExecuteSetting& setting, const GoalList& goals, const LocalDateTime& now, const wchar_t* path) {
+void Render(ExecuteSetting& setting, const GoalList& goals, const LocalDateTime& now, const wchar_t* path,
+            std::int32_t dpi = kDesignDpi) {
     GdiCanvas canvas(setting.Style.Font);
-    canvas.Resize(GadgetSize(setting, canvas.TextExtent(u"H").height));
+    canvas.SetDpi(dpi);
+    canvas.Resize(GadgetSize(setting, canvas.TextExtent(u"H").height, dpi));
     PaintGadget(canvas, setting, goals, now, true);
-    canvas.Resize(GadgetSize(setting, canvas.TextExtent(u"H").height));
+    canvas.Resize(GadgetSize(setting, canvas.TextExtent(u"H").height, dpi));
     PaintGadget(canvas, setting, goals, now, true);
     WriteBmp(canvas, path);
 }
@@ -62,6 +64,7 @@ int wmain(int argc, wchar_t** argv) {
     setting.ReadValues(now.date, goals);
     setting.Style = ChooseRenderStyle(6);
     Render(setting, goals, now, argv[1]);
+    if (argc > 4) Render(setting, goals, now, argv[4], 144);  // the default gadget at 150 %
 
     setting.TITLE = u"目標カウンター";
     setting.DVIEW = 1;

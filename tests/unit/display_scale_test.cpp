@@ -80,6 +80,13 @@ TEST(DisplayScaleTest, DraggedPositionIsStoredInDesignUnits) {
     EXPECT_EQ(GadgetPosition(setting, {100, 100}, {2880, 1620}, 144), (Point{450, 302}));
 }
 
+TEST(DisplayScaleTest, DraggedGadgetIsBroughtBackOntoASmallerScreen) {
+    const Size window{168, 96};
+    EXPECT_EQ(KeptOnScreen({1180, 100}, window, {1024, 768}), (Point{856, 100}));
+    EXPECT_EQ(KeptOnScreen({900, 700}, window, {1024, 768}), (Point{900, 700}));  // still on it: stays
+    EXPECT_EQ(KeptOnScreen({-50, 900}, window, {1024, 768}), (Point{0, 672}));
+}
+
 TEST(DisplayScaleTest, PanelsAndBarSitAtScaledPositions) {
     ExecuteSetting setting;
     GoalList goals;

@@ -8,6 +8,8 @@
 //   probe close                asks the gadget to quit and waits until its window is gone
 //   probe menu                 prints the rectangle of a visible popup menu, or fails
 //   probe settings-path        prints the default settings file's Windows path
+//   probe screen               prints the primary display's width and height
+//   probe displaymode W H      changes the display (a Wine virtual desktop) to W x H
 //   probe drag X Y DX DY N     presses the left button at (X, Y) relative to the gadget, moves
 //                              by (DX, DY) N times through the system's input queue, releases
 #include <windows.h>
@@ -47,11 +49,25 @@ HWND FindMenuWindow() {
 
 }  // namespace
 
-int wmain(int argc, wchar_t** argv) {
+int RunCommand(int argc, wchar_t** argv) {
     if (argc < 2) return 2;
     const std::wstring command = argv[1];
     if (command == L"settings-path") {
         std::printf("%ls\n", DefaultSettingsPath().c_str());
+        return 0;
+    }
+    if (command == L"displaymode" && argc == 4) {  // changes the (virtual desktop's) display size
+        DEVMODEW mode{};
+        mode.dmSize = sizeof mode;
+        mode.dmPelsWidth = static_cast<DWORD>(_wtoi(argv[2]));
+        mode.dmPelsHeight = static_cast<DWORD>(_wtoi(argv[3]));
+        mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+        const LONG result = ::ChangeDisplaySettingsExW(nullptr, &mode, nullptr, 0, nullptr);
+        std::printf("%ld\n", result);
+        return result == DISP_CHANGE_SUCCESSFUL ? 0 : 1;
+    }
+    if (command == L"screen") {
+        std::printf("%d %d\n", ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN));
         return 0;
     }
     if (command == L"menu") {
@@ -109,4 +125,19 @@ int wmain(int argc, wchar_t** argv) {
         return 0;
     }
     return 2;
+}
+
+// A probe started inside a Wine virtual desktop (`explorer /desktop=...`) runs detached from the
+// shell that started it: with KESTRIVAL_PROBE_DONE naming a file, it creates that file once it has
+// printed everything, so the shell knows when to read its output.
+int wmain(int argc, wchar_t** argv) {
+    const int result = RunCommand(argc, argv);
+    std::fflush(stdout);
+    if (const wchar_t* done = _wgetenv(L"KESTRIVAL_PROBE_DONE")) {
+        if (FILE* marker = _wfopen(done, L"w")) {
+            std::fprintf(marker, "%d\n", result);
+            std::fclose(marker);
+        }
+    }
+    return result;
 }
