@@ -1,15 +1,20 @@
-// Start-up to the first painted frame and the working set after start: Kestrival.exe beside the
-// bare window program, alternating, in one run. The first frame counts as painted when the
-// window's pixel at (4, 4) shows the colour the program paints there (the default title band).
+// Start-up to the first painted frame and the working set after start: Kestrival.exe beside two
+// baselines, the bare window program and the same program drawing one line of Japanese text. The
+// three are started in turn, in a rotating order, and each round gives one pair of ratios; the
+// figures are the medians of the paired ratios with a 95 % interval (order statistics of the
+// median), so a slow moment of the machine moves one pair, not the result. The first frame counts
+// as painted when the window's pixel at (4, 4) shows the colour the programs paint there.
 #include <windows.h>
 #include <psapi.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "bench/stopwatch.h"
+#include "support/win32/font_faces.h"
 #include "tests/wine/wine_helpers.h"
 
 using namespace kestrival;
@@ -22,19 +27,26 @@ struct Sample {
     double workingSetKb = -1;
 };
 
-Sample Measure(const std::wstring& exe, const wchar_t* className) {
+struct Program {
+    std::wstring exe;
+    std::wstring arguments;
+    const wchar_t* className;
+};
+
+Sample Measure(const Program& program) {
     Sample sample;
-    std::wstring commandLine = L"\"" + exe + L"\"";
+    std::wstring commandLine = L"\"" + program.exe + L"\"";
+    if (!program.arguments.empty()) commandLine += L" " + program.arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
     const double start = Seconds();
-    if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &info)) {
+    if (!::CreateProcessW(program.exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &info)) {
         return sample;
     }
     for (int i = 0; i < 4000; ++i) {
-        HWND window = FindVisibleWindow(info.dwProcessId, className);
+        HWND window = FindVisibleWindow(info.dwProcessId, program.className);
         if (window) {
             RECT r{};
             ::GetWindowRect(window, &r);
@@ -43,7 +55,7 @@ Sample Measure(const std::wstring& exe, const wchar_t* className) {
                 break;
             }
         }
-        ::Sleep(2);
+        ::Sleep(1);
     }
     ::Sleep(1000);
     PROCESS_MEMORY_COUNTERS counters{};
@@ -51,46 +63,83 @@ Sample Measure(const std::wstring& exe, const wchar_t* className) {
     if (::GetProcessMemoryInfo(info.hProcess, &counters, sizeof counters)) {
         sample.workingSetKb = static_cast<double>(counters.WorkingSetSize) / 1024.0;
     }
-    if (HWND window = FindVisibleWindow(info.dwProcessId, className)) ::PostMessageW(window, WM_CLOSE, 0, 0);
+    if (HWND window = FindVisibleWindow(info.dwProcessId, program.className)) ::PostMessageW(window, WM_CLOSE, 0, 0);
     if (::WaitForSingleObject(info.hProcess, 10000) != WAIT_OBJECT_0) ::TerminateProcess(info.hProcess, 1);
     ::CloseHandle(info.hThread);
     ::CloseHandle(info.hProcess);
     return sample;
 }
 
-double Median(std::vector<double> values) {
+// The median of the values and the ranks of a distribution-free 95 % interval around it.
+struct MedianInterval {
+    double median = -1, low = -1, high = -1;
+};
+
+MedianInterval MedianWithInterval(std::vector<double> values) {
+    MedianInterval result;
+    if (values.empty()) return result;
     std::sort(values.begin(), values.end());
-    return values.empty() ? -1 : values[values.size() / 2];
+    const double n = static_cast<double>(values.size());
+    const std::size_t mid = values.size() / 2;
+    result.median = values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
+    const double spread = 1.96 * std::sqrt(n) / 2;
+    const auto rank = [&](double r) {
+        return static_cast<std::size_t>(std::clamp(r, 1.0, n)) - 1;  // 1-based rank to index
+    };
+    result.low = values[rank(std::floor(n / 2 - spread))];
+    result.high = values[rank(std::ceil(n / 2 + 1 + spread))];
+    return result;
+}
+
+std::vector<double> Ratios(const std::vector<double>& a, const std::vector<double>& b) {
+    std::vector<double> ratios;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i] > 0 && b[i] > 0) ratios.push_back(a[i] / b[i]);
+    }
+    return ratios;
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    const int runs = argc > 1 ? _wtoi(argv[1]) : 21;
+    const int rounds = argc > 1 ? _wtoi(argv[1]) : 41;
     const std::wstring folder = OwnFolder();
-    std::vector<double> kFrame, kMemory, bFrame, bMemory;
-    for (int i = 0; i < runs; ++i) {
-        // Alternate which program goes first, and let the system settle between starts.
-        Sample k, b;
-        if (i % 2 == 0) {
-            k = Measure(folder + L"Kestrival.exe", L"KestrivalGadget");
+    // The text baseline draws in the face the gadget chooses on this system.
+    const std::wstring face = ChooseInstalledFace(u"Meiryo UI", 12);
+    const Program programs[] = {
+        {folder + L"Kestrival.exe", L"", L"KestrivalGadget"},
+        {folder + L"kestrival_baseline.exe", L"", L"KestrivalBaseline"},
+        {folder + L"kestrival_baseline.exe", face, L"KestrivalBaseline"},
+    };
+    std::vector<double> frames[3], memory[3];
+    for (int round = 0; round < rounds; ++round) {
+        Sample samples[3];
+        for (int k = 0; k < 3; ++k) {
+            const int which = (round + k) % 3;  // each program goes first, second and third in turn
+            samples[which] = Measure(programs[which]);
             ::Sleep(300);
-            b = Measure(folder + L"kestrival_baseline.exe", L"KestrivalBaseline");
-        } else {
-            b = Measure(folder + L"kestrival_baseline.exe", L"KestrivalBaseline");
-            ::Sleep(300);
-            k = Measure(folder + L"Kestrival.exe", L"KestrivalGadget");
         }
-        ::Sleep(300);
-        kFrame.push_back(k.firstFrameMs);
-        kMemory.push_back(k.workingSetKb);
-        bFrame.push_back(b.firstFrameMs);
-        bMemory.push_back(b.workingSetKb);
+        for (int which = 0; which < 3; ++which) {
+            frames[which].push_back(samples[which].firstFrameMs);
+            memory[which].push_back(samples[which].workingSetKb);
+        }
     }
-    const double kf = Median(kFrame), bf = Median(bFrame), km = Median(kMemory), bm = Median(bMemory);
-    std::printf("start to first painted frame (median of %d): Kestrival %.0f ms, baseline %.0f ms, ratio %.2f\n", runs,
-                kf, bf, kf / bf);
-    std::printf("working set after start (median of %d):      Kestrival %.0f KiB, baseline %.0f KiB, ratio %.2f\n",
-                runs, km, bm, km / bm);
+    const MedianInterval startBare = MedianWithInterval(Ratios(frames[0], frames[1]));
+    const MedianInterval startText = MedianWithInterval(Ratios(frames[0], frames[2]));
+    const MedianInterval memoryBare = MedianWithInterval(Ratios(memory[0], memory[1]));
+    const MedianInterval memoryText = MedianWithInterval(Ratios(memory[0], memory[2]));
+    std::printf("start to first painted frame, medians of %d rounds: Kestrival %.1f ms, bare window %.1f ms, "
+                "text window %.1f ms\n",
+                rounds, MedianWithInterval(frames[0]).median, MedianWithInterval(frames[1]).median,
+                MedianWithInterval(frames[2]).median);
+    std::printf("working set after start, medians: Kestrival %.0f KiB, bare window %.0f KiB, text window %.0f KiB\n",
+                MedianWithInterval(memory[0]).median, MedianWithInterval(memory[1]).median,
+                MedianWithInterval(memory[2]).median);
+    std::printf("startup_ratio_text median=%.2f ci95=%.2f..%.2f\n", startText.median, startText.low, startText.high);
+    std::printf("memory_ratio_ci95 bare=%.2f..%.2f text=%.2f..%.2f\n", memoryBare.low, memoryBare.high,
+                memoryText.low, memoryText.high);
+    std::printf("startup_ratio median=%.2f ci95=%.2f..%.2f pairs=%zu\n", startBare.median, startBare.low,
+                startBare.high, Ratios(frames[0], frames[1]).size());
+    std::printf("memory_ratio bare=%.2f text=%.2f\n", memoryBare.median, memoryText.median);
     return 0;
 }

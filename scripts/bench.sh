@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
-# Runs the benchmarks: settings load and paint pass natively, then under Wine the GDI paint pass
-# and start-up/memory of Kestrival.exe beside a bare window program, and the idle wake-ups.
+# Runs the benchmarks: settings load and paint pass natively, then under Wine the GDI paint pass,
+# the idle wake-ups, and start-up/memory of Kestrival.exe beside a bare window program and one that
+# draws a line of Japanese text. It ends with two lines for tools:
+#   startup_ratio median=M ci95=L..H pairs=N     (against the bare window)
+#   memory_ratio bare=B text=T
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -13,5 +16,6 @@ harness=tests/wine/harness.sh
 $harness setup >/dev/null
 trap '$harness cleanup' EXIT
 $harness run tests/wine/run_exe.sh build-win/kestrival_gdi_paint_bench.exe
-$harness run tests/wine/run_exe.sh build-win/kestrival_startup_bench.exe 21
 KESTRIVAL_WINDOWS_BUILD=$PWD/build-win $harness run tests/wine/idle_wakeups.sh
+# Last, so that its two closing lines (startup_ratio ..., memory_ratio ...) end the output.
+$harness run tests/wine/run_exe.sh build-win/kestrival_startup_bench.exe "${KESTRIVAL_BENCH_ROUNDS:-41}" | tr -d '\r'

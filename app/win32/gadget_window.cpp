@@ -138,7 +138,11 @@ void MainForm::FormCreate() {
     // The window was sized for the primary display; it is drawn for the monitor it is on.
     canvas_->SetDpi(WindowDpi(hwnd_));
     LayoutAndOpacity();
-    TMtimerTimer();
+    // The first frame is painted whole, once, before the window is shown.
+    const LocalDateTime now = clock_.Now();
+    PaintAndPresent(true, now);
+    unshownFrame_ = true;
+    StartTimer(now);
     // Not needed for the first frame: registered once the message loop runs.
     ::PostMessageW(hwnd_, kRegisterSessionMessage, 0, 0);
 }
@@ -152,8 +156,12 @@ void MainForm::TMtimerTimer() {
     if (!canvas_) return;  // not created yet
     ::KillTimer(hwnd_, kRepaintTimerId);
     const LocalDateTime now = clock_.Now();
-    timeText_ = TimeText(now);
     PaintAndPresent(false, now);
+    StartTimer(now);
+}
+
+void MainForm::StartTimer(const LocalDateTime& now) {
+    timeText_ = TimeText(now);
     ::SetTimer(hwnd_, kRepaintTimerId, static_cast<UINT>(TimerInterval(timeText_)), nullptr);
 }
 
@@ -171,7 +179,8 @@ void MainForm::FormPaint() {
         ::EndPaint(hwnd_, &paint);
         return;
     }
-    titleBandHeight_ = PaintGadget(*canvas_, setting_, goals_, clock_.Now(), true);
+    if (!unshownFrame_) titleBandHeight_ = PaintGadget(*canvas_, setting_, goals_, clock_.Now(), true);
+    unshownFrame_ = false;
     canvas_->CopyTo(dc);
     ::EndPaint(hwnd_, &paint);
 }

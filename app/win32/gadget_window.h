@@ -52,6 +52,7 @@ private:
 
     void FormCreate();
     void TMtimerTimer();
+    void StartTimer(const LocalDateTime& now);
     void FormPaint();
     void PMsetClick();
     void N1Click();
@@ -78,6 +79,8 @@ private:
 
     // Runtime gadget state, not persisted.
     std::int32_t titleBandHeight_ = 0;
+    // A full frame was painted while the window was hidden: the first paint message only shows it.
+    bool unshownFrame_ = false;
     Point laidOut_;
     std::u16string timeText_;
     bool colorKeyEnabled_ = false;
