@@ -128,16 +128,17 @@ int wmain(int argc, wchar_t** argv) {
     const MedianInterval startText = MedianWithInterval(Ratios(frames[0], frames[2]));
     const MedianInterval memoryBare = MedianWithInterval(Ratios(memory[0], memory[1]));
     const MedianInterval memoryText = MedianWithInterval(Ratios(memory[0], memory[2]));
-    std::printf("start to first painted frame, medians of %d rounds: Kestrival %.1f ms, bare window %.1f ms, "
-                "text window %.1f ms\n",
-                rounds, MedianWithInterval(frames[0]).median, MedianWithInterval(frames[1]).median,
-                MedianWithInterval(frames[2]).median);
+    std::printf(
+        "start to first painted frame, medians of %d rounds: Kestrival %.1f ms, bare window %.1f ms, "
+        "text window %.1f ms\n",
+        rounds, MedianWithInterval(frames[0]).median, MedianWithInterval(frames[1]).median,
+        MedianWithInterval(frames[2]).median);
     std::printf("working set after start, medians: Kestrival %.0f KiB, bare window %.0f KiB, text window %.0f KiB\n",
                 MedianWithInterval(memory[0]).median, MedianWithInterval(memory[1]).median,
                 MedianWithInterval(memory[2]).median);
     std::printf("startup_ratio_text median=%.2f ci95=%.2f..%.2f\n", startText.median, startText.low, startText.high);
-    std::printf("memory_ratio_ci95 bare=%.2f..%.2f text=%.2f..%.2f\n", memoryBare.low, memoryBare.high,
-                memoryText.low, memoryText.high);
+    std::printf("memory_ratio_ci95 bare=%.2f..%.2f text=%.2f..%.2f\n", memoryBare.low, memoryBare.high, memoryText.low,
+                memoryText.high);
     std::printf("startup_ratio median=%.2f ci95=%.2f..%.2f pairs=%zu\n", startBare.median, startBare.low,
                 startBare.high, Ratios(frames[0], frames[1]).size());
     std::printf("memory_ratio bare=%.2f text=%.2f\n", memoryBare.median, memoryText.median);
