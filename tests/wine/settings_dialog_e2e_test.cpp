@@ -241,15 +241,7 @@ TEST_F(SettingsDialogTest, CancelAndEscapeLeaveTheFileAlone) {
 TEST_F(SettingsDialogTest, EnterInTheTitleFieldPressesOk) {
     HWND dialog = OpenDialog();
     ASSERT_TRUE(dialog);
-    RECT field{};
-    ::GetWindowRect(::GetDlgItem(dialog, EDtitl), &field);
-    ::SetCursorPos((field.left + field.right) / 2, (field.top + field.bottom) / 2);
-    INPUT click[2] = {};
-    click[0].type = click[1].type = INPUT_MOUSE;
-    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    ::SendInput(2, click, sizeof(INPUT));
-    ::Sleep(300);
+    ClickOn(::GetDlgItem(dialog, EDtitl));
     SendKey(VK_END);
     Type(L"!");
     SendKey(VK_RETURN);
