@@ -1,7 +1,6 @@
 #include "render/win32/gdi_canvas.h"
 
 #include <algorithm>
-#include <array>
 
 #include "support/win32/font_faces.h"
 
@@ -12,87 +11,133 @@ RECT ToRECT(const Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
 
 COLORREF ToCOLORREF(std::int32_t colour) { return static_cast<COLORREF>(colour) & 0x00FFFFFF; }
 
+BITMAPINFO PixelFormat(Size size) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = std::max(size.width, 1);
+    info.bmiHeader.biHeight = -std::max(size.height, 1);  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
+
 }  // namespace
 
 GdiCanvas::GdiCanvas(const GadgetFont& font)
     : face_(ChooseInstalledFace(font.face, ::MulDiv(font.points, 96, 72))), bold_(font.bold) {
-    ::SetBkMode(dc_.get(), TRANSPARENT);
-    ::SetTextAlign(dc_.get(), TA_LEFT | TA_TOP | TA_NOUPDATECP);
-    dpi_ = ::GetDeviceCaps(dc_.get(), LOGPIXELSY);
+    {
+        const MemoryDC screenCompatible;
+        dpi_ = ::GetDeviceCaps(screenCompatible.get(), LOGPIXELSY);
+    }
+    Resize({1, 1});
     SetFontSize(font.points);
 }
 
-void GdiCanvas::SetDpi(std::int32_t dpi) {
-    if (dpi <= 0 || dpi == dpi_) return;
-    fontSelection_.reset();
-    fonts_.clear();
-    dpi_ = dpi;
-    const std::int32_t points = fontSize_;
-    fontSize_ = 0;
-    SetFontSize(points);
+GdiCanvas::~GdiCanvas() {
+    current_ = nullptr;
+    surfaces_.clear();
+    ReleaseSection();
 }
 
-void GdiCanvas::Resize(Size size) {
-    if (size == size_ && bitmap_) return;
-    bitmapSelection_.reset();
-    WindowDC screen(nullptr);
-    bitmap_ = Bitmap(::CreateCompatibleBitmap(screen.get(), std::max(size.width, 1), std::max(size.height, 1)));
-    bitmapSelection_ = std::make_unique<ScopedSelect>(dc_.get(), bitmap_.get());
-    size_ = size;
+void GdiCanvas::ReleaseSection() {
+    if (section_) ::CloseHandle(section_);
+    section_ = nullptr;
 }
 
-void GdiCanvas::CopyTo(HDC target) const {
-    ::BitBlt(target, 0, 0, size_.width, size_.height, dc_.get(), 0, 0, SRCCOPY);
-}
-
-HFONT GdiCanvas::FontOfSize(std::int32_t points) {
-    auto found = fonts_.find(points);
-    if (found != fonts_.end()) return found->second.get();
+void GdiCanvas::MakeFont(Surface& surface, std::int32_t points) const {
+    surface.fontSelection.reset();
     LOGFONTW font{};
     font.lfHeight = -::MulDiv(points, dpi_, 72);
     font.lfWeight = bold_ ? FW_BOLD : FW_NORMAL;
     font.lfCharSet = DEFAULT_CHARSET;
     font.lfQuality = DEFAULT_QUALITY;
     face_.copy(font.lfFaceName, LF_FACESIZE - 1);
-    return fonts_.emplace(points, Font(::CreateFontIndirectW(&font))).first->second.get();
+    surface.font = Font(::CreateFontIndirectW(&font));
+    surface.fontSelection = std::make_unique<ScopedSelect>(surface.dc.get(), surface.font.get());
 }
 
+void GdiCanvas::MakeView(Surface& surface) const {
+    surface.viewSelection.reset();
+    const BITMAPINFO info = PixelFormat(size_);
+    void* bits = nullptr;
+    surface.view = Bitmap(::CreateDIBSection(surface.dc.get(), &info, DIB_RGB_COLORS, &bits, section_, 0));
+    surface.viewSelection = std::make_unique<ScopedSelect>(surface.dc.get(), surface.view.get());
+}
+
+GdiCanvas::Surface& GdiCanvas::SurfaceOf(std::int32_t points) {
+    auto& slot = surfaces_[points];
+    if (!slot) {
+        slot = std::make_unique<Surface>();
+        ::SetBkMode(slot->dc.get(), TRANSPARENT);
+        ::SetTextAlign(slot->dc.get(), TA_LEFT | TA_TOP | TA_NOUPDATECP);
+        MakeFont(*slot, points);
+        MakeView(*slot);
+    }
+    return *slot;
+}
+
+void GdiCanvas::Resize(Size size) {
+    if (size == size_ && section_) return;
+    size_ = size;
+    // A new section for the new size; every view moves to it before the old one is closed.
+    const DWORD bytes = static_cast<DWORD>(std::max(size.width, 1)) * static_cast<DWORD>(std::max(size.height, 1)) * 4;
+    const HANDLE previous = section_;
+    section_ = ::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, bytes, nullptr);
+    for (auto& [points, surface] : surfaces_) MakeView(*surface);
+    if (previous) ::CloseHandle(previous);
+}
+
+void GdiCanvas::CopyTo(HDC target) const {
+    ::GdiFlush();
+    ::BitBlt(target, 0, 0, size_.width, size_.height, dc(), 0, 0, SRCCOPY);
+}
+
+HDC GdiCanvas::dc() const { return current_ ? current_->dc.get() : nullptr; }
+
 void GdiCanvas::SetFontSize(std::int32_t points) {
-    if (points == fontSize_ && fontSelection_) return;
-    fontSelection_.reset();
-    fontSelection_ = std::make_unique<ScopedSelect>(dc_.get(), FontOfSize(points));
+    if (points == fontSize_ && current_) return;
+    // Drawing moves to another DC: what the last one drew must be in the pixels first.
+    ::GdiFlush();
+    current_ = &SurfaceOf(points);
     fontSize_ = points;
+}
+
+void GdiCanvas::SetDpi(std::int32_t dpi) {
+    if (dpi <= 0 || dpi == dpi_) return;
+    dpi_ = dpi;
+    for (auto& [points, surface] : surfaces_) MakeFont(*surface, points);
 }
 
 void GdiCanvas::Fill(const Rect& rect, std::int32_t colour) {
     if (rect.right <= rect.left || rect.bottom <= rect.top) return;
     const RECT r = ToRECT(rect);
-    ::SetDCBrushColor(dc_.get(), ToCOLORREF(colour));
-    ::FillRect(dc_.get(), &r, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
+    ::SetDCBrushColor(dc(), ToCOLORREF(colour));
+    ::FillRect(dc(), &r, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
 }
 
 void GdiCanvas::Frame(const Rect& rect, std::int32_t colour) {
     const RECT r = ToRECT(rect);
-    ::SetDCBrushColor(dc_.get(), ToCOLORREF(colour));
-    ::FrameRect(dc_.get(), &r, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
+    ::SetDCBrushColor(dc(), ToCOLORREF(colour));
+    ::FrameRect(dc(), &r, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
 }
 
 void GdiCanvas::Line(Point from, Point to, std::int32_t colour) {
-    ScopedSelect pen(dc_.get(), ::GetStockObject(DC_PEN));
-    ::SetDCPenColor(dc_.get(), ToCOLORREF(colour));
-    ::MoveToEx(dc_.get(), from.x, from.y, nullptr);
-    ::LineTo(dc_.get(), to.x, to.y);
+    ScopedSelect pen(dc(), ::GetStockObject(DC_PEN));
+    ::SetDCPenColor(dc(), ToCOLORREF(colour));
+    ::MoveToEx(dc(), from.x, from.y, nullptr);
+    ::LineTo(dc(), to.x, to.y);
 }
 
 void GdiCanvas::Text(Point at, std::u16string_view text, std::int32_t colour) {
-    ::SetTextColor(dc_.get(), ToCOLORREF(colour));
-    ::ExtTextOutW(dc_.get(), at.x, at.y, 0, nullptr, reinterpret_cast<const wchar_t*>(text.data()),
+    ::SetTextColor(dc(), ToCOLORREF(colour));
+    ::ExtTextOutW(dc(), at.x, at.y, 0, nullptr, reinterpret_cast<const wchar_t*>(text.data()),
                   static_cast<UINT>(text.size()), nullptr);
 }
 
 Size GdiCanvas::TextExtent(std::u16string_view text) {
     SIZE extent{};
-    ::GetTextExtentPoint32W(dc_.get(), reinterpret_cast<const wchar_t*>(text.data()), static_cast<int>(text.size()),
+    ::GetTextExtentPoint32W(dc(), reinterpret_cast<const wchar_t*>(text.data()), static_cast<int>(text.size()),
                             &extent);
     return {extent.cx, extent.cy};
 }

@@ -1,7 +1,12 @@
 #pragma once
-// The program's drawing surface: a persistent off-screen bitmap in a memory DC. The painter draws
-// into it; the window's paint handler copies it to the screen once per pass, so nothing flickers,
-// and a timer pass that skips a cell leaves the cell's previous pixels in place.
+// The program's drawing surface: a persistent off-screen bitmap. The painter draws into it; the
+// window's paint handler copies it to the screen once per pass, so nothing flickers, and a timer
+// pass that skips a cell leaves the cell's previous pixels in place.
+//
+// The panels alternate between two font sizes. Selecting a font into a DC is costly (under Wine
+// every selection goes to the display driver), so each font size has a DC of its own with its font
+// selected once, and all those DCs draw into one set of pixels: DIB sections made from one shared
+// memory section. The drawing order stays exactly the painter's.
 #include <windows.h>
 
 #include <map>
@@ -17,6 +22,7 @@ namespace kestrival {
 class GdiCanvas : public Canvas {
 public:
     explicit GdiCanvas(const GadgetFont& font);
+    ~GdiCanvas() override;
     GdiCanvas(const GdiCanvas&) = delete;
     GdiCanvas& operator=(const GdiCanvas&) = delete;
 
@@ -24,7 +30,8 @@ public:
     void Resize(Size size);
     // Copies the bitmap to `target` at its origin.
     void CopyTo(HDC target) const;
-    HDC dc() const { return dc_.get(); }
+    // A DC that holds the pixels, with the current font size's font selected.
+    HDC dc() const;
     const std::wstring& face() const { return face_; }
 
     Size ClientSize() const override { return size_; }
@@ -40,15 +47,25 @@ public:
     void SetDpi(std::int32_t dpi);
 
 private:
-    HFONT FontOfSize(std::int32_t points);
+    // One font size's DC: its font and its view of the shared pixels stay selected. Members are
+    // declared so that the selections are undone first, then the view and the font are deleted,
+    // then the DC.
+    struct Surface {
+        MemoryDC dc;
+        Font font;
+        Bitmap view;
+        std::unique_ptr<ScopedSelect> fontSelection;
+        std::unique_ptr<ScopedSelect> viewSelection;
+    };
 
-    // Declared so that they are destroyed in the safe order: the selections are undone first,
-    // then the fonts and the bitmap are deleted, then the DC.
-    MemoryDC dc_;
-    Bitmap bitmap_;
-    std::map<std::int32_t, Font> fonts_;
-    std::unique_ptr<ScopedSelect> bitmapSelection_;
-    std::unique_ptr<ScopedSelect> fontSelection_;
+    Surface& SurfaceOf(std::int32_t points);
+    void MakeFont(Surface& surface, std::int32_t points) const;
+    void MakeView(Surface& surface) const;
+    void ReleaseSection();
+
+    HANDLE section_ = nullptr;  // the shared pixels; closed after every view is gone
+    std::map<std::int32_t, std::unique_ptr<Surface>> surfaces_;
+    Surface* current_ = nullptr;
     std::wstring face_;
     bool bold_;
     Size size_;
