@@ -5,14 +5,14 @@
 #include <wtsapi32.h>
 
 #include "app/gadget_rules.h"
-#include "app/win32/gadget_menu.h"
 #include "app/win32/gadget_ids.h"
-#include "support/ui_texts.h"
-#include "support/win32/wide_text.h"
+#include "app/win32/gadget_menu.h"
 #include "render/painter.h"
 #include "support/civil_date.h"
+#include "support/ui_texts.h"
 #include "support/win32/dpi.h"
 #include "support/win32/library.h"
+#include "support/win32/wide_text.h"
 #include "support/win32/window_proc.h"
 
 namespace kestrival {

@@ -7,17 +7,17 @@
 
 #include "app/gadget_rules.h"
 #include "app/win32/environment.h"
+#include "app/win32/gadget_ids.h"
 #include "app/win32/gadget_window.h"
 #include "app/win32/instance_lock.h"
 #include "app/win32/settings_command.h"
-#include "app/win32/gadget_ids.h"
-#include "support/ui_texts.h"
-#include "support/win32/wide_text.h"
 #include "settings/execute_setting.h"
 #include "support/message_dialogs.h"
 #include "support/text.h"
+#include "support/ui_texts.h"
 #include "support/win32/clock.h"
 #include "support/win32/message_dialogs.h"
+#include "support/win32/wide_text.h"
 
 namespace kestrival {
 namespace {

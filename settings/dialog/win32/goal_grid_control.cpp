@@ -6,10 +6,10 @@
 #include <array>
 #include <string>
 
-#include "support/win32/gdi_handles.h"
-#include "support/win32/window_proc.h"
 #include "support/ui_texts.h"
+#include "support/win32/gdi_handles.h"
 #include "support/win32/wide_text.h"
+#include "support/win32/window_proc.h"
 
 namespace kestrival {
 namespace {

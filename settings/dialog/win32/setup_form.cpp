@@ -6,12 +6,12 @@
 #include <string>
 
 #include "settings/dialog/win32/setup_form_ids.h"
+#include "support/ui_texts.h"
 #include "support/win32/dpi.h"
 #include "support/win32/font_faces.h"
 #include "support/win32/library.h"
-#include "support/win32/window_proc.h"
-#include "support/ui_texts.h"
 #include "support/win32/wide_text.h"
+#include "support/win32/window_proc.h"
 
 namespace kestrival {
 namespace {
