@@ -21,8 +21,6 @@ public:
     virtual void Fill(const Rect& rect, std::int32_t colour) = 0;
     // A one-pixel outline just inside the rectangle.
     virtual void Frame(const Rect& rect, std::int32_t colour) = 0;
-    // A one-pixel line; the end point itself is not painted.
-    virtual void Line(Point from, Point to, std::int32_t colour) = 0;
     // Text with the top-left corner of its cell at `at`, on a transparent background.
     virtual void Text(Point at, std::u16string_view text, std::int32_t colour) = 0;
     virtual Size TextExtent(std::u16string_view text) = 0;

@@ -44,14 +44,7 @@ void PaintBackgroundAndFrame(Canvas& canvas, const ExecuteSetting& setting, Size
     const std::int32_t W = size.width;
     const std::int32_t H = size.height;
     canvas.Fill({0, 0, W, H}, setting.BBCOLOR);
-    const std::int32_t t = S(1);
-    if (t == 1) {
-        if (setting.FM[kFrameTop]) canvas.Line({0, 0}, {W, 0}, setting.BFCOLOR);
-        if (setting.FM[kFrameBottom]) canvas.Line({0, H - 1}, {W, H - 1}, setting.BFCOLOR);
-        if (setting.FM[kFrameLeft]) canvas.Line({0, 0}, {0, H}, setting.BFCOLOR);
-        if (setting.FM[kFrameRight]) canvas.Line({W - 1, 0}, {W - 1, H}, setting.BFCOLOR);
-        return;
-    }
+    const std::int32_t t = S(1);  // a frame line's width
     if (setting.FM[kFrameTop]) canvas.Fill({0, 0, W, t}, setting.BFCOLOR);
     if (setting.FM[kFrameBottom]) canvas.Fill({0, H - t, W, H}, setting.BFCOLOR);
     if (setting.FM[kFrameLeft]) canvas.Fill({0, 0, t, H}, setting.BFCOLOR);

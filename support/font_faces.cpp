@@ -10,7 +10,7 @@ std::u16string ChooseFace(std::u16string_view wanted, std::int32_t pixelSize, co
                           std::u16string_view systemDefault) {
     if (system.installed(wanted)) return std::u16string(wanted);
     for (std::u16string_view face : kWindowsJapaneseFaces) {
-        if (system.installed(face)) return std::u16string(face);
+        if (face != wanted && system.installed(face)) return std::u16string(face);
     }
     std::u16string_view firstInstalled;
     for (std::u16string_view face : kFallbackJapaneseFaces) {

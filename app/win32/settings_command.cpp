@@ -18,14 +18,10 @@ SettingsDialogCommand MakeSettingsDialogCommand(HINSTANCE instance, ExecuteSetti
         if (*form && (*form)->dpi() != dpi) form->reset();
         if (!*form) *form = SetupForm::Create(instance, setting.Style, clock, dpi);
         if (!*form) return 2;
-        // The anchor buttons show offsets as the settings file holds them: in 96-DPI units.
         RECT window{};
         ::GetWindowRect(owner, &window);
-        const Size screen = environment.ScreenSize();
-        const auto unscaled = [dpi](LONG length) { return UnscaleLength(static_cast<std::int32_t>(length), dpi); };
-        const WindowGeometry geometry{
-            {unscaled(window.left), unscaled(window.top), unscaled(window.right), unscaled(window.bottom)},
-            {unscaled(screen.width), unscaled(screen.height)}};
+        const WindowGeometry geometry =
+            DesignUnitGeometry({window.left, window.top, window.right, window.bottom}, environment.ScreenSize(), dpi);
         return (*form)->ShowModal(owner, tag, geometry, setting, goals);
     };
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "support/win32/dpi.h"
 #include "support/win32/font_faces.h"
 
 namespace kestrival {
@@ -26,10 +27,7 @@ BITMAPINFO PixelFormat(Size size) {
 
 GdiCanvas::GdiCanvas(const GadgetFont& font)
     : face_(ChooseInstalledFace(font.face, ::MulDiv(font.points, 96, 72))), bold_(font.bold) {
-    {
-        const MemoryDC screenCompatible;
-        dpi_ = ::GetDeviceCaps(screenCompatible.get(), LOGPIXELSY);
-    }
+    dpi_ = SystemDpi();
     Resize({1, 1});
     SetFontSize(font.points);
 }
@@ -120,13 +118,6 @@ void GdiCanvas::Frame(const Rect& rect, std::int32_t colour) {
     const RECT r = ToRECT(rect);
     ::SetDCBrushColor(dc(), ToCOLORREF(colour));
     ::FrameRect(dc(), &r, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
-}
-
-void GdiCanvas::Line(Point from, Point to, std::int32_t colour) {
-    ScopedSelect pen(dc(), ::GetStockObject(DC_PEN));
-    ::SetDCPenColor(dc(), ToCOLORREF(colour));
-    ::MoveToEx(dc(), from.x, from.y, nullptr);
-    ::LineTo(dc(), to.x, to.y);
 }
 
 void GdiCanvas::Text(Point at, std::u16string_view text, std::int32_t colour) {

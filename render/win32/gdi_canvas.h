@@ -39,7 +39,6 @@ public:
     std::int32_t FontSize() const override { return fontSize_; }
     void Fill(const Rect& rect, std::int32_t colour) override;
     void Frame(const Rect& rect, std::int32_t colour) override;
-    void Line(Point from, Point to, std::int32_t colour) override;
     void Text(Point at, std::u16string_view text, std::int32_t colour) override;
     Size TextExtent(std::u16string_view text) override;
     std::int32_t Dpi() const override { return dpi_; }

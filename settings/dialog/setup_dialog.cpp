@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "support/display_scale.h"
 #include "support/integer_rule.h"
 #include "support/message_dialogs.h"
 #include "support/normalize_date.h"
@@ -148,6 +149,12 @@ void FillControls(SetupControls& c, const ExecuteSetting& s, const GoalList& goa
     for (const auto& field : kFrameFields) c.*field.control = s.FM[field.edge] != 0;
     c.CHftrs = s.TB != 0;
     Fill(c, kPanelOrder, s);
+}
+
+WindowGeometry DesignUnitGeometry(const Rect& window, Size display, std::int32_t dpi) {
+    const auto unscaled = [dpi](std::int32_t length) { return UnscaleLength(length, dpi); };
+    return {{unscaled(window.left), unscaled(window.top), unscaled(window.right), unscaled(window.bottom)},
+            {unscaled(display.width), unscaled(display.height)}};
 }
 
 void FormShow(SetupControls& c, const ExecuteSetting& setting, const GoalList& goals, const WindowGeometry& g,

@@ -16,9 +16,13 @@ inline constexpr std::int32_t kTrackBarMax = 18;
 
 // Where the gadget window stands and how large the display is, for the anchor buttons.
 struct WindowGeometry {
-    Rect window;   // screen pixels
+    Rect window;   // 96-DPI units
     Size display;  // the whole primary display
 };
+
+// The window and the display measured in pixels of a display of `dpi`, in 96-DPI units: the anchor
+// buttons show offsets as the settings file holds them.
+WindowGeometry DesignUnitGeometry(const Rect& window, Size display, std::int32_t dpi);
 
 struct SetupControls {
     GoalGrid SGdata;

@@ -34,17 +34,6 @@ void TestCanvas::Frame(const Rect& rect, std::int32_t colour) {
     Fill({rect.right - 1, rect.top, rect.right, rect.bottom}, colour);
 }
 
-void TestCanvas::Line(Point from, Point to, std::int32_t colour) {
-    // Horizontal and vertical lines are all the gadget draws; the end point is left out.
-    if (from.y == to.y) {
-        const std::int32_t step = to.x >= from.x ? 1 : -1;
-        for (std::int32_t x = from.x; x != to.x; x += step) Put(x, from.y, colour);
-    } else if (from.x == to.x) {
-        const std::int32_t step = to.y >= from.y ? 1 : -1;
-        for (std::int32_t y = from.y; y != to.y; y += step) Put(from.x, y, colour);
-    }
-}
-
 void TestCanvas::Text(Point at, std::u16string_view text, std::int32_t colour) {
     texts_.push_back({at, std::u16string(text), colour, fontSize_});
 }

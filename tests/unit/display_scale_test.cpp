@@ -6,6 +6,7 @@
 #include "render/goal_panel.h"
 #include "render/layout.h"
 #include "render/painter.h"
+#include "settings/dialog/setup_dialog.h"
 #include "tests/support/test_canvas.h"
 
 namespace kestrival {
@@ -85,6 +86,13 @@ TEST(DisplayScaleTest, DraggedGadgetIsBroughtBackOntoASmallerScreen) {
     EXPECT_EQ(KeptOnScreen({1180, 100}, window, {1024, 768}), (Point{856, 100}));
     EXPECT_EQ(KeptOnScreen({900, 700}, window, {1024, 768}), (Point{900, 700}));  // still on it: stays
     EXPECT_EQ(KeptOnScreen({-50, 900}, window, {1024, 768}), (Point{0, 672}));
+}
+
+TEST(DisplayScaleTest, AnchorButtonsSeeDesignUnits) {
+    const WindowGeometry g = DesignUnitGeometry({1500, 300, 1752, 444}, {2880, 1620}, 144);
+    EXPECT_EQ(g.window, (Rect{1000, 200, 1168, 296}));
+    EXPECT_EQ(g.display, (Size{1920, 1080}));
+    EXPECT_EQ(DesignUnitGeometry({10, 20, 30, 40}, {800, 600}, 96).window, (Rect{10, 20, 30, 40}));
 }
 
 TEST(DisplayScaleTest, PanelsAndBarSitAtScaledPositions) {
