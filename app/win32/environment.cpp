@@ -4,11 +4,86 @@
 #include <shlobj.h>
 
 #include <cstdlib>
+#include <cwchar>
+#include <string>
 
 #include "support/win32/library.h"
 #include "support/win32/wide_text.h"
 
 namespace kestrival {
+namespace {
+
+// An open registry key, closed when the object goes.
+class RegistryKey {
+public:
+    RegistryKey(HKEY parent, const wchar_t* path) {
+        if (::RegOpenKeyExW(parent, path, 0, KEY_QUERY_VALUE, &key_) != ERROR_SUCCESS) key_ = nullptr;
+    }
+    ~RegistryKey() {
+        if (key_) ::RegCloseKey(key_);
+    }
+    RegistryKey(const RegistryKey&) = delete;
+    RegistryKey& operator=(const RegistryKey&) = delete;
+
+    // A text value (plain or with %variables%, expanded); nothing for another type or none.
+    std::optional<std::wstring> Text(const wchar_t* name) const {
+        DWORD type = 0, bytes = 0;
+        if (!key_ || ::RegQueryValueExW(key_, name, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS) return {};
+        if (type != REG_SZ && type != REG_EXPAND_SZ) return {};
+        std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
+        if (::RegQueryValueExW(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &bytes) !=
+            ERROR_SUCCESS) {
+            return {};
+        }
+        text.resize(::wcsnlen(text.c_str(), bytes / sizeof(wchar_t)));  // the stored text need not end in a NUL
+        return type == REG_EXPAND_SZ ? Expanded(text) : text;
+    }
+
+private:
+    static std::optional<std::wstring> Expanded(const std::wstring& text) {
+        const DWORD length = ::ExpandEnvironmentStringsW(text.c_str(), nullptr, 0);
+        if (length == 0) return {};
+        std::wstring expanded(length, L'\0');
+        if (::ExpandEnvironmentStringsW(text.c_str(), expanded.data(), length) != length) return {};
+        expanded.resize(length - 1);
+        return expanded;
+    }
+
+    HKEY key_ = nullptr;
+};
+
+bool IsAbsolutePath(const std::wstring& path) {
+    const bool drive = path.size() >= 3 && path[1] == L':' && path[2] == L'\\';
+    const bool share = path.size() >= 3 && path[0] == L'\\' && path[1] == L'\\';
+    return drive || share;
+}
+
+// The documents folder where Windows keeps it for this user, moved or redirected ones included.
+// Reading it from there spares loading the shell (three libraries) before the first frame; a value
+// that is missing, relative or names no existing folder is left to the shell to resolve.
+std::optional<std::wstring> DocumentsFolderOfUser() {
+    const RegistryKey folders(HKEY_CURRENT_USER,
+                              L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders");
+    std::optional<std::wstring> folder = folders.Text(L"Personal");
+    if (!folder || !IsAbsolutePath(*folder)) return {};
+    const DWORD attributes = ::GetFileAttributesW(folder->c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return {};
+    while (folder->size() > 3 && folder->back() == L'\\') folder->pop_back();
+    return folder;
+}
+
+std::optional<std::u16string> DocumentsFolderFromShell() {
+    // The shell is needed only for this one question; it is unloaded afterwards.
+    const LoadedLibrary shell(L"shell32.dll");
+    using FolderFunction = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPWSTR);
+    auto getFolderPath = shell.Function<FolderFunction>("SHGetFolderPathW");
+    wchar_t folder[MAX_PATH] = {};
+    if (!getFolderPath || FAILED(getFolderPath(nullptr, CSIDL_PERSONAL, nullptr, 0, folder))) return std::nullopt;
+    return FromWide(folder);
+}
+
+}  // namespace
+
 std::vector<std::u16string> Win32Environment::Arguments() const {
     // The C runtime's own split of the command line (wide, so Japanese arguments survive).
     std::vector<std::u16string> arguments;
@@ -31,13 +106,8 @@ std::u16string Win32Environment::ProgramPath() const {
 }
 
 std::optional<std::u16string> Win32Environment::DocumentsFolder() const {
-    // The shell is needed only for this one question at start-up; it is unloaded afterwards.
-    const LoadedLibrary shell(L"shell32.dll");
-    using FolderFunction = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPWSTR);
-    auto getFolderPath = shell.Function<FolderFunction>("SHGetFolderPathW");
-    wchar_t folder[MAX_PATH] = {};
-    if (!getFolderPath || FAILED(getFolderPath(nullptr, CSIDL_PERSONAL, nullptr, 0, folder))) return std::nullopt;
-    return FromWide(folder);
+    if (auto folder = DocumentsFolderOfUser()) return FromWide(*folder);
+    return DocumentsFolderFromShell();
 }
 
 OsVersion Win32Environment::Version() const {
