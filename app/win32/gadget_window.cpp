@@ -143,8 +143,6 @@ void MainForm::FormCreate() {
     PaintAndPresent(true, now);
     unshownFrame_ = true;
     StartTimer(now);
-    // Not needed for the first frame: registered once the message loop runs.
-    ::PostMessageW(hwnd_, kRegisterSessionMessage, 0, 0);
 }
 
 void MainForm::LayoutAndOpacity() {
@@ -179,10 +177,14 @@ void MainForm::FormPaint() {
         ::EndPaint(hwnd_, &paint);
         return;
     }
-    if (!unshownFrame_) titleBandHeight_ = PaintGadget(*canvas_, setting_, goals_, clock_.Now(), true);
+    const bool firstFrame = unshownFrame_;
+    if (!firstFrame) titleBandHeight_ = PaintGadget(*canvas_, setting_, goals_, clock_.Now(), true);
     unshownFrame_ = false;
     canvas_->CopyTo(dc);
     ::EndPaint(hwnd_, &paint);
+    // Not needed for the first frame: a posted message would come before the first paint message,
+    // so the session library is loaded once the first frame is on the screen.
+    if (firstFrame) ::PostMessageW(hwnd_, kRegisterSessionMessage, 0, 0);
 }
 
 LRESULT MainForm::OnNcHitTest(POINT cursor) {
@@ -306,6 +308,14 @@ void MainForm::SessionNotification(bool enable) {
 void MainForm::SetBounds(const Rect& bounds) {
     const Size size{bounds.right - bounds.left, bounds.bottom - bounds.top};
     canvas_->Resize(size);
+    // The window is made where the first layout puts it; moving it there again would cost the
+    // system a round of window-position work before the first frame.
+    RECT window{};
+    ::GetWindowRect(hwnd_, &window);
+    if (window.left == bounds.left && window.top == bounds.top && window.right == bounds.right &&
+        window.bottom == bounds.bottom) {
+        return;
+    }
     ::SetWindowPos(hwnd_, nullptr, bounds.left, bounds.top, size.width, size.height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

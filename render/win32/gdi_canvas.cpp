@@ -28,7 +28,7 @@ BITMAPINFO PixelFormat(Size size) {
 GdiCanvas::GdiCanvas(const GadgetFont& font)
     : face_(ChooseInstalledFace(font.face, ::MulDiv(font.points, 96, 72))), bold_(font.bold) {
     dpi_ = SystemDpi();
-    Resize({1, 1});
+    // The pixels are made by the first Resize, once the size is known; measuring text needs none.
     SetFontSize(font.points);
 }
 
@@ -57,6 +57,7 @@ void GdiCanvas::MakeFont(Surface& surface, std::int32_t points) const {
 
 void GdiCanvas::MakeView(Surface& surface) const {
     surface.viewSelection.reset();
+    if (!section_) return;
     const BITMAPINFO info = PixelFormat(size_);
     void* bits = nullptr;
     surface.view = Bitmap(::CreateDIBSection(surface.dc.get(), &info, DIB_RGB_COLORS, &bits, section_, 0));
