@@ -8,9 +8,14 @@
 namespace kestrival {
 namespace {
 
-RECT ToRECT(const Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
-
 COLORREF ToCOLORREF(std::int32_t colour) { return static_cast<COLORREF>(colour) & 0x00FFFFFF; }
+
+// A 0x00BBGGRR colour as a 32-bit DIB pixel, 0x00RRGGBB, with the top byte zero as GDI leaves it.
+std::uint32_t DibPixel(std::int32_t colour) {
+    const COLORREF c = ToCOLORREF(colour);
+    return static_cast<std::uint32_t>(GetRValue(c)) << 16 | static_cast<std::uint32_t>(GetGValue(c)) << 8 |
+           GetBValue(c);
+}
 
 BITMAPINFO PixelFormat(Size size) {
     BITMAPINFO info{};
@@ -57,10 +62,12 @@ void GdiCanvas::MakeFont(Surface& surface, std::int32_t points) const {
 
 void GdiCanvas::MakeView(Surface& surface) const {
     surface.viewSelection.reset();
+    surface.pixels = nullptr;
     if (!section_) return;
     const BITMAPINFO info = PixelFormat(size_);
     void* bits = nullptr;
     surface.view = Bitmap(::CreateDIBSection(surface.dc.get(), &info, DIB_RGB_COLORS, &bits, section_, 0));
+    if (surface.view) surface.pixels = static_cast<std::uint32_t*>(bits);
     surface.viewSelection = std::make_unique<ScopedSelect>(surface.dc.get(), surface.view.get());
 }
 
@@ -108,17 +115,28 @@ void GdiCanvas::SetDpi(std::int32_t dpi) {
     for (auto& [points, surface] : surfaces_) MakeFont(*surface, points);
 }
 
-void GdiCanvas::Fill(const Rect& rect, std::int32_t colour) {
-    if (rect.right <= rect.left || rect.bottom <= rect.top) return;
-    const RECT r = ToRECT(rect);
-    ::SetDCBrushColor(dc(), ToCOLORREF(colour));
-    ::FillRect(dc(), &r, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
-}
+void GdiCanvas::Fill(const Rect& rect, std::int32_t colour) { FillPixels(rect, DibPixel(colour)); }
 
 void GdiCanvas::Frame(const Rect& rect, std::int32_t colour) {
-    const RECT r = ToRECT(rect);
-    ::SetDCBrushColor(dc(), ToCOLORREF(colour));
-    ::FrameRect(dc(), &r, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
+    // The one-pixel outline just inside the rectangle, as FrameRect draws it.
+    const auto [left, top, right, bottom] = rect;
+    if (right <= left || bottom <= top) return;
+    const std::uint32_t pixel = DibPixel(colour);
+    FillPixels({left, top, right, top + 1}, pixel);
+    FillPixels({left, bottom - 1, right, bottom}, pixel);
+    FillPixels({left, top, left + 1, bottom}, pixel);
+    FillPixels({right - 1, top, right, bottom}, pixel);
+}
+
+void GdiCanvas::FillPixels(const Rect& rect, std::uint32_t pixel) {
+    const std::int32_t left = std::max(rect.left, 0), right = std::min(rect.right, size_.width);
+    const std::int32_t top = std::max(rect.top, 0), bottom = std::min(rect.bottom, size_.height);
+    if (right <= left || bottom <= top || !current_ || !current_->pixels) return;
+    ::GdiFlush();  // text that GDI still holds back must be in the pixels before they are overwritten
+    const auto stride = static_cast<std::size_t>(size_.width);
+    const auto width = static_cast<std::size_t>(right - left);
+    std::uint32_t* row = current_->pixels + static_cast<std::size_t>(top) * stride + static_cast<std::size_t>(left);
+    for (std::int32_t y = top; y < bottom; ++y, row += stride) std::fill_n(row, width, pixel);
 }
 
 void GdiCanvas::Text(Point at, std::u16string_view text, std::int32_t colour) {

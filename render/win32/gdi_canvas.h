@@ -7,8 +7,12 @@
 // every selection goes to the display driver), so each font size has a DC of its own with its font
 // selected once, and all those DCs draw into one set of pixels: DIB sections made from one shared
 // memory section. The drawing order stays exactly the painter's.
+//
+// Solid fills and frames, most of a pass, are written straight into those pixels: through GDI each
+// costs two calls into the system and its general drawing path, for the same pixels.
 #include <windows.h>
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
@@ -53,6 +57,7 @@ private:
         MemoryDC dc;
         Font font;
         Bitmap view;
+        std::uint32_t* pixels = nullptr;  // the view's first pixel: rows top down, no padding
         std::unique_ptr<ScopedSelect> fontSelection;
         std::unique_ptr<ScopedSelect> viewSelection;
     };
@@ -61,6 +66,7 @@ private:
     void MakeFont(Surface& surface, std::int32_t points) const;
     void MakeView(Surface& surface) const;
     void ReleaseSection();
+    void FillPixels(const Rect& rect, std::uint32_t pixel);
 
     HANDLE section_ = nullptr;  // the shared pixels; closed after every view is gone
     std::map<std::int32_t, std::unique_ptr<Surface>> surfaces_;

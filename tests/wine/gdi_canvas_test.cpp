@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
 #include "render/goal_panel.h"
 #include "render/layout.h"
 #include "render/painter.h"
@@ -115,6 +119,90 @@ TEST_F(GdiPaintTest, PixelsSurviveATimerPass) {
     setting_.BFCOLOR = 0x00FF00;
     PaintGadget(canvas, setting_, goals_, now_, false);
     EXPECT_EQ(PixelOf(canvas, 0, 0), 0xEEEEEE);  // frame not redrawn by a timer pass
+}
+
+// The same canvas with fills and frames drawn by GDI itself: what the canvas's own pixel writes
+// must reproduce exactly.
+class GdiDrawnCanvas : public GdiCanvas {
+public:
+    using GdiCanvas::GdiCanvas;
+    void Fill(const Rect& rect, std::int32_t colour) override {
+        if (rect.right <= rect.left || rect.bottom <= rect.top) return;
+        const RECT r{rect.left, rect.top, rect.right, rect.bottom};
+        ::SetDCBrushColor(dc(), static_cast<COLORREF>(colour) & 0xFFFFFF);
+        ::FillRect(dc(), &r, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
+    }
+    void Frame(const Rect& rect, std::int32_t colour) override {
+        const RECT r{rect.left, rect.top, rect.right, rect.bottom};
+        ::SetDCBrushColor(dc(), static_cast<COLORREF>(colour) & 0xFFFFFF);
+        ::FrameRect(dc(), &r, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
+    }
+};
+
+// Every 32-bit word of the canvas's pixels, top row first.
+std::vector<std::uint32_t> AllPixels(GdiCanvas& canvas) {
+    const Size size = canvas.ClientSize();
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = size.width;
+    info.bmiHeader.biHeight = -size.height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height));
+    ::GdiFlush();
+    ::GetDIBits(canvas.dc(), static_cast<HBITMAP>(::GetCurrentObject(canvas.dc(), OBJ_BITMAP)), 0,
+                static_cast<UINT>(size.height), pixels.data(), &info, DIB_RGB_COLORS);
+    return pixels;
+}
+
+std::size_t FirstDifference(const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b) {
+    const auto [ia, ib] = std::mismatch(a.begin(), a.end(), b.begin(), b.end());
+    return static_cast<std::size_t>(ia - a.begin());
+}
+
+TEST_F(GdiPaintTest, FillsAndFramesGiveGdisPixelsAtTheEdgesToo) {
+    const Rect cases[] = {
+        {3, 4, 20, 9},    {0, 0, 40, 30},   {-5, -5, 6, 7},  {35, 25, 60, 50}, {-10, 10, 50, 11}, {10, -3, 11, 40},
+        {12, 12, 12, 20}, {20, 20, 10, 25}, {50, 0, 60, 10}, {0, 30, 40, 40},  {5, 5, 6, 6},      {7, 7, 9, 8},
+    };
+    for (const Rect& rect : cases) {
+        GdiCanvas own(setting_.Style.Font);
+        GdiDrawnCanvas gdi(setting_.Style.Font);
+        for (GdiCanvas* canvas : {&own, static_cast<GdiCanvas*>(&gdi)}) {
+            canvas->Resize({40, 30});
+            canvas->Fill({0, 0, 40, 30}, 0x123456);
+            canvas->Fill(rect, 0x00FFEE);
+            canvas->Frame(rect, 0xAA0011);
+        }
+        const auto expected = AllPixels(gdi), actual = AllPixels(own);
+        EXPECT_EQ(FirstDifference(actual, expected), actual.size())
+            << rect.left << "," << rect.top << "," << rect.right << "," << rect.bottom;
+    }
+}
+
+// A full and a timer pass of 150 panels with long titles that run into the next cell, with the
+// frame on every edge: the same image, pixel for pixel, as GDI's own fills and frames give.
+TEST_F(GdiPaintTest, A150PanelImageIsGdisImage) {
+    setting_.CL = 15;
+    setting_.RW = 10;
+    setting_.FM = {1, 1, 1, 1};
+    goals_.Clear();
+    for (int i = 0; i < 150; ++i) {
+        const std::u16string title = i % 3 ? u"長い長い長い長い目標の名前がとなりのパネルまで続く" : u"目標";
+        goals_.Add(title + FormatText(u"%d,", {i}) + DayText(-i, now_) + u"," + DayText(i % 7 ? 150 - i : -1, now_));
+    }
+    GdiCanvas own(setting_.Style.Font);
+    GdiDrawnCanvas gdi(setting_.Style.Font);
+    for (GdiCanvas* canvas : {&own, static_cast<GdiCanvas*>(&gdi)}) {
+        canvas->Resize(GadgetSize(setting_, canvas->TextExtent(u"H").height));
+        PaintGadget(*canvas, setting_, goals_, now_, true);
+    }
+    const auto expected = AllPixels(gdi);
+    EXPECT_EQ(FirstDifference(AllPixels(own), expected), expected.size()) << "full pass";
+    setting_.TITLE = u"別のタイトル";
+    for (GdiCanvas* canvas : {&own, static_cast<GdiCanvas*>(&gdi)}) PaintGadget(*canvas, setting_, goals_, now_, false);
+    const auto expectedAfterTimer = AllPixels(gdi);
+    EXPECT_EQ(FirstDifference(AllPixels(own), expectedAfterTimer), expectedAfterTimer.size()) << "timer pass";
 }
 
 TEST(GdiFaceTest, MissingFaceFallsBackToAnInstalledJapaneseFace) {
