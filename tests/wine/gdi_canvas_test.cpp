@@ -14,6 +14,7 @@
 #include "support/text.h"
 #include "support/win32/clock.h"
 #include "support/win32/font_faces.h"
+#include "tests/wine/gdi_drawn_canvas.h"
 
 namespace kestrival {
 namespace {
@@ -120,24 +121,6 @@ TEST_F(GdiPaintTest, PixelsSurviveATimerPass) {
     PaintGadget(canvas, setting_, goals_, now_, false);
     EXPECT_EQ(PixelOf(canvas, 0, 0), 0xEEEEEE);  // frame not redrawn by a timer pass
 }
-
-// The same canvas with fills and frames drawn by GDI itself: what the canvas's own pixel writes
-// must reproduce exactly.
-class GdiDrawnCanvas : public GdiCanvas {
-public:
-    using GdiCanvas::GdiCanvas;
-    void Fill(const Rect& rect, std::int32_t colour) override {
-        if (rect.right <= rect.left || rect.bottom <= rect.top) return;
-        const RECT r{rect.left, rect.top, rect.right, rect.bottom};
-        ::SetDCBrushColor(dc(), static_cast<COLORREF>(colour) & 0xFFFFFF);
-        ::FillRect(dc(), &r, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
-    }
-    void Frame(const Rect& rect, std::int32_t colour) override {
-        const RECT r{rect.left, rect.top, rect.right, rect.bottom};
-        ::SetDCBrushColor(dc(), static_cast<COLORREF>(colour) & 0xFFFFFF);
-        ::FrameRect(dc(), &r, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
-    }
-};
 
 // Every 32-bit word of the canvas's pixels, top row first.
 std::vector<std::uint32_t> AllPixels(GdiCanvas& canvas) {
