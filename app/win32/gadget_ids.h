@@ -17,7 +17,7 @@ inline constexpr UINT kCommandQuit = 103;
 inline constexpr UINT_PTR kRepaintTimerId = 1;
 // WM_DPICHANGED, which the headers declare only for Windows 7 and later builds.
 inline constexpr UINT kDpiChangedMessage = 0x02E0;
-// Posted by the gadget window to itself after creation.
+// Posted by the gadget window to itself after its first paint message.
 inline constexpr UINT kRegisterSessionMessage = WM_APP + 1;
 
 }  // namespace kestrival

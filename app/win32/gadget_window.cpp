@@ -163,8 +163,13 @@ void MainForm::StartTimer(const LocalDateTime& now) {
     ::SetTimer(hwnd_, kRepaintTimerId, static_cast<UINT>(TimerInterval(timeText_)), nullptr);
 }
 
-void MainForm::PaintAndPresent(bool fullPaint, const LocalDateTime& now) {
+void MainForm::Paint(bool fullPaint, const LocalDateTime& now) {
     titleBandHeight_ = PaintGadget(*canvas_, setting_, goals_, now, fullPaint);
+    ++paintPasses_;
+}
+
+void MainForm::PaintAndPresent(bool fullPaint, const LocalDateTime& now) {
+    Paint(fullPaint, now);
     if (!::IsWindowVisible(hwnd_)) return;  // the first paint message shows the bitmap
     WindowDC window(hwnd_);
     canvas_->CopyTo(window.get());
@@ -178,7 +183,7 @@ void MainForm::FormPaint() {
         return;
     }
     const bool firstFrame = unshownFrame_;
-    if (!firstFrame) titleBandHeight_ = PaintGadget(*canvas_, setting_, goals_, clock_.Now(), true);
+    if (!firstFrame) Paint(true, clock_.Now());
     unshownFrame_ = false;
     canvas_->CopyTo(dc);
     ::EndPaint(hwnd_, &paint);

@@ -34,6 +34,8 @@ public:
     Point LaidOut() const { return laidOut_; }
     // The DPI the gadget is drawn at: its monitor's.
     std::int32_t Dpi() const { return canvas_ ? canvas_->Dpi() : kDesignDpi; }
+    // How many times the gadget has been painted into its bitmap, full or timer passes.
+    std::int32_t PaintPasses() const { return paintPasses_; }
     // Whether the user chose to quit; the message loop ends then.
     bool QuitRequested() const { return quitRequested_; }
 
@@ -66,6 +68,7 @@ private:
     void OnDisplayChanged();
 
     void LayoutAndOpacity();
+    void Paint(bool fullPaint, const LocalDateTime& now);
     void PaintAndPresent(bool fullPaint, const LocalDateTime& now);
     void ApplyLayeredAttributes();
 
@@ -81,6 +84,7 @@ private:
     std::int32_t titleBandHeight_ = 0;
     // A full frame was painted while the window was hidden: the first paint message only shows it.
     bool unshownFrame_ = false;
+    std::int32_t paintPasses_ = 0;
     Point laidOut_;
     std::u16string timeText_;
     bool colorKeyEnabled_ = false;
