@@ -1,18 +1,22 @@
 // Start-up to the first painted frame and the working set after start: Kestrival.exe beside two
 // baselines, the bare window program and the same program drawing one line of Japanese text. The
-// three are started in turn, in a rotating order, and each round gives one pair of ratios; the
+// three are started in turn, in every order in turn, and each round gives one pair of ratios; the
 // figures are the medians of the paired ratios with a 95 % interval (order statistics of the
 // median), so a slow moment of the machine moves one pair, not the result. The first frame counts
 // as painted when the window's pixel at (4, 4) shows the colour the programs paint there. The
 // screen is looked at only once the program first waits for input: polling the window list and the
 // screen every millisecond from the start kept the window server busy with the bench's own
 // questions while the measured program needed it, and slowed most the program that asks it most.
+//   kestrival_startup_bench.exe [ROUNDS [OTHER_KESTRIVAL_EXE]]
+// With a second gadget build (an earlier commit's, say) it joins the rotation, and its ratio to this
+// build is printed as well: a change's saving measured side by side.
 #include <windows.h>
 #include <psapi.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -61,7 +65,7 @@ Sample Measure(const Program& program) {
         }
         ::Sleep(1);
     }
-    ::Sleep(1000);
+    ::Sleep(500);
     PROCESS_MEMORY_COUNTERS counters{};
     counters.cb = sizeof counters;
     if (::GetProcessMemoryInfo(info.hProcess, &counters, sizeof counters)) {
@@ -106,24 +110,32 @@ std::vector<double> Ratios(const std::vector<double>& a, const std::vector<doubl
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    const int rounds = argc > 1 ? _wtoi(argv[1]) : 41;
+    const int rounds = argc > 1 ? _wtoi(argv[1]) : 101;
     const std::wstring folder = OwnFolder();
     // The text baseline draws in the face the gadget chooses on this system.
     const std::wstring face = ChooseInstalledFace(u"Meiryo UI", 12);
-    const Program programs[] = {
+    std::vector<Program> programs = {
         {folder + L"Kestrival.exe", L"", L"KestrivalGadget"},
         {folder + L"kestrival_baseline.exe", L"", L"KestrivalBaseline"},
         {folder + L"kestrival_baseline.exe", face, L"KestrivalBaseline"},
     };
-    std::vector<double> frames[3], memory[3];
+    // Another build of the gadget (an earlier commit's, say) joins the rotation when named.
+    if (argc > 2) programs.push_back({argv[2], L"", L"KestrivalGadget"});
+    const std::size_t count = programs.size();
+    std::vector<std::vector<double>> frames(count), memory(count);
+    // The rounds go through every order of the programs in turn, so each program starts first, last
+    // and right after each of the others equally often: what one program leaves behind as it ends
+    // (work for the window server and the display) does not fall on one of the others more.
+    std::vector<std::size_t> order(count);
+    std::iota(order.begin(), order.end(), std::size_t{0});
     for (int round = 0; round < rounds; ++round) {
-        Sample samples[3];
-        for (int k = 0; k < 3; ++k) {
-            const int which = (round + k) % 3;  // each program goes first, second and third in turn
+        std::vector<Sample> samples(count);
+        for (const std::size_t which : order) {
             samples[which] = Measure(programs[which]);
-            ::Sleep(300);
+            ::Sleep(200);
         }
-        for (int which = 0; which < 3; ++which) {
+        std::next_permutation(order.begin(), order.end());
+        for (std::size_t which = 0; which < count; ++which) {
             frames[which].push_back(samples[which].firstFrameMs);
             memory[which].push_back(samples[which].workingSetKb);
         }
@@ -140,6 +152,14 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("working set after start, medians: Kestrival %.0f KiB, bare window %.0f KiB, text window %.0f KiB\n",
                 MedianWithInterval(memory[0]).median, MedianWithInterval(memory[1]).median,
                 MedianWithInterval(memory[2]).median);
+    if (count > 3) {
+        const MedianInterval startOther = MedianWithInterval(Ratios(frames[0], frames[3]));
+        const MedianInterval memoryOther = MedianWithInterval(Ratios(memory[0], memory[3]));
+        std::printf("other build %ls: first frame %.1f ms, working set %.0f KiB (medians)\n", argv[2],
+                    MedianWithInterval(frames[3]).median, MedianWithInterval(memory[3]).median);
+        std::printf("startup_ratio_other median=%.2f ci95=%.2f..%.2f memory_ratio_other median=%.2f\n",
+                    startOther.median, startOther.low, startOther.high, memoryOther.median);
+    }
     std::printf("startup_ratio_text median=%.2f ci95=%.2f..%.2f\n", startText.median, startText.low, startText.high);
     std::printf("memory_ratio_ci95 bare=%.2f..%.2f text=%.2f..%.2f\n", memoryBare.low, memoryBare.high, memoryText.low,
                 memoryText.high);
