@@ -1,5 +1,5 @@
 #pragma once
-// The gadget window's class, menu commands, timer and private message; its texts are in
+// The gadget window's class, menu commands and timer; its texts are in
 // support/ui_texts.h.
 #include <windows.h>
 
@@ -17,7 +17,5 @@ inline constexpr UINT kCommandQuit = 103;
 inline constexpr UINT_PTR kRepaintTimerId = 1;
 // WM_DPICHANGED, which the headers declare only for Windows 7 and later builds.
 inline constexpr UINT kDpiChangedMessage = 0x02E0;
-// Posted by the gadget window to itself after its first paint message.
-inline constexpr UINT kRegisterSessionMessage = WM_APP + 1;
 
 }  // namespace kestrival

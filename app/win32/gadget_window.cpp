@@ -42,7 +42,7 @@ MainForm::MainForm(ExecuteSetting& setting, GoalList& goals, const LocalClock& c
 
 MainForm::~MainForm() {
     if (hwnd_) {
-        SessionNotification(false);
+        if (sessionRegistered_) SessionNotification(false);
         ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
         ::DestroyWindow(hwnd_);
     }
@@ -79,7 +79,11 @@ LRESULT MainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_ERASEBKGND:
             return 1;
         case WM_TIMER:
-            if (wParam == kRepaintTimerId) TMtimerTimer();
+            if (wParam != kRepaintTimerId) return 0;
+            TMtimerTimer();
+            // Registered at the first timer pass, within a minute of start (sooner near midnight):
+            // a date can only change on a timer pass, and the session library stays out of the start.
+            if (!sessionRegistered_) SessionNotification(true);
             return 0;
         case WM_CONTEXTMENU:
             OnContextMenu({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
@@ -113,9 +117,6 @@ LRESULT MainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case WM_CLOSE:
             PMquitClick();
-            return 0;
-        case kRegisterSessionMessage:
-            SessionNotification(true);
             return 0;
         case WM_ENDSESSION:
             // Windows ends the process after this message: save now what quitting would have saved.
@@ -182,14 +183,10 @@ void MainForm::FormPaint() {
         ::EndPaint(hwnd_, &paint);
         return;
     }
-    const bool firstFrame = unshownFrame_;
-    if (!firstFrame) Paint(true, clock_.Now());
+    if (!unshownFrame_) Paint(true, clock_.Now());
     unshownFrame_ = false;
     canvas_->CopyTo(dc);
     ::EndPaint(hwnd_, &paint);
-    // Not needed for the first frame: a posted message would come before the first paint message,
-    // so the session library is loaded once the first frame is on the screen.
-    if (firstFrame) ::PostMessageW(hwnd_, kRegisterSessionMessage, 0, 0);
 }
 
 LRESULT MainForm::OnNcHitTest(POINT cursor) {
@@ -302,11 +299,11 @@ void MainForm::SessionNotification(bool enable) {
     using RegisterFunction = BOOL(WINAPI*)(HWND, DWORD);
     using UnregisterFunction = BOOL(WINAPI*)(HWND);
     if (enable) {
-        if (auto registerWindow = sessions.Function<RegisterFunction>("WTSRegisterSessionNotification")) {
-            registerWindow(hwnd_, NOTIFY_FOR_THIS_SESSION);
-        }
+        auto registerWindow = sessions.Function<RegisterFunction>("WTSRegisterSessionNotification");
+        sessionRegistered_ = registerWindow && registerWindow(hwnd_, NOTIFY_FOR_THIS_SESSION);
     } else if (auto unregisterWindow = sessions.Function<UnregisterFunction>("WTSUnRegisterSessionNotification")) {
         unregisterWindow(hwnd_);
+        sessionRegistered_ = false;
     }
 }
 

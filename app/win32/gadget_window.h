@@ -85,6 +85,7 @@ private:
     // A full frame was painted while the window was hidden: the first paint message only shows it.
     bool unshownFrame_ = false;
     std::int32_t paintPasses_ = 0;
+    bool sessionRegistered_ = false;
     Point laidOut_;
     std::u16string timeText_;
     bool colorKeyEnabled_ = false;

@@ -1,5 +1,6 @@
 // The gadget window in this process: a full 15 x 10 grid is painted once before it is first seen,
-// and the first paint message only shows that frame.
+// the first paint message only shows that frame, and nothing the first frame does not need is loaded
+// before it.
 #include "app/win32/gadget_window.h"
 
 #include <gtest/gtest.h>
@@ -47,6 +48,7 @@ TEST(GadgetWindowTest, AFullGridIsPaintedOnceBeforeItIsFirstSeen) {
     RECT unpainted{};
     EXPECT_FALSE(::GetUpdateRect(form->hwnd(), &unpainted, FALSE)) << "the first paint message was handled";
     EXPECT_EQ(form->PaintPasses(), 1) << "the first paint message only shows the frame";
+    EXPECT_FALSE(::GetModuleHandleW(L"wtsapi32.dll")) << "session notices are asked for at the first timer pass";
 
     // Later paint messages (the window uncovered) paint again, and so does the timer.
     ::InvalidateRect(form->hwnd(), nullptr, FALSE);
@@ -54,6 +56,7 @@ TEST(GadgetWindowTest, AFullGridIsPaintedOnceBeforeItIsFirstSeen) {
     EXPECT_EQ(form->PaintPasses(), 2);
     ::SendMessageW(form->hwnd(), WM_TIMER, kRepaintTimerId, 0);
     EXPECT_EQ(form->PaintPasses(), 3);
+    EXPECT_TRUE(::GetModuleHandleW(L"wtsapi32.dll"));
 }
 
 }  // namespace
