@@ -110,7 +110,7 @@ std::vector<double> Ratios(const std::vector<double>& a, const std::vector<doubl
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    const int rounds = argc > 1 ? _wtoi(argv[1]) : 101;
+    const int rounds = argc > 1 ? _wtoi(argv[1]) : 201;
     const std::wstring folder = OwnFolder();
     // The text baseline draws in the face the gadget chooses on this system.
     const std::wstring face = ChooseInstalledFace(u"Meiryo UI", 12);

@@ -4,7 +4,7 @@
 # draws a line of Japanese text. It ends with two lines for tools:
 #   startup_ratio median=M ci95=L..H pairs=N     (against the bare window)
 #   memory_ratio bare=B text=T
-# KESTRIVAL_BENCH_ROUNDS sets the start-up rounds (101); KESTRIVAL_BENCH_OTHER names another build's
+# KESTRIVAL_BENCH_ROUNDS sets the start-up rounds (201); KESTRIVAL_BENCH_OTHER names another build's
 # Kestrival.exe to start in the same rotation, for a before-and-after figure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -22,5 +22,5 @@ KESTRIVAL_WINDOWS_BUILD=$PWD/build-win $harness run tests/wine/idle_wakeups.sh
 # Last, so that its two closing lines (startup_ratio ..., memory_ratio ...) end the output.
 other=()
 [ -n "${KESTRIVAL_BENCH_OTHER:-}" ] && other=("$(realpath "$KESTRIVAL_BENCH_OTHER")")
-$harness run tests/wine/run_exe.sh build-win/kestrival_startup_bench.exe "${KESTRIVAL_BENCH_ROUNDS:-101}" "${other[@]}" |
+$harness run tests/wine/run_exe.sh build-win/kestrival_startup_bench.exe "${KESTRIVAL_BENCH_ROUNDS:-201}" "${other[@]}" |
   tr -d '\r'
