@@ -103,8 +103,7 @@ HDC GdiCanvas::dc() const { return current_ ? current_->dc.get() : nullptr; }
 
 void GdiCanvas::SetFontSize(std::int32_t points) {
     if (points == fontSize_ && current_) return;
-    // Drawing moves to another DC: what the last one drew must be in the pixels first.
-    ::GdiFlush();
+    FlushText();  // drawing moves to another DC
     current_ = &SurfaceOf(points);
     fontSize_ = points;
 }
@@ -132,7 +131,7 @@ void GdiCanvas::FillPixels(const Rect& rect, std::uint32_t pixel) {
     const std::int32_t left = std::max(rect.left, 0), right = std::min(rect.right, size_.width);
     const std::int32_t top = std::max(rect.top, 0), bottom = std::min(rect.bottom, size_.height);
     if (right <= left || bottom <= top || !current_ || !current_->pixels) return;
-    ::GdiFlush();  // text that GDI still holds back must be in the pixels before they are overwritten
+    FlushText();
     const auto stride = static_cast<std::size_t>(size_.width);
     const auto width = static_cast<std::size_t>(right - left);
     std::uint32_t* row = current_->pixels + static_cast<std::size_t>(top) * stride + static_cast<std::size_t>(left);
@@ -143,6 +142,15 @@ void GdiCanvas::Text(Point at, std::u16string_view text, std::int32_t colour) {
     ::SetTextColor(dc(), ToCOLORREF(colour));
     ::ExtTextOutW(dc(), at.x, at.y, 0, nullptr, reinterpret_cast<const wchar_t*>(text.data()),
                   static_cast<UINT>(text.size()), nullptr);
+    textPending_ = true;
+}
+
+void GdiCanvas::FlushText() {
+    // GDI may hold back what it drew through one DC; before the pixels are written directly or drawn
+    // through another DC, that text must be in them. Only text goes through GDI, so only text asks.
+    if (!textPending_) return;
+    ::GdiFlush();
+    textPending_ = false;
 }
 
 Size GdiCanvas::TextExtent(std::u16string_view text) {

@@ -67,6 +67,7 @@ private:
     void MakeView(Surface& surface) const;
     void ReleaseSection();
     void FillPixels(const Rect& rect, std::uint32_t pixel);
+    void FlushText();
 
     HANDLE section_ = nullptr;  // the shared pixels; closed after every view is gone
     std::map<std::int32_t, std::unique_ptr<Surface>> surfaces_;
@@ -75,6 +76,7 @@ private:
     bool bold_;
     Size size_;
     std::int32_t fontSize_ = 0;
+    bool textPending_ = false;  // text drawn through GDI since the last flush
     std::int32_t dpi_ = kDesignDpi;
 };
 

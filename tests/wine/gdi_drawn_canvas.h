@@ -16,11 +16,13 @@ public:
         const RECT r{rect.left, rect.top, rect.right, rect.bottom};
         ::SetDCBrushColor(dc(), static_cast<COLORREF>(colour) & 0xFFFFFF);
         ::FillRect(dc(), &r, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
+        ::GdiFlush();  // the canvas flushes only for its own text
     }
     void Frame(const Rect& rect, std::int32_t colour) override {
         const RECT r{rect.left, rect.top, rect.right, rect.bottom};
         ::SetDCBrushColor(dc(), static_cast<COLORREF>(colour) & 0xFFFFFF);
         ::FrameRect(dc(), &r, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
+        ::GdiFlush();
     }
 };
 
