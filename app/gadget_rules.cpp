@@ -39,8 +39,12 @@ SaveOutcome SaveWithPosition(ExecuteSetting& setting, const GoalList& goals, Poi
 
 namespace kestrival {
 
-void ReportSave(SaveOutcome outcome, const ExecuteSetting& setting) {
+void ReportSave(SaveOutcome outcome, ExecuteSetting& setting) {
     if (outcome == SaveOutcome::kFailed) ShowNotice(UnsavedFileNotice(setting.SettingFile), NoticeKind::kInformation);
+    if (outcome == SaveOutcome::kHeldBack && setting.DroppedChanges && !setting.DroppedChangesReported) {
+        setting.DroppedChangesReported = true;
+        ShowNotice(HeldBackFileNotice(setting.SettingFile), NoticeKind::kInformation);
+    }
 }
 
 void ReportUnreadableFile(const ExecuteSetting& setting) {

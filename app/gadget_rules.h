@@ -42,8 +42,9 @@ namespace kestrival {
 SaveOutcome SaveWithPosition(ExecuteSetting& setting, const GoalList& goals, Point current, Point laidOut,
                              std::int32_t dpi = kDesignDpi);
 
-// Tells the user, once, when a save failed: which file, and that the settings were not saved.
-void ReportSave(SaveOutcome outcome, const ExecuteSetting& setting);
+// Tells the user when a save failed (which file, and that the settings were not saved), and
+// once a run when a held-back save dropped changes the user made.
+void ReportSave(SaveOutcome outcome, ExecuteSetting& setting);
 // Tells the user that the settings file could not be read and will be left alone.
 void ReportUnreadableFile(const ExecuteSetting& setting);
 

@@ -65,9 +65,13 @@ struct ExecuteSetting {
 
     RenderStyle Style;
 
-    // The file exists but could not be read at start-up: the gadget runs on defaults and never
-    // writes it.
+    // The file exists but could not be read at start-up, or appeared only after it: the gadget
+    // runs on what it has and never writes the file.
     bool FileUnreadable = false;
+    // The last held-back save differed from what the run started with: the user's changes were
+    // dropped, and the user is told once.
+    bool DroppedChanges = false;
+    bool DroppedChangesReported = false;
 
     // Locates, reads and rewrites the settings file, fills every member and rebuilds `goals`.
     // The same as Locate followed by ReadFile.
@@ -88,17 +92,31 @@ private:
     // What the file on disk holds, as far as this run knows: the hash of its bytes.
     std::uint64_t knownFileHash_ = 0;
     bool fileKnown_ = false;
+    // The record as this run started, for a run whose saves may be held back.
+    std::uint64_t startHash_ = 0;
     void RememberFileHash(std::uint64_t hash);
 };
 
-// The name of the lock that keeps a second gadget off the same file, from the file's full
-// path in one letter case: "Local\Kestrival-" and a hash of the path, so that any path gives a
-// valid object name.
-std::u16string InstanceLockName(std::u16string_view normalisedPath);
+// What names one settings file whatever spelling reaches it (a second drive letter, a short
+// name, a share): the identity of its folder on its volume and its own name in one letter case.
+struct FileIdentity {
+    std::uint64_t volume = 0;
+    std::uint64_t folderIndex = 0;
+    std::u16string upperName;
+};
+
+// The key of the one gadget a settings file may have: a hash of the file's identity, or of its
+// full path in one letter case where the system gives no identity. The two never meet.
+std::uint64_t InstanceKey(const FileIdentity& identity);
+std::uint64_t InstanceKey(std::u16string_view normalisedPath);
+// The name of the lock that keeps a second gadget off the file: "Local\Kestrival-" and the key
+// in hexadecimal, a valid object name whatever the path held.
+std::u16string InstanceLockName(std::uint64_t key);
 
 // The notices about the settings file, naming it.
 std::u16string UnreadableFileNotice(std::u16string_view path);
 std::u16string UnsavedFileNotice(std::u16string_view path);
+std::u16string HeldBackFileNotice(std::u16string_view path);
 
 // "2027年まで,2026/01/01,2027/01/01" for a today in 2026.
 std::u16string DefaultGoal(const CivilDate& today);

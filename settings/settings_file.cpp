@@ -102,6 +102,12 @@ std::u16string ColourText(std::int32_t colour) {
     return text;
 }
 
+std::u16string Hex64(std::uint64_t value) {
+    std::u16string text;
+    for (int shift = 60; shift >= 0; shift -= 4) text += u"0123456789ABCDEF"[(value >> shift) & 0xF];
+    return text;
+}
+
 }  // namespace
 
 void ExecuteSetting::Load(const Environment& environment, const LocalClock& clock, GoalList& goals) {
@@ -138,6 +144,9 @@ void ExecuteSetting::ReadFile(const LocalClock& clock, GoalList& goals) {
     // settings this run never saw.
     FileLines.FileName = SettingFile;
     FileLines.Clear();
+    // A save cut short between writing its temporary and replacing the file can leave the
+    // settings only in that temporary.
+    RecoverInterruptedSave(SettingFile);
     FileRead read = ReadWholeFile(SettingFile);
     FileUnreadable = read.status == ReadStatus::kUnreadable;
     if (read.status == ReadStatus::kRead) {
@@ -146,11 +155,19 @@ void ExecuteSetting::ReadFile(const LocalClock& clock, GoalList& goals) {
         std::string().swap(read.bytes);
         const std::uint64_t normalised = HashOf(FileLines);
         if (normalised != knownFileHash_ && FileLines.Save(SettingFile)) RememberFileHash(normalised);
+        // The file holds the settings now, so what interrupted saves left is no longer needed.
+        RemoveLeftoverTemporaries(SettingFile);
     } else if (read.status == ReadStatus::kMissing) {
         if (FileLines.Save(SettingFile)) RememberFileHash(HashOf(FileLines));
     }
 
     ReadValues(clock.Now().date, goals);
+    if (!fileKnown_) {
+        // The file is neither read nor created by this run, so any save may yet be held back:
+        // what the run starts with tells whether holding one back drops the user's changes.
+        BuildFileLines(goals);
+        startHash_ = HashOf(FileLines);
+    }
     // Every save rebuilds the file from the record, so the lines as read are not needed again.
     FileLines.Release();
 }
@@ -202,9 +219,16 @@ void ExecuteSetting::BuildFileLines(const GoalList& goals) {
 }
 
 SaveOutcome ExecuteSetting::Save(const GoalList& goals) {
-    if (FileUnreadable) return SaveOutcome::kHeldBack;
     BuildFileLines(goals);
     const std::uint64_t hash = HashOf(FileLines);
+    // A file this run never read (a folder that mounted late, a sync client that put it back
+    // after start-up) holds settings it never saw: it is held back like an unreadable one.
+    if (!fileKnown_ && !FileUnreadable && FileExists(SettingFile)) FileUnreadable = true;
+    if (FileUnreadable) {
+        FileLines.Release();
+        DroppedChanges = hash != startHash_;
+        return SaveOutcome::kHeldBack;
+    }
     // Nothing changed since the load or the last save: leave the file, and any edit another
     // program made to it meanwhile, as it is.
     const bool unchanged = fileKnown_ && hash == knownFileHash_ && FileExists(SettingFile);
@@ -215,18 +239,31 @@ SaveOutcome ExecuteSetting::Save(const GoalList& goals) {
     return SaveOutcome::kSaved;
 }
 
-std::u16string InstanceLockName(std::u16string_view normalisedPath) {
-    // The path's UTF-16LE bytes, as the file itself writes text.
+std::uint64_t InstanceKey(const FileIdentity& identity) {
+    // The lines' UTF-16LE bytes, as the file itself writes text; the first line keeps an identity
+    // from ever hashing like a path.
+    ExtendStringList lines;
+    lines.Add(u"identity");
+    lines.Add(Hex64(identity.volume));
+    lines.Add(Hex64(identity.folderIndex));
+    lines.Add(identity.upperName);
+    return HashOf(lines);
+}
+
+std::uint64_t InstanceKey(std::u16string_view normalisedPath) {
     ExtendStringList path;
     path.Add(normalisedPath);
-    const std::uint64_t value = HashOf(path);
-    std::u16string name = u"Local\\Kestrival-";
-    for (int shift = 60; shift >= 0; shift -= 4) name += u"0123456789ABCDEF"[(value >> shift) & 0xF];
-    return name;
+    return HashOf(path);
 }
+
+std::u16string InstanceLockName(std::uint64_t key) { return u"Local\\Kestrival-" + Hex64(key); }
 
 std::u16string UnreadableFileNotice(std::u16string_view path) {
     return texts::kUnreadableFileBefore + std::u16string(path) + texts::kUnreadableFileAfter;
+}
+
+std::u16string HeldBackFileNotice(std::u16string_view path) {
+    return texts::kHeldBackFileBefore + std::u16string(path) + texts::kHeldBackFileAfter;
 }
 
 std::u16string UnsavedFileNotice(std::u16string_view path) {

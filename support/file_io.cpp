@@ -1,5 +1,7 @@
 #include "support/file_io.h"
 
+#include <tuple>
+
 #include "support/text.h"
 
 namespace kestrival {
@@ -15,6 +17,17 @@ std::u16string TemporaryNameFor(std::u16string_view fileName, std::uint64_t uniq
         unique /= 10;
     } while (unique != 0);
     return std::u16string(fileName) + u"." + digits + u".tmp";
+}
+
+const LeftoverTemporary* NewestRecoverable(const std::vector<LeftoverTemporary>& candidates) {
+    const LeftoverTemporary* newest = nullptr;
+    for (const auto& candidate : candidates) {
+        if (candidate.size == 0) continue;  // created, never written: holds nothing to recover
+        // Equal times fall back to the save's number, the later save being the longer or greater one.
+        const auto key = [](const LeftoverTemporary& t) { return std::tuple(t.modified, t.name.size(), t.name); };
+        if (!newest || key(candidate) > key(*newest)) newest = &candidate;
+    }
+    return newest;
 }
 
 bool IsTemporaryNameFor(std::u16string_view candidate, std::u16string_view fileName) {

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "support/file_io.h"
 #include "support/text.h"
@@ -52,14 +53,21 @@ private:
     int fd_;
 };
 
-void RemoveLeftoverTemporaries(const std::filesystem::path& target) {
+std::vector<LeftoverTemporary> FindTemporaries(const std::filesystem::path& target) {
     const std::u16string fileName = FromUtf8(target.filename().string());
+    std::vector<LeftoverTemporary> found;
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(target.parent_path(), error)) {
-        if (IsTemporaryNameFor(FromUtf8(entry.path().filename().string()), fileName)) {
-            std::filesystem::remove(entry.path(), error);
+        const std::u16string name = FromUtf8(entry.path().filename().string());
+        struct stat info {};
+        if (!IsTemporaryNameFor(name, fileName) || ::lstat(entry.path().c_str(), &info) != 0 ||
+            !S_ISREG(info.st_mode)) {
+            continue;
         }
+        const std::int64_t modified = std::int64_t{info.st_mtim.tv_sec} * 1000000000 + info.st_mtim.tv_nsec;
+        found.push_back({name, modified, static_cast<std::uint64_t>(info.st_size)});
     }
+    return found;
 }
 
 }  // namespace
@@ -99,7 +107,6 @@ bool WriteFileReplacing(std::u16string_view path, const ByteSource& source) {
     // A file without any write permission bit was made read-only on purpose (root ignores the bits).
     if (exists && S_ISREG(existing.st_mode) && (existing.st_mode & 0222) == 0) return false;
 
-    RemoveLeftoverTemporaries(target);
     const std::uint64_t unique = (static_cast<std::uint64_t>(::getpid()) << 24) + ++saves;
     const std::filesystem::path temporary =
         target.parent_path() / ToUtf8(TemporaryNameFor(FromUtf8(target.filename().string()), unique));
@@ -113,7 +120,32 @@ bool WriteFileReplacing(std::u16string_view path, const ByteSource& source) {
         ::unlink(temporary.c_str());
         return false;
     }
+    RemoveLeftoverTemporaries(path);
     return true;
+}
+
+bool RecoverInterruptedSave(std::u16string_view path) {
+    const std::filesystem::path target(NativePath(path));
+    struct stat info {};
+    if (::lstat(target.c_str(), &info) == 0 || errno != ENOENT) return false;
+    const std::vector<LeftoverTemporary> found = FindTemporaries(target);
+    const LeftoverTemporary* newest = NewestRecoverable(found);
+    if (!newest) return false;
+    const std::filesystem::path temporary = target.parent_path() / ToUtf8(newest->name);
+    // A hard link never replaces a file that appeared meanwhile; where the file system has
+    // none, the rename is the same step an ordinary save takes.
+    if (::link(temporary.c_str(), target.c_str()) == 0) {
+        ::unlink(temporary.c_str());
+        return true;
+    }
+    return errno != EEXIST && ::rename(temporary.c_str(), target.c_str()) == 0;
+}
+
+void RemoveLeftoverTemporaries(std::u16string_view path) {
+    const std::filesystem::path target(NativePath(path));
+    for (const auto& leftover : FindTemporaries(target)) {
+        ::unlink((target.parent_path() / ToUtf8(leftover.name)).c_str());
+    }
 }
 
 bool FileExists(std::u16string_view path) {

@@ -18,6 +18,9 @@ inline constexpr const char16_t* kUnreadableFileBefore = u"設定ファイルを
 inline constexpr const char16_t* kUnreadableFileAfter = u"\n\n既定の設定で表示します。このファイルには書き込みません。";
 inline constexpr const char16_t* kUnsavedFileBefore = u"設定ファイルに書き込めませんでした。\n";
 inline constexpr const char16_t* kUnsavedFileAfter = u"\n\n設定は保存されていません。";
+inline constexpr const char16_t* kHeldBackFileBefore =
+    u"設定ファイルを起動時に読み込めなかったため、設定は保存されません。\n";
+inline constexpr const char16_t* kHeldBackFileAfter = u"\n\n変更した設定は、このガジェットの表示にだけ使われます。";
 
 // The settings dialog's checks and question.
 inline constexpr const char16_t* kPanelCountNotice = u"パネル数は横×縦で1～150に設定してください。";

@@ -7,6 +7,7 @@
 #include "app/gadget_rules.h"
 #include "app/win32/gadget_ids.h"
 #include "app/win32/gadget_menu.h"
+#include "app/win32/instance_lock.h"
 #include "render/painter.h"
 #include "support/civil_date.h"
 #include "support/ui_texts.h"
@@ -130,9 +131,22 @@ LRESULT MainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             OnDisplayChanged();
             return 0;
         default:
+            if (showKey_ && IsShowRequest(message, wParam, lParam, *showKey_)) {
+                ComeForward();
+                return 0;
+            }
             break;
     }
     return ::DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+// Started again by a user who lost sight of it: shown, above other windows, and the window the
+// user works with in it (the settings dialog or a notice, when one is open) takes the foreground.
+void MainForm::ComeForward() {
+    ::ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
+    ::SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    const HWND popup = ::GetLastActivePopup(hwnd_);
+    ::SetForegroundWindow(popup ? popup : hwnd_);
 }
 
 void MainForm::FormCreate() {

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "render/layout.h"
@@ -36,6 +37,8 @@ public:
     std::int32_t Dpi() const { return canvas_ ? canvas_->Dpi() : kDesignDpi; }
     // How many times the gadget has been painted into its bitmap, full or timer passes.
     std::int32_t PaintPasses() const { return paintPasses_; }
+    // From now on a second start on the same file (its `key`) brings this gadget forward.
+    void AnswerShowRequests(std::uint64_t key) { showKey_ = key; }
     // Whether the user chose to quit; the message loop ends then.
     bool QuitRequested() const { return quitRequested_; }
 
@@ -66,6 +69,7 @@ private:
     void SessionNotification(bool enable);
     void OnDpiChanged(std::int32_t dpi, const RECT& suggested);
     void OnDisplayChanged();
+    void ComeForward();
 
     void LayoutAndOpacity();
     void Paint(bool fullPaint, const LocalDateTime& now);
@@ -93,6 +97,7 @@ private:
     BYTE alpha_ = 255;
     bool alphaApplied_ = false;
     bool quitRequested_ = false;
+    std::optional<std::uint64_t> showKey_;
 };
 
 }  // namespace kestrival

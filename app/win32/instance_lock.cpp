@@ -1,35 +1,75 @@
 #include "app/win32/instance_lock.h"
 
+#include <optional>
 #include <vector>
 
 #include "settings/execute_setting.h"
+#include "support/win32/wide_text.h"
 
 namespace kestrival {
+namespace {
 
-std::unique_ptr<InstanceLock> InstanceLock::Acquire(const std::u16string& settingFile) {
-    // The same file reached by another spelling (letter case, "..", a relative program path)
-    // must give the same name.
-    const std::wstring path(settingFile.begin(), settingFile.end());
+std::wstring FullPath(const std::wstring& path) {
     std::vector<wchar_t> full(MAX_PATH);
     DWORD length = ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
     if (length >= full.size()) {
         full.resize(length + 1);
         length = ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
     }
-    std::wstring normalised = length > 0 && length < full.size() ? std::wstring(full.data(), length) : path;
-    if (!normalised.empty()) ::CharUpperBuffW(normalised.data(), static_cast<DWORD>(normalised.size()));
-    const std::u16string name = InstanceLockName(std::u16string(normalised.begin(), normalised.end()));
-    HANDLE mutex = ::CreateMutexW(nullptr, FALSE, std::wstring(name.begin(), name.end()).c_str());
-    if (mutex == nullptr) return std::unique_ptr<InstanceLock>(new InstanceLock(nullptr));
-    if (::GetLastError() == ERROR_ALREADY_EXISTS) {
-        ::CloseHandle(mutex);
-        return nullptr;
-    }
-    return std::unique_ptr<InstanceLock>(new InstanceLock(mutex));
+    return length > 0 && length < full.size() ? std::wstring(full.data(), length) : path;
 }
 
-InstanceLock::~InstanceLock() {
-    if (mutex_ != nullptr) ::CloseHandle(mutex_);
+std::wstring Upper(std::wstring text) {
+    if (!text.empty()) ::CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
+    return text;
+}
+
+// The folder's volume serial number and file index, which every way of reaching the folder shares.
+std::optional<FileIdentity> IdentityOf(const std::wstring& fullPath) {
+    const std::size_t slash = fullPath.find_last_of(L"\\/");
+    if (slash == std::wstring::npos) return {};
+    const std::wstring folder = fullPath.substr(0, slash + 1);
+    // Backup semantics open a folder; reading its attributes needs no other right.
+    UniqueHandle handle(::CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!handle || !::GetFileInformationByHandle(handle.get(), &info)) return {};
+    const std::uint64_t index = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+    return FileIdentity{info.dwVolumeSerialNumber, index, FromWide(Upper(fullPath.substr(slash + 1)))};
+}
+
+UINT ShowRequestMessage() {
+    static const UINT message = ::RegisterWindowMessageW(L"Kestrival-ShowGadget");
+    return message;
+}
+
+}  // namespace
+
+std::uint64_t InstanceKeyOf(const std::u16string& settingFile) {
+    const std::wstring full = FullPath(Wide(settingFile));
+    if (const auto identity = IdentityOf(full)) return InstanceKey(*identity);
+    return InstanceKey(FromWide(Upper(full)));
+}
+
+std::unique_ptr<InstanceLock> InstanceLock::Acquire(std::uint64_t key) {
+    UniqueHandle mutex(::CreateMutexW(nullptr, FALSE, Wide(InstanceLockName(key)).c_str()));
+    if (!mutex) return std::unique_ptr<InstanceLock>(new InstanceLock(UniqueHandle()));
+    if (::GetLastError() == ERROR_ALREADY_EXISTS) return nullptr;
+    return std::unique_ptr<InstanceLock>(new InstanceLock(std::move(mutex)));
+}
+
+void ShowRunningGadget(std::uint64_t key) {
+    ::AllowSetForegroundWindow(ASFW_ANY);
+    ::PostMessageW(HWND_BROADCAST, ShowRequestMessage(), static_cast<WPARAM>(key & 0xFFFFFFFFu),
+                   static_cast<LPARAM>(key >> 32));
+}
+
+bool IsShowRequest(UINT message, WPARAM wParam, LPARAM lParam, std::uint64_t key) {
+    if (message != ShowRequestMessage() || message == 0) return false;
+    const std::uint64_t low = static_cast<std::uint32_t>(wParam);
+    const std::uint64_t high = static_cast<std::uint32_t>(lParam);
+    return ((high << 32) | low) == key;
 }
 
 }  // namespace kestrival

@@ -1,25 +1,37 @@
 #pragma once
-// One gadget per settings file: a named mutex derived from the file's full path, held for the
-// whole run. A second start with the same file finds it taken and ends before touching the file.
+// One gadget per settings file: a named mutex derived from the file's identity, held for the whole
+// run. A second start with the same file finds it taken, brings the running gadget to the user's
+// eyes and ends before touching the file.
 #include <windows.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
+#include "support/win32/kernel_handles.h"
+
 namespace kestrival {
+
+// The key of the file's one gadget: the same for every spelling of its path (another drive
+// letter, a short name, letter case, ".."). Where the file's folder cannot be opened the full
+// path names it.
+std::uint64_t InstanceKeyOf(const std::u16string& settingFile);
 
 class InstanceLock {
 public:
-    // The lock for `settingFile`, or nothing when another running gadget holds it. Where the
+    // The lock for the file of `key`, or nothing when another running gadget holds it. Where the
     // mutex cannot be made at all the gadget runs unguarded, as before this lock existed.
-    static std::unique_ptr<InstanceLock> Acquire(const std::u16string& settingFile);
-    ~InstanceLock();
-    InstanceLock(const InstanceLock&) = delete;
-    InstanceLock& operator=(const InstanceLock&) = delete;
+    static std::unique_ptr<InstanceLock> Acquire(std::uint64_t key);
 
 private:
-    explicit InstanceLock(HANDLE mutex) : mutex_(mutex) {}
-    HANDLE mutex_;
+    explicit InstanceLock(UniqueHandle mutex) : mutex_(std::move(mutex)) {}
+    UniqueHandle mutex_;
 };
+
+// Asks the gadget that holds `key` to show itself and come forward; the caller, which the user
+// just started, passes on its right to take the foreground.
+void ShowRunningGadget(std::uint64_t key);
+// Whether a window message is that request for the gadget of `key`.
+bool IsShowRequest(UINT message, WPARAM wParam, LPARAM lParam, std::uint64_t key);
 
 }  // namespace kestrival

@@ -1,6 +1,7 @@
 // Program entry: load the settings, pass the version gate, run the gadget, save at exit.
 #include <windows.h>
 
+#include <cstdint>
 #include <exception>
 #include <memory>
 #include <string>
@@ -35,9 +36,10 @@ const Win32Environment Environment;
 // same file ends (with exit code 0) before reading or writing anything.
 enum class Startup { kRun, kRefused, kAlreadyRunning };
 
-Startup StartupLoad(std::unique_ptr<InstanceLock>& lock) {
+Startup StartupLoad(std::unique_ptr<InstanceLock>& lock, std::uint64_t& key) {
     Setting.Locate(Environment);
-    lock = InstanceLock::Acquire(Setting.SettingFile);
+    key = InstanceKeyOf(Setting.SettingFile);
+    lock = InstanceLock::Acquire(key);
     if (!lock) return Startup::kAlreadyRunning;
     Setting.ReadFile(Clock, Goals);
     InitMessageDialogs(Setting.OsMajorVersion, &DialogBackendInstance);
@@ -56,8 +58,13 @@ void RunMessageLoop(const MainForm& form) {
 
 int Run(HINSTANCE instance) {
     std::unique_ptr<InstanceLock> lock;
-    const Startup startup = StartupLoad(lock);
-    if (startup == Startup::kAlreadyRunning) return 0;
+    std::uint64_t key = 0;
+    const Startup startup = StartupLoad(lock, key);
+    if (startup == Startup::kAlreadyRunning) {
+        // A user who starts the gadget again is looking for it: the running one comes forward.
+        ShowRunningGadget(key);
+        return 0;
+    }
     if (startup == Startup::kRefused) {
         // Wide text, so the message reads right whatever the system's ANSI code page is.
         ::MessageBoxW(nullptr, AsWide(texts::kUnsupportedSystem), AsWide(texts::kProductCaption), MB_ICONERROR);
@@ -67,6 +74,7 @@ int Run(HINSTANCE instance) {
         MainForm::Create(instance, Setting, Goals, Clock, Environment,
                          MakeSettingsDialogCommand(instance, Setting, Goals, Clock, Environment));
     if (!FMmain) return 0;
+    FMmain->AnswerShowRequests(key);
     ::ShowWindow(FMmain->hwnd(), SW_SHOWNOACTIVATE);
     ReportUnreadableFile(Setting);
     RunMessageLoop(*FMmain);
@@ -89,8 +97,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     try {
         return kestrival::Run(instance);
     } catch (const std::exception& error) {
-        const std::u16string text = kestrival::FromUtf8(error.what());
-        kestrival::ShowError(std::wstring(text.begin(), text.end()));
+        kestrival::ShowError(kestrival::Wide(kestrival::FromUtf8(error.what())));
     } catch (...) {
         kestrival::ShowError(L"");
     }

@@ -3,6 +3,11 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
+
+#include "support/win32/kernel_handles.h"
+#include "support/win32/replace_file.h"
+#include "support/win32/wide_text.h"
 
 namespace kestrival {
 namespace {
@@ -11,43 +16,6 @@ constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 // How long a file that another program holds is waited for before it counts as unreadable.
 constexpr DWORD kBusyRetryMs = 2000;
 constexpr DWORD kBusyPauseMs = 50;
-
-std::wstring WidePath(std::u16string_view path) { return std::wstring(path.begin(), path.end()); }
-std::u16string Narrow16(std::wstring_view text) { return std::u16string(text.begin(), text.end()); }
-
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : handle_(handle) {}
-    ~FileHandle() {
-        if (valid()) ::CloseHandle(handle_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return handle_; }
-    bool Close() {
-        const bool ok = valid() && ::CloseHandle(handle_);
-        handle_ = INVALID_HANDLE_VALUE;
-        return ok;
-    }
-
-private:
-    HANDLE handle_;
-};
-
-class FindHandle {
-public:
-    explicit FindHandle(HANDLE handle) : handle_(handle) {}
-    ~FindHandle() {
-        if (handle_ != INVALID_HANDLE_VALUE) ::FindClose(handle_);
-    }
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    HANDLE get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
 
 bool WriteAll(HANDLE file, std::string_view bytes) {
     while (!bytes.empty()) {
@@ -64,7 +32,7 @@ bool IsBusy(DWORD error) { return error == ERROR_SHARING_VIOLATION || error == E
 // One attempt; `busy` tells whether another program's hold was the reason it failed.
 FileRead ReadOnce(const std::wstring& path, bool& busy) {
     busy = false;
-    FileHandle file(
+    UniqueHandle file(
         ::CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) {
         const DWORD error = ::GetLastError();
@@ -102,21 +70,56 @@ std::wstring NameOf(const std::wstring& path) {
     return slash == std::wstring::npos ? path : path.substr(slash + 1);
 }
 
-void RemoveLeftoverTemporaries(const std::wstring& target) {
-    const std::wstring folder = FolderOf(target);
-    const std::u16string name = Narrow16(NameOf(target));
-    WIN32_FIND_DATAW found{};
-    FindHandle search(::FindFirstFileW((target + L".*.tmp").c_str(), &found));
-    if (search.get() == INVALID_HANDLE_VALUE) return;
+std::vector<LeftoverTemporary> FindTemporaries(const std::wstring& target) {
+    const std::u16string name = FromWide(NameOf(target));
+    std::vector<LeftoverTemporary> found;
+    WIN32_FIND_DATAW entry{};
+    FindHandle search(::FindFirstFileW((target + L".*.tmp").c_str(), &entry));
+    if (search.get() == INVALID_HANDLE_VALUE) return found;
     do {
-        if (IsTemporaryNameFor(Narrow16(found.cFileName), name)) ::DeleteFileW((folder + found.cFileName).c_str());
-    } while (::FindNextFileW(search.get(), &found));
+        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
+        if (!IsTemporaryNameFor(FromWide(entry.cFileName), name)) continue;
+        const auto modified = static_cast<std::int64_t>((std::uint64_t{entry.ftLastWriteTime.dwHighDateTime} << 32) |
+                                                        entry.ftLastWriteTime.dwLowDateTime);
+        const std::uint64_t size = (std::uint64_t{entry.nFileSizeHigh} << 32) | entry.nFileSizeLow;
+        found.push_back({FromWide(entry.cFileName), modified, size});
+    } while (::FindNextFileW(search.get(), &entry));
+    return found;
+}
+
+ReplaceFileFunction replaceFile = ::ReplaceFileW;
+
+// Puts the written temporary at the target's name. True once the new bytes stand there. The
+// temporary is deleted only where the old file is known to be still in place; otherwise it may be
+// the only copy of the settings, and the next start recovers it.
+bool MoveIntoPlace(const std::wstring& target, const std::wstring& temporary, bool exists) {
+    if (exists) {
+        // Replacing keeps the existing file's attributes, security and creation time.
+        if (replaceFile(target.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                        nullptr)) {
+            return true;
+        }
+        switch (::GetLastError()) {
+            case ERROR_UNABLE_TO_MOVE_REPLACEMENT:    // the old file is deleted
+            case ERROR_UNABLE_TO_MOVE_REPLACEMENT_2:  // the old file is kept under another name
+                return ::MoveFileExW(temporary.c_str(), target.c_str(),
+                                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+            case ERROR_FILE_NOT_FOUND:  // gone since it was looked at: nothing to replace
+                break;
+            default:  // nothing was changed
+                ::DeleteFileW(temporary.c_str());
+                return false;
+        }
+    }
+    if (::MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) return true;
+    ::DeleteFileW(temporary.c_str());
+    return false;
 }
 
 }  // namespace
 
 FileRead ReadWholeFile(std::u16string_view path) {
-    const std::wstring wide = WidePath(path);
+    const std::wstring wide = Wide(path);
     const DWORD started = ::GetTickCount();
     for (;;) {
         bool busy = false;
@@ -128,48 +131,66 @@ FileRead ReadWholeFile(std::u16string_view path) {
 
 bool WriteFileReplacing(std::u16string_view path, const ByteSource& source) {
     static std::uint64_t saves = 0;
-    const std::wstring target = WidePath(path);
+    const std::wstring target = Wide(path);
     const DWORD attributes = ::GetFileAttributesW(target.c_str());
     const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
     if (exists && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) return false;
 
-    RemoveLeftoverTemporaries(target);
     const std::uint64_t unique = (static_cast<std::uint64_t>(::GetCurrentProcessId()) << 24) + ++saves;
-    const std::wstring temporary = FolderOf(target) + WidePath(TemporaryNameFor(Narrow16(NameOf(target)), unique));
-    FileHandle file(
+    const std::wstring temporary = FolderOf(target) + Wide(TemporaryNameFor(FromWide(NameOf(target)), unique));
+    UniqueHandle file(
         ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) return false;
     const bool written = source([&file](std::string_view bytes) { return WriteAll(file.get(), bytes); }) &&
                          ::FlushFileBuffers(file.get());
     const bool closed = file.Close();
-    // Replacing keeps the existing file's attributes, security and creation time; a file that
-    // is not there (any more) is simply moved into place.
-    bool replaced = false;
-    if (written && closed) {
-        replaced = exists ? ::ReplaceFileW(target.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
-                                           nullptr, nullptr) != 0
-                          : false;
-        if (!replaced && (!exists || ::GetLastError() == ERROR_FILE_NOT_FOUND)) {
-            replaced = ::MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
-        }
+    if (!written || !closed) {
+        ::DeleteFileW(temporary.c_str());
+        return false;
     }
-    if (!replaced) ::DeleteFileW(temporary.c_str());
-    return replaced;
+    if (!MoveIntoPlace(target, temporary, exists)) return false;
+    RemoveLeftoverTemporaries(path);
+    return true;
+}
+
+bool RecoverInterruptedSave(std::u16string_view path) {
+    const std::wstring target = Wide(path);
+    if (::GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES || ::GetLastError() != ERROR_FILE_NOT_FOUND) {
+        return false;
+    }
+    const std::vector<LeftoverTemporary> found = FindTemporaries(target);
+    const LeftoverTemporary* newest = NewestRecoverable(found);
+    // Without MOVEFILE_REPLACE_EXISTING the move never puts the temporary over a file that
+    // appeared meanwhile.
+    return newest &&
+           ::MoveFileExW((FolderOf(target) + Wide(newest->name)).c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+void RemoveLeftoverTemporaries(std::u16string_view path) {
+    const std::wstring target = Wide(path);
+    for (const auto& leftover : FindTemporaries(target))
+        ::DeleteFileW((FolderOf(target) + Wide(leftover.name)).c_str());
+}
+
+ReplaceFileFunction SetReplaceFileForTesting(ReplaceFileFunction replace) {
+    const ReplaceFileFunction before = replaceFile;
+    replaceFile = replace;
+    return before;
 }
 
 bool FileExists(std::u16string_view path) {
-    return ::GetFileAttributesW(WidePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+    return ::GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool CreateFolders(std::u16string_view folder) {
-    std::wstring path = WidePath(folder);
+    std::wstring path = Wide(folder);
     while (!path.empty() && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
     if (path.empty()) return false;
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     const std::size_t slash = path.find_last_of(L"\\/");
     if (slash != std::wstring::npos && slash > 0 && path[slash - 1] != L':') {
-        CreateFolders(std::u16string_view(reinterpret_cast<const char16_t*>(path.c_str()), slash));
+        CreateFolders(FromWide(std::wstring_view(path).substr(0, slash)));
     }
     return ::CreateDirectoryW(path.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS;
 }

@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <filesystem>
+#include <vector>
 
+#include "app/gadget_rules.h"
 #include "settings/execute_setting.h"
+#include "support/file_io.h"
+#include "support/message_dialogs.h"
 #include "support/text.h"
 #include "tests/unit/fakes.h"
 #include "tests/unit/temp_folder.h"
@@ -271,6 +276,139 @@ TEST_F(SettingsFileTest, ReadOnlyFileIsNotReplacedAndSaysSo) {
     ::stat(folder_.Native(kSettingPath).c_str(), &info);
     EXPECT_EQ(info.st_mode & 0777, 0444u);
     EXPECT_NE(UnsavedFileNotice(setting_.SettingFile).find(setting_.SettingFile), std::u16string::npos);
+}
+
+TEST_F(SettingsFileTest, InterruptedSavesAreRecoveredNeverDeleted) {
+    const std::u16string kFolder = u"Documents\\ZKFILES\\Kestrival\\";
+    struct Leftover {
+        const char16_t* name;
+        const char16_t* text;  // null: created but never written
+        int age;               // seconds before now
+    };
+    struct Case {
+        const char* what;
+        const char16_t* file;  // null: no settings file
+        std::vector<Leftover> leftovers;
+        const char16_t* title;  // what the load shows
+        bool leftoversKept;
+    };
+    const Case cases[] = {
+        {"only a temporary", nullptr, {{u"ZKQV_set.txt.4711.tmp", u"TITLE=mine\r\n", 5}}, u"mine", false},
+        {"the newest of two",
+         nullptr,
+         {{u"ZKQV_set.txt.3.tmp", u"TITLE=newer\r\n", 5}, {u"ZKQV_set.txt.19.tmp", u"TITLE=older\r\n", 60}},
+         u"newer",
+         false},
+        {"a cut-short one still beats defaults", nullptr, {{u"ZKQV_set.txt.7.tmp", u"TITLE=cut", 5}}, u"cut", false},
+        {"an empty one holds nothing",
+         nullptr,
+         {{u"ZKQV_set.txt.8.tmp", nullptr, 5}, {u"ZKQV_set.txt.7.tmp", u"TITLE=older\r\n", 60}},
+         u"older",
+         false},
+        {"the file itself wins", u"TITLE=file\r\n", {{u"ZKQV_set.txt.9.tmp", u"TITLE=temp\r\n", 5}}, u"file", false},
+        {"other names are not ours",
+         nullptr,
+         {{u"ZKQV_set.txt.x.tmp", u"TITLE=a\r\n", 5}, {u"ZKQV_set.txt.tmp", u"TITLE=b\r\n", 5}},
+         u"Kestrival",
+         true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempFolder folder;
+        environment_.documents = folder.Path(u"Documents");
+        folder.MakeFolder(kFolder);
+        if (c.file) folder.Write(kSettingPath, Utf16File(c.file));
+        const auto now = std::filesystem::file_time_type::clock::now();
+        for (const auto& leftover : c.leftovers) {
+            folder.Write(kFolder + leftover.name, leftover.text ? Utf16File(leftover.text) : std::string());
+            std::filesystem::last_write_time(folder.Native(kFolder + leftover.name),
+                                             now - std::chrono::seconds(leftover.age));
+        }
+        setting_.Load(environment_, clock_, goals_);
+        EXPECT_EQ(setting_.TITLE, c.title);
+        EXPECT_TRUE(folder.Exists(kSettingPath));
+        // Once the file held the settings, what interrupted saves left is cleared away.
+        for (const auto& leftover : c.leftovers) {
+            EXPECT_EQ(folder.Exists(kFolder + leftover.name), c.leftoversKept) << ToUtf8(leftover.name);
+        }
+    }
+}
+
+TEST_F(SettingsFileTest, TemporariesOfAnUnreadableFileAreKept) {
+    folder_.Write(u"Documents\\ZKFILES\\Kestrival\\ZKQV_set.txt\\keep", "x");
+    folder_.Write(u"Documents\\ZKFILES\\Kestrival\\ZKQV_set.txt.5.tmp", Utf16File(u"TITLE=only copy\r\n"));
+    Load();
+    setting_.TITLE = u"changed";
+    EXPECT_EQ(setting_.Save(goals_), SaveOutcome::kHeldBack);
+    EXPECT_EQ(folder_.Read(u"Documents\\ZKFILES\\Kestrival\\ZKQV_set.txt.5.tmp"), Utf16File(u"TITLE=only copy\r\n"));
+}
+
+TEST_F(SettingsFileTest, AFileThatAppearsAfterStartIsHeldBack) {
+    // The folder cannot be made at start (a volume not mounted yet; here a file in its way), so
+    // the run neither reads nor creates the settings file. Then the user's file turns up.
+    folder_.Write(u"Documents\\ZKFILES\\Kestrival", "in the way");
+    Load();
+    EXPECT_FALSE(setting_.FileUnreadable);
+    EXPECT_EQ(setting_.TITLE, u"Kestrival");
+    std::filesystem::remove(folder_.Native(u"Documents\\ZKFILES\\Kestrival"));
+    folder_.Write(kSettingPath, Utf16File(u"TITLE=mine\r\n"));
+    const std::string users = folder_.Read(kSettingPath);
+
+    EXPECT_EQ(setting_.Save(goals_), SaveOutcome::kHeldBack);
+    EXPECT_FALSE(setting_.DroppedChanges);  // nothing the user changed is lost
+    setting_.HB = 0;                        // a drag, a dialog edit
+    EXPECT_EQ(setting_.Save(goals_), SaveOutcome::kHeldBack);
+    EXPECT_TRUE(setting_.DroppedChanges);
+    EXPECT_EQ(folder_.Read(kSettingPath), users);
+    EXPECT_TRUE(setting_.FileUnreadable);  // held back for the rest of the run
+}
+
+TEST_F(SettingsFileTest, AFileStillMissingAtSaveIsWritten) {
+    folder_.Write(u"Documents\\ZKFILES\\Kestrival", "in the way");
+    Load();
+    std::filesystem::remove(folder_.Native(u"Documents\\ZKFILES\\Kestrival"));
+    folder_.MakeFolder(u"Documents\\ZKFILES\\Kestrival");
+    setting_.TITLE = u"new";
+    EXPECT_EQ(setting_.Save(goals_), SaveOutcome::kSaved);
+    EXPECT_NE(folder_.Read(kSettingPath).find(ToUtf16Le(u"TITLE=new")), std::string::npos);
+}
+
+TEST_F(SettingsFileTest, DroppedChangesAreReportedOnceARun) {
+    RecordingBackend backend;
+    InitMessageDialogs(6, &backend);
+    folder_.Write(u"Documents\\ZKFILES\\Kestrival\\ZKQV_set.txt\\keep", "x");  // unreadable
+    Load();
+    ReportSave(setting_.Save(goals_), setting_);  // nothing changed: nothing to say
+    EXPECT_TRUE(backend.requests.empty());
+    setting_.TITLE = u"edited in the dialog";
+    ReportSave(setting_.Save(goals_), setting_);
+    setting_.TITLE = u"edited again";
+    ReportSave(setting_.Save(goals_), setting_);
+    ASSERT_EQ(backend.requests.size(), 1u);
+    EXPECT_EQ(backend.requests[0].text, HeldBackFileNotice(setting_.SettingFile));
+    EXPECT_NE(backend.requests[0].text.find(setting_.SettingFile), std::u16string::npos);
+    InitMessageDialogs(6, nullptr);
+}
+
+TEST(InstanceLockNameTest, NamesTheFileByIdentityWhateverItsSpelling) {
+    const FileIdentity file{0x1234ABCD, 0x0005000000001234, u"ZKQV_SET.TXT"};
+    // The same identity always gives the same key: two gadgets of two versions or runs agree.
+    EXPECT_EQ(InstanceKey(file), InstanceKey(FileIdentity{0x1234ABCD, 0x0005000000001234, u"ZKQV_SET.TXT"}));
+    const FileIdentity others[] = {
+        {0x1234ABCE, 0x0005000000001234, u"ZKQV_SET.TXT"},  // another volume
+        {0x1234ABCD, 0x0005000000001235, u"ZKQV_SET.TXT"},  // another folder
+        {0x1234ABCD, 0x0005000000001234, u"KESTRIVAL_SET.TXT"},
+        {0x0005000000001234, 0x1234ABCD, u"ZKQV_SET.TXT"},  // the numbers swapped
+    };
+    for (const auto& other : others) EXPECT_NE(InstanceKey(other), InstanceKey(file)) << ToUtf8(other.upperName);
+    EXPECT_NE(InstanceKey(u"C:\\USERS\\ME\\ZKQV_SET.TXT"), InstanceKey(u"D:\\USERS\\ME\\ZKQV_SET.TXT"));
+
+    const std::u16string name = InstanceLockName(InstanceKey(file));
+    ASSERT_EQ(name.substr(0, 16), u"Local\\Kestrival-");
+    EXPECT_EQ(name.size(), 32u);
+    EXPECT_EQ(name.find(u'\\', 6), std::u16string::npos);  // one namespace, no folders after it
+    for (char16_t c : name.substr(16)) EXPECT_TRUE((c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F'));
+    EXPECT_EQ(InstanceLockName(0x0123456789ABCDEFull), u"Local\\Kestrival-0123456789ABCDEF");
 }
 
 TEST(SettingsBadInputTest, HugeAndOddFilesLoadWithDefaults) {
