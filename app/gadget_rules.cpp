@@ -47,6 +47,10 @@ void ReportSave(SaveOutcome outcome, ExecuteSetting& setting) {
     }
 }
 
+void ReportSaveAtExit(SaveOutcome outcome, ExecuteSetting& setting) {
+    if (outcome == SaveOutcome::kFailed) ReportSave(outcome, setting);
+}
+
 void ReportUnreadableFile(const ExecuteSetting& setting) {
     if (setting.FileUnreadable) ShowNotice(UnreadableFileNotice(setting.SettingFile), NoticeKind::kInformation);
 }

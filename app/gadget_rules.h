@@ -45,6 +45,9 @@ SaveOutcome SaveWithPosition(ExecuteSetting& setting, const GoalList& goals, Poi
 // Tells the user when a save failed (which file, and that the settings were not saved), and
 // once a run when a held-back save dropped changes the user made.
 void ReportSave(SaveOutcome outcome, ExecuteSetting& setting);
+// At quit only a failed save is told: a held-back file was announced when it could not be read,
+// and the user's edits when the dialog's OK could not save them.
+void ReportSaveAtExit(SaveOutcome outcome, ExecuteSetting& setting);
 // Tells the user that the settings file could not be read and will be left alone.
 void ReportUnreadableFile(const ExecuteSetting& setting);
 

@@ -8,6 +8,9 @@
 //   probe close                asks the gadget to quit and waits until its window is gone
 //   probe menu                 prints the rectangle of a visible popup menu, or fails
 //   probe settings-path        prints the default settings file's Windows path
+//   probe short-path PATH      prints the 8.3 spelling of an existing path
+//   probe count                prints how many gadget windows exist, shown or hidden
+//   probe hide                 hides the gadget window
 //   probe screen               prints the primary display's width and height
 //   probe displaymode W H      changes the display (a Wine virtual desktop) to W x H
 //   probe drag X Y DX DY N     presses the left button at (X, Y) relative to the gadget, moves
@@ -66,6 +69,21 @@ int RunCommand(int argc, wchar_t** argv) {
         std::printf("%ld\n", result);
         return result == DISP_CHANGE_SUCCESSFUL ? 0 : 1;
     }
+    if (command == L"short-path" && argc == 3) {
+        wchar_t shortPath[MAX_PATH] = {};
+        if (!::GetShortPathNameW(argv[2], shortPath, MAX_PATH)) return 1;
+        std::printf("%ls\n", shortPath);
+        return 0;
+    }
+    if (command == L"count") {
+        int count = 0;
+        for (HWND w = ::FindWindowExW(nullptr, nullptr, L"KestrivalGadget", nullptr); w;
+             w = ::FindWindowExW(nullptr, w, L"KestrivalGadget", nullptr)) {
+            ++count;
+        }
+        std::printf("%d\n", count);
+        return 0;
+    }
     if (command == L"screen") {
         std::printf("%d %d\n", ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN));
         return 0;
@@ -80,6 +98,10 @@ int RunCommand(int argc, wchar_t** argv) {
         return 1;
     }
     if (command == L"wait" || command == L"rect") return PrintRect(gadget);
+    if (command == L"hide") {
+        ::ShowWindow(gadget, SW_HIDE);
+        return ::IsWindowVisible(gadget) ? 1 : 0;
+    }
     if (command == L"timechange") {
         ::SendMessageW(gadget, WM_TIMECHANGE, 0, 0);
         return 0;
