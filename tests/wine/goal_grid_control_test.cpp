@@ -71,5 +71,21 @@ TEST_F(GoalGridControlTest, InputMethodCompositionLandsInTheCellsEditor) {
     EXPECT_EQ(TitleCell(), u"目標テスト");
 }
 
+TEST_F(GoalGridControlTest, ACancelledCompositionLeavesTheCellAsItWas) {
+    const HIMC context = ::ImmGetContext(control_->hwnd());
+    ASSERT_TRUE(context);
+    const DWORD bytes = static_cast<DWORD>(std::wstring(kTyped).size() * sizeof(wchar_t));
+    ASSERT_TRUE(::ImmSetCompositionStringW(context, SCS_SETSTR, const_cast<wchar_t*>(kTyped), bytes, nullptr, 0));
+    Pump();
+    ASSERT_TRUE(grid_.editorOpen);
+    ::ImmNotifyIME(context, NI_COMPOSITIONSTR, CPS_CANCEL, 0);  // the user pressed Esc in the input method
+    ::ImmReleaseContext(control_->hwnd(), context);
+    Pump();
+    EXPECT_FALSE(grid_.editorOpen);
+    ::SetFocus(parent_);  // the focus leaves the grid, as a click on OK does
+    Pump();
+    EXPECT_EQ(grid_.Cell(kTitleColumn, 1), u"old title");
+}
+
 }  // namespace
 }  // namespace kestrival

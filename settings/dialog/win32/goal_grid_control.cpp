@@ -99,6 +99,9 @@ LRESULT GoalGridControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
             // The editor owns the composition once it is open.
             if (grid_.editorOpen) return ::SendMessageW(editor_, message, wParam, lParam);
             return ::DefWindowProcW(hwnd_, message, wParam, lParam);
+        case kCompositionEndedMessage:
+            OnCompositionEnded();
+            return 0;
         case WM_VSCROLL:
             OnVScroll(LOWORD(wParam));
             return 0;
@@ -159,11 +162,23 @@ LRESULT GoalGridControl::HandleEditorKey(UINT message, WPARAM wParam, LPARAM lPa
             ::CallWindowProcW(editorDefault_, editor_, message, wParam, lParam);
             if (reinterpret_cast<HWND>(wParam) != hwnd_) OnFocusLeft(reinterpret_cast<HWND>(wParam));
             return 0;
+        case WM_IME_ENDCOMPOSITION:
+            // Looked at once the composition's result, if any, has been typed into the editor.
+            if (composingInNewEditor_) ::PostMessageW(hwnd_, kCompositionEndedMessage, 0, 0);
+            break;
         default:
             break;
     }
     handled = false;
     return 0;
+}
+
+void GoalGridControl::OnCompositionEnded() {
+    if (!composingInNewEditor_) return;
+    composingInNewEditor_ = false;
+    // A composition that opened the editor and was cancelled (Esc) before it committed any text
+    // leaves the cell as it was: an empty editor would otherwise blank the cell when left.
+    if (grid_.editorOpen && ::GetWindowTextLengthW(editor_) == 0) CloseEditor();
 }
 
 int GoalGridControl::VisibleRows() const {
@@ -314,7 +329,9 @@ void GoalGridControl::OnChar(wchar_t character) {
 void GoalGridControl::OnStartComposition() {
     // An input method starts composing on the grid: the cell's editor opens empty, as typing
     // replaces the cell, and the composition happens in it.
-    if (!grid_.editorOpen) OpenEditor(false, L"");
+    if (grid_.editorOpen) return;
+    OpenEditor(false, L"");
+    composingInNewEditor_ = true;
 }
 
 void GoalGridControl::Enter() {
@@ -357,6 +374,7 @@ void GoalGridControl::PlaceEditor() {
 
 void GoalGridControl::CloseEditor() {
     grid_.editorOpen = false;
+    composingInNewEditor_ = false;
     // A hidden editor must not keep the keyboard: the grid takes it back.
     if (::GetFocus() == editor_) ::SetFocus(hwnd_);
     ::ShowWindow(editor_, SW_HIDE);

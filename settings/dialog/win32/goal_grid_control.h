@@ -14,6 +14,8 @@ namespace kestrival {
 // Sent to the parent as WM_COMMAND with this notification code when the current cell changes or
 // the grid is clicked.
 inline constexpr WORD kGridClicked = 1;
+// Posted to the grid by its editor when an input method's composition ends.
+inline constexpr UINT kCompositionEndedMessage = WM_APP + 1;
 
 class GoalGridControl {
 public:
@@ -44,6 +46,7 @@ private:
     void OnKeyDown(WPARAM key);
     void OnChar(wchar_t character);
     void OnStartComposition();
+    void OnCompositionEnded();
     void Press(GridKey key);
     void OnVScroll(WORD request);
     void OnFocusLeft(HWND to);
@@ -62,6 +65,8 @@ private:
     HWND hwnd_ = nullptr;
     HWND editor_ = nullptr;
     WNDPROC editorDefault_ = nullptr;
+    // The editor was opened empty by an input method's composition that has not ended yet.
+    bool composingInNewEditor_ = false;
     HFONT font_;
     GoalGrid& grid_;
     std::function<CivilDate()> today_;
