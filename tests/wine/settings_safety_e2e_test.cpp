@@ -22,6 +22,7 @@ const char16_t kUserFile[] =
 
 constexpr const wchar_t* kUnreadable = L"設定ファイルを読み込めませんでした。";
 constexpr const wchar_t* kUnsaved = L"設定ファイルに書き込めませんでした。";
+constexpr const wchar_t* kHeldBack = L"設定ファイルを起動時に読み込めなかったため";
 
 // Moves the gadget a little, as a drag would, so that quitting has something new to save.
 void Drag(HWND window) {
@@ -183,6 +184,40 @@ TEST_F(SettingsSafetyTest, DialogOkKeepsGoalsPastTheGridsRows) {
     EXPECT_NE(text.find(u"\nITEM150=g150,"), std::u16string::npos);
     EXPECT_NE(text.find(u"\nITEM200=g200,2026/01/01,2027/01/01\n"), std::u16string::npos);
     EXPECT_EQ(text.find(u"\nITEM201="), std::u16string::npos);
+}
+
+TEST_F(SettingsSafetyTest, ASaveCutShortLeavesTheSettingsInATemporaryThatTheNextStartRecovers) {
+    WriteBytes(DefaultSettingsPath() + L".4711.tmp", Utf16File(kUserFile));
+    GadgetProcess gadget;
+    ASSERT_TRUE(gadget.WaitForGadget());
+    EXPECT_EQ(gadget.CloseAndWait(), 0);
+    EXPECT_NE(SettingsText(ReadBytes(DefaultSettingsPath())).find(u"ITEM1=私の目標,"), std::u16string::npos);
+    EXPECT_FALSE(FileExistsW(DefaultSettingsPath() + L".4711.tmp"));
+}
+
+TEST_F(SettingsSafetyTest, AFileThatAppearsAfterStartIsNeverWrittenOver) {
+    // The folder cannot be made at start (here a file stands in its way, as a volume that mounts
+    // after logon would); the user's file turns up while the gadget runs.
+    const std::wstring folder = DocumentsFolder() + L"\\ZKFILES\\Kestrival";
+    DeleteTree(folder);
+    WriteBytes(folder, "in the way");
+    GadgetProcess gadget;
+    HWND window = gadget.WaitForGadget();
+    ASSERT_TRUE(window);
+    ::DeleteFileW(folder.c_str());
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    WriteBytes(DefaultSettingsPath(), Utf16File(kUserFile));
+    const std::string users = ReadBytes(DefaultSettingsPath());
+
+    Drag(window);
+    HWND dialog = OpenSettingsDialog(gadget, window);
+    ASSERT_TRUE(dialog);
+    gadget.WaitIdle();
+    ::PostMessageW(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    EXPECT_TRUE(AcknowledgeNotice(gadget, kHeldBack));  // the dialog's OK could not save: said once
+    Drag(window);
+    EXPECT_EQ(gadget.CloseAndWait(), 0);  // quitting says nothing more
+    EXPECT_EQ(ReadBytes(DefaultSettingsPath()), users);
 }
 
 }  // namespace
