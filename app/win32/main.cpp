@@ -82,8 +82,7 @@ int Run(HINSTANCE instance) {
     MSG quit{};
     while (::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
     }
-    ReportSaveAtExit(SaveWithPosition(Setting, Goals, FMmain->Position(), FMmain->LaidOut(), FMmain->Dpi()),
-                     Setting);
+    ReportSaveAtExit(SaveWithPosition(Setting, Goals, FMmain->Position(), FMmain->LaidOut(), FMmain->Dpi()), Setting);
     return 0;
 }
 
