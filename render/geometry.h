@@ -3,6 +3,7 @@
 // Rectangles are half-open: the right column and the bottom row are not part of them.
 #include <cstdint>
 
+#include "settings/execute_setting.h"
 #include "support/coordinates.h"
 
 namespace kestrival {
@@ -12,8 +13,6 @@ inline constexpr std::int32_t kCellWidth = 160;
 inline constexpr std::int32_t kCellHeight = 70;
 inline constexpr std::int32_t kCellPitchX = 162;
 inline constexpr std::int32_t kCellPitchY = 72;
-// The gadget never shows more panels than the settings dialog can edit.
-inline constexpr std::int32_t kMaxPanels = 150;
 
 // The grid the gadget actually lays out and paints. The settings dialog keeps CL and RW at least 1
 // with a product of at most 150; a hand-edited file can hold anything, so a count below 1 gives an

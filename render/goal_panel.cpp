@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "render/painter.h"
+#include "render/drawing.h"
 #include "support/civil_date.h"
 #include "support/text.h"
 

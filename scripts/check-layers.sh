@@ -1,54 +1,104 @@
 #!/usr/bin/env bash
 # Checks the layers of the program's sources:
-#  - every file that includes a Windows header has "win32" in its path, and the portable core
-#    target lists none of them;
-#  - includes run one way: support <- settings (record and file) <- render <- settings/dialog <- app,
-#    and no portable file includes a Win32 one.
+#  - every file that includes a Windows header has "win32" in its path;
+#  - the portable core library holds no platform source (win32, posix) in any build: CMake itself is asked for the
+#    core target's sources, for the native and for the Windows build;
+#  - includes run one way: support <- settings (the record, the file, the dialog) <- render <- app,
+#    and no portable file includes a platform one;
+#  - no two source files (a header with its .cpp counts as one) include each other, directly or
+#    round a longer loop.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-status=0
-fail() { echo "layers: $*" >&2; status=1; }
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
 
-for f in $(git ls-files app render settings support | grep -E '\.(h|cpp)$'); do
-  if grep -qE '#include <(windows|commctrl|commdlg|shellapi|shlobj|winres)\.h>' "$f" && [[ $f != */win32/* ]]; then
-    fail "$f includes a Windows header outside a win32 folder"
-  fi
-done
-core=$(sed -n '/^add_library(kestrival_core/,/^)/p' CMakeLists.txt)
-grep -q 'win32' <<<"$core" && fail "the core library lists a win32 source"
+# CMake's file API: a query file before configuring, a reply with every target's sources after.
+ask_cmake() {  # folder cmake-arguments...
+  local build=$work/$1; shift
+  mkdir -p "$build/.cmake/api/v1/query"
+  touch "$build/.cmake/api/v1/query/codemodel-v2"
+  cmake -S . -B "$build" -G Ninja "$@" >/dev/null
+}
+ask_cmake native -DKESTRIVAL_BENCH=OFF
+ask_cmake windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
 
-# The layer of a path, and which layers it may include.
-layer_of() {
-  case $1 in
-    support/win32/*) echo support-win32 ;;   support/*) echo support ;;
-    kestrival_version.h) echo support ;;  # generated from the project version
-    settings/dialog/win32/*) echo dialog-win32 ;; settings/dialog/*) echo dialog ;;
-    settings/*) echo settings ;;
-    render/win32/*) echo render-win32 ;;     render/*) echo render ;;
-    app/win32/*) echo app-win32 ;;           app/*) echo app ;;
-    *) echo other ;;
-  esac
-}
-allowed() {
-  case $1 in
-    support) echo "support" ;;
-    settings) echo "support settings" ;;
-    render) echo "support settings render" ;;
-    dialog) echo "support settings render dialog" ;;
-    app) echo "support settings render dialog app" ;;
-    support-win32) echo "support support-win32" ;;
-    render-win32) echo "support settings render support-win32 render-win32" ;;
-    dialog-win32) echo "support settings render dialog support-win32 render-win32 dialog-win32" ;;
-    app-win32) echo "support settings render dialog app support-win32 render-win32 dialog-win32 app-win32" ;;
-  esac
-}
-for f in $(git ls-files app render settings support | grep -E '\.(h|cpp)$'); do
-  from=$(layer_of "$f")
-  ok=" $(allowed "$from") "
-  while read -r included; do
-    to=$(layer_of "$included")
-    [[ $ok == *" $to "* ]] || fail "$f ($from) includes $included ($to)"
-  done < <(sed -n 's/^#include "\([^"]*\)".*/\1/p' "$f")
-done
-[ $status -eq 0 ] && echo "layers: every Windows header in a win32 path; includes run one way"
-exit $status
+python3 - "$work" <<'PY'
+import glob, json, os, re, subprocess, sys
+
+work = sys.argv[1]
+problems = []
+
+def core_sources(build):
+    reply = glob.glob(os.path.join(work, build, ".cmake/api/v1/reply/target-kestrival_core-*.json"))
+    if not reply:
+        problems.append(f"{build} build: CMake names no kestrival_core target")
+        return []
+    return [s["path"] for s in json.load(open(reply[0]))["sources"]]
+
+for build in ("native", "windows"):
+    for path in core_sources(build):
+        if any(f"/{p}/" in "/" + path for p in ("win32", "posix")):
+            problems.append(f"{build} build: the core library compiles the platform source {path}")
+
+files = subprocess.run(["git", "ls-files", "app", "render", "settings", "support"],
+                       capture_output=True, text=True, check=True).stdout.split()
+files = [f for f in files if f.endswith((".h", ".cpp"))]
+windows_header = re.compile(r'#include <(windows|commctrl|commdlg|shellapi|shlobj|winres|imm|wtsapi32)\.h>')
+include = re.compile(r'^#include "([^"]+)"', re.M)
+
+# Layers from the bottom, one per top folder: the folder tells the layer (the settings dialog
+# lives under settings/ and so may not lean on render/); a platform folder may also use the
+# platform folders of the layers below.
+ORDER = ["support", "settings", "render", "app"]
+def layer_of(path):
+    if path == "kestrival_version.h":
+        return ("support", None)
+    subsystem = path.split("/")[0]
+    platform = next((p for p in ("win32", "posix") if f"/{p}/" in path), None)
+    return (subsystem if subsystem in ORDER else None, platform)
+
+def may_include(source, target):
+    (s_layer, s_platform), (t_layer, t_platform) = source, target
+    if s_layer is None or t_layer is None:
+        return True
+    if t_platform and t_platform != s_platform:
+        return False  # portable code never reaches into a platform folder
+    return ORDER.index(t_layer) <= ORDER.index(s_layer)
+
+graph = {}
+for f in files:
+    text = open(f, encoding="utf-8").read()
+    if windows_header.search(text) and "/win32/" not in f:
+        problems.append(f"{f} includes a Windows header outside a win32 folder")
+    module = os.path.splitext(f)[0]
+    for included in include.findall(text):
+        if not may_include(layer_of(f), layer_of(included)):
+            problems.append(f"{f} {layer_of(f)} includes {included} {layer_of(included)}")
+        target = os.path.splitext(included)[0]
+        if target != module:
+            graph.setdefault(module, set()).add(target)
+
+# Loops between modules, by depth-first search.
+state, stack = {}, []
+def visit(module):
+    state[module] = "open"
+    stack.append(module)
+    for target in sorted(graph.get(module, ())):
+        if state.get(target) == "open":
+            loop = stack[stack.index(target):] + [target]
+            problems.append("include loop: " + " -> ".join(loop))
+        elif target not in state:
+            visit(target)
+    stack.pop()
+    state[module] = "done"
+for module in sorted(graph):
+    if module not in state:
+        visit(module)
+
+for problem in problems:
+    print("layers:", problem, file=sys.stderr)
+if problems:
+    sys.exit(1)
+print("layers: every Windows header in a win32 path; the core holds no platform source in either build; "
+      "includes run one way, without loops")
+PY

@@ -12,6 +12,9 @@ namespace kestrival {
 
 class Environment;
 
+// The most panels a gadget shows (CL x RW), and so the goals the settings dialog edits.
+inline constexpr std::int32_t kMaxPanels = 150;
+
 // One goal per line: title, start date and end date separated by commas.
 using GoalList = ExtendStringList;
 

@@ -11,7 +11,7 @@
 
 namespace kestrival {
 
-inline constexpr std::int32_t kGoalRows = 150;
+inline constexpr std::int32_t kGoalRows = kMaxPanels;
 inline constexpr std::int32_t kGoalColumns = 3;
 enum GoalColumn : std::int32_t { kTitleColumn = 0, kStartColumn = 1, kEndColumn = 2 };
 

@@ -178,9 +178,9 @@ void EDtbdyExit(SetupControls& c, const CivilDate& today) { c.EDtbdy = Normalize
 
 bool BTokClick(SetupControls& c, ExecuteSetting& setting, GoalList& goals, const CivilDate& today) {
     EDtbdyExit(c, today);
-    const std::int64_t across = StrToIntDef(c.EDhnum, 150);
-    const std::int64_t down = StrToIntDef(c.EDvnum, 150);
-    if (across < 1 || down < 1 || across * down > 150) {
+    const std::int64_t across = StrToIntDef(c.EDhnum, kMaxPanels);
+    const std::int64_t down = StrToIntDef(c.EDvnum, kMaxPanels);
+    if (across < 1 || down < 1 || across * down > kMaxPanels) {
         ShowNotice(texts::kPanelCountNotice, NoticeKind::kInformation);
         return false;
     }

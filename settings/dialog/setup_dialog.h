@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <string>
 
-#include "render/geometry.h"
 #include "settings/dialog/goal_grid.h"
 #include "settings/execute_setting.h"
 #include "support/civil_date.h"
+#include "support/coordinates.h"
 
 namespace kestrival {
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "render/drawing.h"
 #include "render/painter.h"
 #include "support/text.h"
 #include "tests/support/test_canvas.h"

@@ -1,3 +1,4 @@
+#include "render/drawing.h"
 #include "render/painter.h"
 
 #include <gtest/gtest.h>

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "render/drawing.h"
 #include "render/painter.h"
 #include "render/win32/gdi_canvas.h"
 #include "settings/execute_setting.h"

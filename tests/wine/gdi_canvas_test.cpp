@@ -10,6 +10,7 @@
 
 #include "render/goal_panel.h"
 #include "render/layout.h"
+#include "render/drawing.h"
 #include "render/painter.h"
 #include "support/text.h"
 #include "support/win32/clock.h"
