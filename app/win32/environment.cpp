@@ -7,50 +7,12 @@
 #include <cwchar>
 #include <string>
 
+#include "support/win32/handles.h"
 #include "support/win32/library.h"
 #include "support/win32/wide_text.h"
 
 namespace kestrival {
 namespace {
-
-// An open registry key, closed when the object goes.
-class RegistryKey {
-public:
-    RegistryKey(HKEY parent, const wchar_t* path) {
-        if (::RegOpenKeyExW(parent, path, 0, KEY_QUERY_VALUE, &key_) != ERROR_SUCCESS) key_ = nullptr;
-    }
-    ~RegistryKey() {
-        if (key_) ::RegCloseKey(key_);
-    }
-    RegistryKey(const RegistryKey&) = delete;
-    RegistryKey& operator=(const RegistryKey&) = delete;
-
-    // A text value (plain or with %variables%, expanded); nothing for another type or none.
-    std::optional<std::wstring> Text(const wchar_t* name) const {
-        DWORD type = 0, bytes = 0;
-        if (!key_ || ::RegQueryValueExW(key_, name, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS) return {};
-        if (type != REG_SZ && type != REG_EXPAND_SZ) return {};
-        std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
-        if (::RegQueryValueExW(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &bytes) !=
-            ERROR_SUCCESS) {
-            return {};
-        }
-        text.resize(::wcsnlen(text.c_str(), bytes / sizeof(wchar_t)));  // the stored text need not end in a NUL
-        return type == REG_EXPAND_SZ ? Expanded(text) : text;
-    }
-
-private:
-    static std::optional<std::wstring> Expanded(const std::wstring& text) {
-        const DWORD length = ::ExpandEnvironmentStringsW(text.c_str(), nullptr, 0);
-        if (length == 0) return {};
-        std::wstring expanded(length, L'\0');
-        if (::ExpandEnvironmentStringsW(text.c_str(), expanded.data(), length) != length) return {};
-        expanded.resize(length - 1);
-        return expanded;
-    }
-
-    HKEY key_ = nullptr;
-};
 
 bool IsAbsolutePath(const std::wstring& path) {
     const bool drive = path.size() >= 3 && path[1] == L':' && path[2] == L'\\';
@@ -98,7 +60,7 @@ std::u16string Win32Environment::ProgramPath() const {
         const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (length < path.size()) {
             path.resize(length);
-            return std::u16string(path.begin(), path.end());
+            return FromWide(path);
         }
         if (path.size() >= 32768) return {};
         path.resize(path.size() * 2);

@@ -44,8 +44,8 @@ MainForm::MainForm(ExecuteSetting& setting, GoalList& goals, const LocalClock& c
 MainForm::~MainForm() {
     if (hwnd_) {
         if (sessionRegistered_) SessionNotification(false);
+        // The window goes with `window_`; no message of its destruction reaches a half-gone form.
         ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-        ::DestroyWindow(hwnd_);
     }
 }
 
@@ -65,6 +65,7 @@ std::unique_ptr<MainForm> MainForm::Create(HINSTANCE instance, ExecuteSetting& s
         ::CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW, kGadgetClass, AsWide(texts::kGadgetCaption), WS_POPUP, at.x,
                           at.y, size.width, size.height, nullptr, nullptr, instance, form.get());
     if (!hwnd) return nullptr;
+    form->window_ = OwnedWindow(hwnd);
     form->FormCreate();
     return form;
 }
@@ -191,16 +192,11 @@ void MainForm::PaintAndPresent(bool fullPaint, const LocalDateTime& now) {
 }
 
 void MainForm::FormPaint() {
-    PAINTSTRUCT paint{};
-    const HDC dc = ::BeginPaint(hwnd_, &paint);
-    if (!canvas_) {
-        ::EndPaint(hwnd_, &paint);
-        return;
-    }
+    const PaintScope paint(hwnd_);
+    if (!canvas_) return;
     if (!unshownFrame_) Paint(true, clock_.Now());
     unshownFrame_ = false;
-    canvas_->CopyTo(dc);
-    ::EndPaint(hwnd_, &paint);
+    canvas_->CopyTo(paint.dc());
 }
 
 LRESULT MainForm::OnNcHitTest(POINT cursor) {

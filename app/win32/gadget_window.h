@@ -12,6 +12,7 @@
 #include "render/win32/gdi_canvas.h"
 #include "settings/environment.h"
 #include "settings/execute_setting.h"
+#include "support/win32/handles.h"
 #include "support/civil_date.h"
 
 namespace kestrival {
@@ -98,6 +99,8 @@ private:
     bool alphaApplied_ = false;
     bool quitRequested_ = false;
     std::optional<std::uint64_t> showKey_;
+    // Last, so that the window is destroyed first, while everything it might ask for still exists.
+    OwnedWindow window_;
 };
 
 }  // namespace kestrival

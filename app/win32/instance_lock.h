@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "support/win32/kernel_handles.h"
+#include "support/win32/handles.h"
 
 namespace kestrival {
 

@@ -4,6 +4,7 @@
 
 #include "support/win32/dpi.h"
 #include "support/win32/font_faces.h"
+#include "support/win32/wide_text.h"
 
 namespace kestrival {
 namespace {
@@ -37,16 +38,8 @@ GdiCanvas::GdiCanvas(const GadgetFont& font)
     SetFontSize(font.points);
 }
 
-GdiCanvas::~GdiCanvas() {
-    current_ = nullptr;
-    surfaces_.clear();
-    ReleaseSection();
-}
-
-void GdiCanvas::ReleaseSection() {
-    if (section_) ::CloseHandle(section_);
-    section_ = nullptr;
-}
+// The views (surfaces_) go before the section they map, as the members are declared.
+GdiCanvas::~GdiCanvas() = default;
 
 void GdiCanvas::MakeFont(Surface& surface, std::int32_t points) const {
     surface.fontSelection.reset();
@@ -66,7 +59,7 @@ void GdiCanvas::MakeView(Surface& surface) const {
     if (!section_) return;
     const BITMAPINFO info = PixelFormat(size_);
     void* bits = nullptr;
-    surface.view = Bitmap(::CreateDIBSection(surface.dc.get(), &info, DIB_RGB_COLORS, &bits, section_, 0));
+    surface.view = Bitmap(::CreateDIBSection(surface.dc.get(), &info, DIB_RGB_COLORS, &bits, section_.get(), 0));
     if (surface.view) surface.pixels = static_cast<std::uint32_t*>(bits);
     surface.viewSelection = std::make_unique<ScopedSelect>(surface.dc.get(), surface.view.get());
 }
@@ -88,10 +81,9 @@ void GdiCanvas::Resize(Size size) {
     size_ = size;
     // A new section for the new size; every view moves to it before the old one is closed.
     const DWORD bytes = static_cast<DWORD>(std::max(size.width, 1)) * static_cast<DWORD>(std::max(size.height, 1)) * 4;
-    const HANDLE previous = section_;
-    section_ = ::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, bytes, nullptr);
+    UniqueHandle previous = std::move(section_);
+    section_ = UniqueHandle(::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, bytes, nullptr));
     for (auto& [points, surface] : surfaces_) MakeView(*surface);
-    if (previous) ::CloseHandle(previous);
 }
 
 void GdiCanvas::CopyTo(HDC target) const {
@@ -140,7 +132,7 @@ void GdiCanvas::FillPixels(const Rect& rect, std::uint32_t pixel) {
 
 void GdiCanvas::Text(Point at, std::u16string_view text, std::int32_t colour) {
     ::SetTextColor(dc(), ToCOLORREF(colour));
-    ::ExtTextOutW(dc(), at.x, at.y, 0, nullptr, reinterpret_cast<const wchar_t*>(text.data()),
+    ::ExtTextOutW(dc(), at.x, at.y, 0, nullptr, WideUnits(text),
                   static_cast<UINT>(text.size()), nullptr);
     textPending_ = true;
 }
@@ -155,7 +147,7 @@ void GdiCanvas::FlushText() {
 
 Size GdiCanvas::TextExtent(std::u16string_view text) {
     SIZE extent{};
-    ::GetTextExtentPoint32W(dc(), reinterpret_cast<const wchar_t*>(text.data()), static_cast<int>(text.size()),
+    ::GetTextExtentPoint32W(dc(), WideUnits(text), static_cast<int>(text.size()),
                             &extent);
     return {extent.cx, extent.cy};
 }

@@ -20,6 +20,7 @@
 #include "render/canvas.h"
 #include "settings/execute_setting.h"
 #include "support/win32/gdi_handles.h"
+#include "support/win32/handles.h"
 
 namespace kestrival {
 
@@ -65,11 +66,10 @@ private:
     Surface& SurfaceOf(std::int32_t points);
     void MakeFont(Surface& surface, std::int32_t points) const;
     void MakeView(Surface& surface) const;
-    void ReleaseSection();
     void FillPixels(const Rect& rect, std::uint32_t pixel);
     void FlushText();
 
-    HANDLE section_ = nullptr;  // the shared pixels; closed after every view is gone
+    UniqueHandle section_;  // the shared pixels; declared before the views, so closed after them
     std::map<std::int32_t, std::unique_ptr<Surface>> surfaces_;
     Surface* current_ = nullptr;
     std::wstring face_;

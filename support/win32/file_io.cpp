@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "support/win32/kernel_handles.h"
+#include "support/win32/handles.h"
 #include "support/win32/replace_file.h"
 #include "support/win32/wide_text.h"
 

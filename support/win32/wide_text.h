@@ -12,5 +12,7 @@ inline std::wstring Wide(std::u16string_view text) { return std::wstring(text.be
 inline std::u16string FromWide(std::wstring_view text) { return std::u16string(text.begin(), text.end()); }
 // A constant text of the program, passed to Win32 without a copy.
 inline const wchar_t* AsWide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
+// The units of a text for the Win32 calls that take a pointer and a length (not terminated).
+inline const wchar_t* WideUnits(std::u16string_view text) { return reinterpret_cast<const wchar_t*>(text.data()); }
 
 }  // namespace kestrival

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "support/win32/wide_text.h"
 #include "tests/wine/wine_helpers.h"
 
 namespace kestrival::e2e {
@@ -55,7 +56,7 @@ private:
 
 std::wstring ProgramsAnswer() {
     const std::u16string folder = Win32Environment().DocumentsFolder().value_or(u"");
-    return std::wstring(folder.begin(), folder.end());
+    return Wide(folder);
 }
 
 // What the shell answers, or nothing when it reports a failure.

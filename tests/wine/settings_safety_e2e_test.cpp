@@ -7,6 +7,7 @@
 #include <string>
 
 #include "support/text.h"
+#include "support/win32/wide_text.h"
 #include "tests/wine/wine_helpers.h"
 
 namespace kestrival::e2e {
@@ -44,7 +45,7 @@ void Drag(HWND window) {
             notice,
             [](HWND child, LPARAM p) -> BOOL {
                 *reinterpret_cast<std::string*>(p) +=
-                    ToUtf8(std::u16string(WindowText(child).begin(), WindowText(child).end())) + "|";
+                    ToUtf8(FromWide(WindowText(child))) + "|";
                 return TRUE;
             },
             reinterpret_cast<LPARAM>(&texts));

@@ -8,6 +8,7 @@
 
 #include "support/ui_texts.h"
 #include "support/win32/gdi_handles.h"
+#include "support/win32/handles.h"
 #include "support/win32/wide_text.h"
 #include "support/win32/window_proc.h"
 
@@ -205,8 +206,8 @@ void GoalGridControl::UpdateScrollBar() {
 }
 
 void GoalGridControl::OnPaint() {
-    PAINTSTRUCT paint{};
-    HDC target = ::BeginPaint(hwnd_, &paint);
+    const PaintScope paint(hwnd_);
+    const HDC target = paint.dc();
     RECT client{};
     ::GetClientRect(hwnd_, &client);
     // Drawn off screen and copied once, so scrolling does not flicker.
@@ -252,7 +253,6 @@ void GoalGridControl::OnPaint() {
         }
     }
     ::BitBlt(target, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
-    ::EndPaint(hwnd_, &paint);
 }
 
 void GoalGridControl::OnClick(int x, int y, bool open) {

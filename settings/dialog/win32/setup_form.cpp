@@ -33,15 +33,14 @@ constexpr Group kTitle{310, 4}, kHorizontal{310, 103}, kVertical{310, 179}, kLoo
 LRESULT CALLBACK SwatchProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_PAINT: {
-            PAINTSTRUCT paint{};
-            HDC dc = ::BeginPaint(hwnd, &paint);
+            const PaintScope paint(hwnd);
+            const HDC dc = paint.dc();
             RECT r{};
             ::GetClientRect(hwnd, &r);
             ::SetDCBrushColor(dc, static_cast<COLORREF>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA)) & 0xFFFFFF);
             ::FillRect(dc, &r, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
             ::SetDCBrushColor(dc, static_cast<COLORREF>(::GetWindowLongPtrW(hwnd, 0)) & 0xFFFFFF);
             ::FrameRect(dc, &r, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
-            ::EndPaint(hwnd, &paint);
             return 0;
         }
         case WM_LBUTTONUP:
@@ -252,10 +251,8 @@ SetupForm::SetupForm(const RenderStyle& style, const LocalClock& clock, std::int
 
 SetupForm::~SetupForm() {
     grid_.reset();
-    if (hwnd_) {
-        ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-        ::DestroyWindow(hwnd_);
-    }
+    // The window goes with `window_`; no message of its destruction reaches a half-gone form.
+    if (hwnd_) ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
 }
 
 std::unique_ptr<SetupForm> SetupForm::Create(HINSTANCE instance, const RenderStyle& style, const LocalClock& clock,
@@ -273,12 +270,10 @@ std::unique_ptr<SetupForm> SetupForm::Create(HINSTANCE instance, const RenderSty
         ::CreateWindowExW(exFrame, kFormClass, AsWide(texts::kSetupCaption), frame, 0, 0, bounds.right - bounds.left,
                           bounds.bottom - bounds.top, nullptr, nullptr, instance, form.get());
     if (!hwnd) return nullptr;
+    form->window_ = OwnedWindow(hwnd);
     form->FormCreate();
     // A dialog without its goal grid would be half built: no dialog rather than that one.
-    if (!form->grid_ || !form->grid_->hwnd()) {
-        ::DestroyWindow(hwnd);
-        return nullptr;
-    }
+    if (!form->grid_ || !form->grid_->hwnd()) return nullptr;
     return form;
 }
 

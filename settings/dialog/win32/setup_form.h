@@ -13,6 +13,7 @@
 #include "support/civil_date.h"
 #include "support/display_scale.h"
 #include "support/win32/gdi_handles.h"
+#include "support/win32/handles.h"
 
 namespace kestrival {
 
@@ -70,6 +71,8 @@ private:
     GoalList* goals_ = nullptr;
     std::int32_t result_ = 0;
     HWND focusBeforeDeactivation_ = nullptr;
+    // Last, so that the window is destroyed first, before the fonts its controls use.
+    OwnedWindow window_;
 };
 
 }  // namespace kestrival
