@@ -290,6 +290,7 @@ TEST(GoalGridTest, KeysMoveOpenAndCancel) {
         {0, 30, false, GridKey::kPageUp, 0, 7, false, GridAction::kMoved},
         {0, 10, false, GridKey::kPageUp, 0, 1, false, GridAction::kMoved},
         {0, 140, false, GridKey::kPageDown, 0, 150, false, GridAction::kMoved},
+        {1, 40, false, GridKey::kPageDown, 1, 63, false, GridAction::kMoved},  // a whole page from the middle
         {2, 70, false, GridKey::kHome, 2, 1, false, GridAction::kMoved},
         {2, 70, false, GridKey::kEnd, 2, 150, false, GridAction::kMoved},
         {1, 9, false, GridKey::kEdit, 1, 9, true, GridAction::kEditorOpened},

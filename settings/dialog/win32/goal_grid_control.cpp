@@ -17,10 +17,7 @@ namespace {
 
 constexpr const wchar_t* kGridClass = L"KestrivalGoalGrid";
 // At 96 DPI.
-constexpr std::array<int, kGoalColumns> kColumnWidths = {128, 70, 72};
 constexpr std::array<const char16_t*, kGoalColumns> kHeaders = {texts::kGridTitle, texts::kGridStart, texts::kGridEnd};
-constexpr int kRowHeight = 19;
-constexpr int kLine = 1;  // grid line width
 
 void RegisterGridClass(WNDPROC procedure) {
     WNDCLASSEXW windowClass{};
@@ -35,19 +32,9 @@ void RegisterGridClass(WNDPROC procedure) {
 
 }  // namespace
 
-int GoalGridControl::ColumnLeft(int column) const {
-    int x = 0;
-    for (int c = 0; c < column; ++c) x += columnWidths_[static_cast<std::size_t>(c)] + line_;
-    return x;
-}
-
 GoalGridControl::GoalGridControl(HWND parent, int id, const RECT& bounds, HFONT font, GoalGrid& grid,
                                  std::function<CivilDate()> today, std::int32_t dpi)
-    : font_(font), grid_(grid), today_(std::move(today)) {
-    const Scaler scaled(dpi);
-    for (std::size_t c = 0; c < kColumnWidths.size(); ++c) columnWidths_[c] = scaled(kColumnWidths[c]);
-    rowHeight_ = scaled(kRowHeight);
-    line_ = scaled(kLine);
+    : font_(font), grid_(grid), today_(std::move(today)), layout_(GridLayout::AtDpi(dpi)) {
     RegisterGridClass(&RoutedWindowProc<GoalGridControl>);
     hwnd_ = ::CreateWindowExW(WS_EX_CLIENTEDGE, kGridClass, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL,
                               bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
@@ -107,8 +94,8 @@ LRESULT GoalGridControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
             OnVScroll(LOWORD(wParam));
             return 0;
         case WM_MOUSEWHEEL:
-            topRow_ = std::clamp(topRow_ - GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA * 3, 1,
-                                 std::max(1, kGoalRows - VisibleRows() + 1));
+            topRow_ = ScrolledTopRow(GridScroll::kWheel, topRow_, VisibleRows(),
+                                     GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA);
             UpdateScrollBar();
             PlaceEditor();
             ::InvalidateRect(hwnd_, nullptr, FALSE);
@@ -185,13 +172,12 @@ void GoalGridControl::OnCompositionEnded() {
 int GoalGridControl::VisibleRows() const {
     RECT client{};
     ::GetClientRect(hwnd_, &client);
-    return std::max(1, static_cast<int>((client.bottom - rowHeight_ - line_) / RowPitch()));
+    return layout_.VisibleRows(client.bottom);
 }
 
 RECT GoalGridControl::CellRect(int column, int row) const {
-    const int left = ColumnLeft(column);
-    const int top = row == 0 ? 0 : (row - topRow_ + 1) * RowPitch();
-    return RECT{left, top, left + columnWidths_[static_cast<std::size_t>(column)], top + rowHeight_};
+    const Rect cell = layout_.CellRect(column, row, topRow_);
+    return RECT{cell.left, cell.top, cell.right, cell.bottom};
 }
 
 void GoalGridControl::UpdateScrollBar() {
@@ -240,14 +226,14 @@ void GoalGridControl::OnPaint() {
     {
         ScopedSelect pen(dc, ::GetStockObject(DC_PEN));
         ::SetDCPenColor(dc, ::GetSysColor(COLOR_BTNSHADOW));
-        const int gridWidth = ColumnLeft(kGoalColumns);
+        const int gridWidth = layout_.ColumnLeft(kGoalColumns);
         for (int r = 0; r <= lastRow - topRow_ + 1; ++r) {
-            const int y = r * RowPitch() + rowHeight_;
+            const int y = r * layout_.RowPitch() + layout_.rowHeight;
             ::MoveToEx(dc, 0, y, nullptr);
             ::LineTo(dc, gridWidth, y);
         }
         for (int c = 1; c <= kGoalColumns; ++c) {
-            const int x = ColumnLeft(c) - line_;
+            const int x = layout_.ColumnLeft(c) - layout_.line;
             ::MoveToEx(dc, x, 0, nullptr);
             ::LineTo(dc, x, client.bottom);
         }
@@ -257,13 +243,9 @@ void GoalGridControl::OnPaint() {
 
 void GoalGridControl::OnClick(int x, int y, bool open) {
     ::SetFocus(hwnd_);
-    int column = -1;
-    for (int c = 0; c < kGoalColumns; ++c) {
-        if (x >= ColumnLeft(c) && x < ColumnLeft(c + 1)) column = c;
-    }
-    const int row = y < RowPitch() ? 0 : topRow_ + (y - rowHeight_ - line_) / RowPitch();
-    if (column < 0 || row < 1 || row > kGoalRows) return;
-    Move(column, row);
+    const auto cell = layout_.CellAt({x, y}, topRow_);
+    if (!cell || cell->row < 1) return;  // off the table, or its header
+    Move(cell->column, cell->row);
     if (open) OpenEditor(true);
 }
 
@@ -399,48 +381,28 @@ void GoalGridControl::OnFocusLeft(HWND to) {
 }
 
 void GoalGridControl::ScrollToCurrent() {
-    const int visible = VisibleRows();
-    if (grid_.row < topRow_) topRow_ = grid_.row;
-    if (grid_.row > topRow_ + visible - 1) topRow_ = grid_.row - visible + 1;
-    topRow_ = std::clamp(topRow_, 1, std::max(1, kGoalRows - visible + 1));
+    topRow_ = TopRowShowing(grid_.row, topRow_, VisibleRows());
     UpdateScrollBar();
     PlaceEditor();
     ::InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
 void GoalGridControl::OnVScroll(WORD request) {
+    static constexpr struct {
+        WORD request;
+        GridScroll scroll;
+    } kRequests[] = {
+        {SB_LINEUP, GridScroll::kLineUp},    {SB_LINEDOWN, GridScroll::kLineDown}, {SB_PAGEUP, GridScroll::kPageUp},
+        {SB_PAGEDOWN, GridScroll::kPageDown}, {SB_TOP, GridScroll::kTop},           {SB_BOTTOM, GridScroll::kBottom},
+        {SB_THUMBTRACK, GridScroll::kThumb},  {SB_THUMBPOSITION, GridScroll::kThumb},
+    };
     SCROLLINFO info{};
     info.cbSize = sizeof info;
     info.fMask = SIF_ALL;
     ::GetScrollInfo(hwnd_, SB_VERT, &info);
-    int top = topRow_;
-    switch (request) {
-        case SB_LINEUP:
-            --top;
-            break;
-        case SB_LINEDOWN:
-            ++top;
-            break;
-        case SB_PAGEUP:
-            top -= VisibleRows();
-            break;
-        case SB_PAGEDOWN:
-            top += VisibleRows();
-            break;
-        case SB_THUMBTRACK:
-        case SB_THUMBPOSITION:
-            top = info.nTrackPos;
-            break;
-        case SB_TOP:
-            top = 1;
-            break;
-        case SB_BOTTOM:
-            top = kGoalRows;
-            break;
-        default:
-            break;
+    for (const auto& entry : kRequests) {
+        if (entry.request == request) topRow_ = ScrolledTopRow(entry.scroll, topRow_, VisibleRows(), info.nTrackPos);
     }
-    topRow_ = std::clamp(top, 1, std::max(1, kGoalRows - VisibleRows() + 1));
     UpdateScrollBar();
     PlaceEditor();
     ::InvalidateRect(hwnd_, nullptr, FALSE);

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "settings/dialog/goal_grid.h"
+#include "settings/dialog/grid_layout.h"
 #include "support/display_scale.h"
 
 namespace kestrival {
@@ -57,8 +58,6 @@ private:
     void PlaceEditor();
     void NotifyClick();
     RECT CellRect(int column, int row) const;
-    int ColumnLeft(int column) const;
-    int RowPitch() const { return rowHeight_ + line_; }
     int VisibleRows() const;
     void UpdateScrollBar();
 
@@ -71,9 +70,7 @@ private:
     GoalGrid& grid_;
     std::function<CivilDate()> today_;
     int topRow_ = 1;
-    std::array<int, kGoalColumns> columnWidths_{};
-    int rowHeight_ = 0;
-    int line_ = 1;  // grid line width
+    GridLayout layout_;
 };
 
 }  // namespace kestrival
