@@ -31,6 +31,11 @@ wait_for() {  # wait_for seconds command...
 visible() { xdotool search --onlyvisible --name "$1"; }
 
 mkdir -p "$state/home"
+# A kernel without 32-bit execution cannot run the loader at all: said, and counted as skipped.
+if ! "$WINE" --version >/dev/null 2>&1; then
+  echo "this machine cannot run Wine's 32-bit loader ($WINE): skipped"
+  exit 77
+fi
 start_xvfb
 "$WINE" wineboot -i >/dev/null 2>&1
 "$WINESERVER" -w

@@ -18,16 +18,8 @@ namespace {
 
 using namespace setup_ids;
 
-constexpr int kClientWidth = 596;
-constexpr int kClientHeight = 528;
 constexpr WORD kSwatchReleased = 1;
 constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
-
-// Group boxes and the origin of the controls inside them.
-struct Group {
-    int x, y;
-};
-constexpr Group kTitle{310, 4}, kHorizontal{310, 103}, kVertical{310, 179}, kLook{310, 255}, kPanels{310, 355};
 
 // A colour swatch: a rectangle filled with its colour, outlined, that reports mouse-up to its parent.
 LRESULT CALLBACK SwatchProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -86,154 +78,11 @@ Font MakeFont(const std::wstring& face, int height, bool bold) {
 
 }  // namespace
 
-// The dialog's controls below its product label and goal grid, in tab order. Positions are
-// relative to their group box's origin; labels are as wide as their text, and a "label before"
-// ends 4 pixels left of `x`. Rows with id 0 are labels, numbered from FirstLabel.
-enum class ControlKind {
-    kGroup,
-    kLabel,
-    kLabelBefore,
-    kEdit,
-    kSpinner,
-    kFirstRadio,
-    kRadio,
-    kCheck,
-    kSwatch,
-    kTrackBar,
-    kDefaultButton,
-    kButton,
-};
-struct ControlRow {
-    ControlKind kind;
-    int id;
-    const char16_t* caption;
-    Group group;
-    int x, y, w, h;
-    int low = 0, high = 0;  // spinners and the track bar: their range
-};
-
 namespace {
 
-using enum ControlKind;
-constexpr Group kForm{0, 0};
-constexpr ControlRow kControlRows[] = {
-    {kGroup, 0, texts::kTitleGroup, kTitle, 0, 0, 283, 93},
-    {kEdit, EDtitl, nullptr, kTitle, 12, 16, 133, 21},
-    {kLabelBefore, 0, texts::kBirthDate, kTitle, 203, 18, 0, 0},
-    {kEdit, EDtbdy, nullptr, kTitle, 203, 16, 74, 21},
-    {kLabel, 0, texts::kSubtitle, kTitle, 12, 40, 0, 0},
-    {kFirstRadio, RBtnon, texts::kSubtitleNone, kTitle, 76, 40, 37, 17},
-    {kRadio, RBtday, texts::kSubtitleToday, kTitle, 119, 40, 78, 17},
-    {kRadio, RBtbdy, texts::kSubtitleDaysSinceBirth, kTitle, 199, 40, 78, 17},
-    {kLabel, 0, texts::kTextColour, kTitle, 12, 64, 0, 0},
-    {kSwatch, SPtstr, nullptr, kTitle, 54, 64, 49, 20},
-    {kLabel, 0, texts::kBackgroundColour, kTitle, 116, 64, 0, 0},
-    {kSwatch, SPtbck, nullptr, kTitle, 157, 64, 49, 20},
-
-    {kGroup, 0, texts::kHorizontalGroup, kHorizontal, 0, 0, 281, 70},
-    {kLabelBefore, 0, texts::kOffset, kHorizontal, 157, 20, 0, 0},
-    {kEdit, EDhofs, nullptr, kHorizontal, 157, 18, 41, 21},
-    {kSpinner, UDhofs, nullptr, kHorizontal, 198, 18, 16, 21, 0, 100},
-    {kFirstRadio, RBhlft, texts::kLeftEdge, kHorizontal, 12, 20, 45, 17},
-    {kRadio, RBhcnt, texts::kCentre, kHorizontal, 12, 42, 44, 17},
-    {kRadio, RBhrit, texts::kRightEdge, kHorizontal, 60, 19, 45, 17},
-    {kLabelBefore, 0, texts::kPanelCount, kHorizontal, 157, 42, 0, 0},
-    {kEdit, EDhnum, nullptr, kHorizontal, 157, 40, 41, 21},
-    {kSpinner, UDhnum, nullptr, kHorizontal, 198, 40, 16, 21, 1, 100},
-
-    {kGroup, 0, texts::kVerticalGroup, kVertical, 0, 0, 281, 70},
-    {kLabelBefore, 0, texts::kOffset, kVertical, 157, 20, 0, 0},
-    {kEdit, EDvofs, nullptr, kVertical, 157, 18, 41, 21},
-    {kSpinner, UDvofs, nullptr, kVertical, 198, 18, 16, 21, 0, 100},
-    {kFirstRadio, RBvtop, texts::kTopEdge, kVertical, 12, 20, 45, 17},
-    {kRadio, RBvcnt, texts::kCentre, kVertical, 12, 42, 44, 17},
-    {kRadio, RBvbtm, texts::kBottomEdge, kVertical, 60, 20, 45, 17},
-    {kLabelBefore, 0, texts::kPanelCount, kVertical, 157, 42, 0, 0},
-    {kEdit, EDvnum, nullptr, kVertical, 157, 40, 41, 21},
-    {kSpinner, UDvnum, nullptr, kVertical, 198, 40, 16, 21, 1, 100},
-
-    {kGroup, 0, texts::kLookGroup, kLook, 0, 0, 281, 94},
-    {kCheck, CHftrs, texts::kTranslucent, kLook, 212, 63, 41, 16},
-    {kLabel, 0, texts::kOpacity, kLook, 12, 20, 0, 0},
-    {kTrackBar, TBftrr, nullptr, kLook, 47, 7, 231, 32, 0, kTrackBarMax},
-    {kLabel, 0, texts::kFrameLines, kLook, 12, 42, 0, 0},
-    {kCheck, CHftop, texts::kFrameTop, kLook, 54, 42, 29, 17},
-    {kCheck, CHfbtm, texts::kFrameBottom, kLook, 90, 42, 33, 17},
-    {kCheck, CHflft, texts::kFrameLeft, kLook, 126, 42, 33, 17},
-    {kCheck, CHfrit, texts::kFrameRight, kLook, 162, 42, 37, 17},
-    {kLabel, 0, texts::kFrameColour, kLook, 12, 64, 0, 0},
-    {kSwatch, SPffrm, nullptr, kLook, 54, 64, 49, 20},
-    {kLabel, 0, texts::kBackgroundColour, kLook, 116, 64, 0, 0},
-    {kSwatch, SPfbck, nullptr, kLook, 157, 64, 49, 20},
-
-    {kGroup, 0, texts::kPanelsGroup, kPanels, 0, 0, 281, 138},
-    {kFirstRadio, RBphor, texts::kOrderDownFirst, kPanels, 188, 18, 31, 18},
-    {kRadio, RBpver, texts::kOrderAcrossFirst, kPanels, 225, 18, 30, 17},
-    {kLabel, 0, texts::kFrameColour, kPanels, 12, 20, 0, 0},
-    {kSwatch, SPpfrm, nullptr, kPanels, 78, 20, 49, 20},
-    {kLabel, 0, texts::kPanelOrder, kPanels, 140, 20, 0, 0},
-    {kLabel, 0, texts::kCaptionTextColour, kPanels, 12, 42, 0, 0},
-    {kSwatch, SPpcst, nullptr, kPanels, 78, 42, 49, 20},
-    {kLabel, 0, texts::kCaptionBackgroundColour, kPanels, 138, 42, 0, 0},
-    {kSwatch, SPpcbk, nullptr, kPanels, 204, 42, 49, 20},
-    {kLabel, 0, texts::kStartDateColour, kPanels, 12, 64, 0, 0},
-    {kSwatch, SPpsta, nullptr, kPanels, 78, 64, 49, 20},
-    {kLabel, 0, texts::kEndDateColour, kPanels, 138, 64, 0, 0},
-    {kSwatch, SPpfin, nullptr, kPanels, 204, 64, 49, 20},
-    {kLabel, 0, texts::kBarFrameColour, kPanels, 12, 86, 0, 0},
-    {kSwatch, SPpgfr, nullptr, kPanels, 78, 86, 49, 20},
-    {kLabel, 0, texts::kBarColour, kPanels, 138, 86, 0, 0},
-    {kSwatch, SPpgrh, nullptr, kPanels, 204, 86, 49, 20},
-    {kLabel, 0, texts::kDaysElapsedColour, kPanels, 12, 108, 0, 0},
-    {kSwatch, SPppdy, nullptr, kPanels, 78, 108, 49, 20},
-    {kLabel, 0, texts::kDaysLeftColour, kPanels, 138, 108, 0, 0},
-    {kSwatch, SPprdy, nullptr, kPanels, 204, 108, 49, 20},
-
-    {kDefaultButton, BTok, texts::kOk, kForm, 441, 499, 75, 25},
-    {kButton, BTcancel, texts::kCancel, kForm, 518, 499, 75, 25},
-    {kButton, BTdel, texts::kDelete, kForm, 4, 499, 75, 25},
-};
-
-// Swatch control ids and the colours they stand for, in the controls' state.
-struct SwatchBinding {
-    int id;
-    std::int32_t SetupControls::*colour;
-};
-constexpr SwatchBinding kSwatches[] = {
-    {SPtstr, &SetupControls::SPtstr}, {SPtbck, &SetupControls::SPtbck}, {SPffrm, &SetupControls::SPffrm},
-    {SPfbck, &SetupControls::SPfbck}, {SPpfrm, &SetupControls::SPpfrm}, {SPpcst, &SetupControls::SPpcst},
-    {SPpcbk, &SetupControls::SPpcbk}, {SPpsta, &SetupControls::SPpsta}, {SPpfin, &SetupControls::SPpfin},
-    {SPpgfr, &SetupControls::SPpgfr}, {SPpgrh, &SetupControls::SPpgrh}, {SPppdy, &SetupControls::SPppdy},
-    {SPprdy, &SetupControls::SPprdy},
-};
-
-struct CheckBinding {
-    int id;
-    bool SetupControls::*checked;
-};
-constexpr CheckBinding kChecks[] = {
-    {RBtnon, &SetupControls::RBtnon}, {RBtday, &SetupControls::RBtday}, {RBtbdy, &SetupControls::RBtbdy},
-    {RBhlft, &SetupControls::RBhlft}, {RBhrit, &SetupControls::RBhrit}, {RBhcnt, &SetupControls::RBhcnt},
-    {RBvtop, &SetupControls::RBvtop}, {RBvbtm, &SetupControls::RBvbtm}, {RBvcnt, &SetupControls::RBvcnt},
-    {CHftop, &SetupControls::CHftop}, {CHfbtm, &SetupControls::CHfbtm}, {CHflft, &SetupControls::CHflft},
-    {CHfrit, &SetupControls::CHfrit}, {CHftrs, &SetupControls::CHftrs}, {RBphor, &SetupControls::RBphor},
-    {RBpver, &SetupControls::RBpver},
-};
-
-struct TextBinding {
-    int id;
-    std::u16string SetupControls::*text;
-};
-constexpr TextBinding kTexts[] = {
-    {EDtitl, &SetupControls::EDtitl}, {EDtbdy, &SetupControls::EDtbdy}, {EDhofs, &SetupControls::EDhofs},
-    {EDhnum, &SetupControls::EDhnum}, {EDvofs, &SetupControls::EDvofs}, {EDvnum, &SetupControls::EDvnum},
-};
-
 bool IsSwatch(int id) {
-    for (const auto& swatch : kSwatches) {
-        if (swatch.id == id) return true;
-    }
-    return false;
+    const ControlRow* row = SetupFormRow(id);
+    return row && row->kind == ControlKind::kSwatch;
 }
 
 std::u16string ControlText(HWND control) {
@@ -264,7 +113,7 @@ std::unique_ptr<SetupForm> SetupForm::Create(HINSTANCE instance, const RenderSty
     // No WS_CLIPCHILDREN: group boxes are transparent and show the form's background.
     const DWORD frame = WS_POPUP | WS_CAPTION | WS_SYSMENU;
     const DWORD exFrame = WS_EX_TOOLWINDOW | WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-    RECT bounds{0, 0, S(kClientWidth), S(kClientHeight)};
+    RECT bounds{0, 0, S(kSetupClientWidth), S(kSetupClientHeight)};
     AdjustWindowRectForDpi(bounds, frame, exFrame, dpi);
     const HWND hwnd =
         ::CreateWindowExW(exFrame, kFormClass, AsWide(texts::kSetupCaption), frame, 0, 0, bounds.right - bounds.left,
@@ -315,8 +164,10 @@ void SetupForm::FormCreate() {
     font_ = MakeFont(face, -::MulDiv(style_.Font.points, scaled_.dpi(), 72), false);
     titleFont_ = MakeFont(L"Tahoma", -scaled_(12), true);
     CreateControls();
-    for (const auto& swatch : kSwatches) {
-        ::SetWindowLongPtrW(::GetDlgItem(hwnd_, swatch.id), 0, static_cast<LONG_PTR>(style_.SwatchPenColor));
+    for (const auto& row : SetupFormRows()) {
+        if (row.kind == ControlKind::kSwatch) {
+            ::SetWindowLongPtrW(::GetDlgItem(hwnd_, row.id), 0, static_cast<LONG_PTR>(style_.SwatchPenColor));
+        }
     }
 }
 
@@ -341,11 +192,10 @@ void SetupForm::CreateControls() {
 
     int label = FirstLabel;
     HWND previous = nullptr;
-    for (const ControlRow& row : kControlRows) {
+    for (const ControlRow& row : SetupFormRows()) {
         const int id = row.id ? row.id : label++;
         previous = AddRow(row, id, previous);
     }
-    ::SendDlgItemMessageW(hwnd_, EDtbdy, EM_LIMITTEXT, 10, 0);
 }
 
 int SetupForm::TextWidth(const wchar_t* caption) const {
@@ -371,9 +221,12 @@ HWND SetupForm::AddRow(const ControlRow& row, int id, HWND previous) {
             return AddControl(L"STATIC", caption, id, x - width - S(4), y + S(2), width + S(1), S(15),
                               kChild | SS_NOPREFIX);
         }
-        case ControlKind::kEdit:
-            return AddControl(L"EDIT", L"", id, x, y, w, h, kChild | WS_TABSTOP | WS_GROUP | ES_AUTOHSCROLL,
-                              WS_EX_CLIENTEDGE);
+        case ControlKind::kEdit: {
+            HWND edit = AddControl(L"EDIT", L"", id, x, y, w, h, kChild | WS_TABSTOP | WS_GROUP | ES_AUTOHSCROLL,
+                                   WS_EX_CLIENTEDGE);
+            if (row.high > 0) ::SendMessageW(edit, EM_LIMITTEXT, static_cast<WPARAM>(row.high), 0);
+            return edit;
+        }
         case ControlKind::kSpinner: {
             // At its own place right of its edit (not aligned into it, which would narrow the edit).
             HWND spinner = AddControl(UPDOWN_CLASSW, L"", id, x, y, w, h,
@@ -564,31 +417,37 @@ void SetupForm::OnTrackBarChanged() {
 }
 
 void SetupForm::PushControls() {
-    for (const auto& t : kTexts) ::SetDlgItemTextW(hwnd_, t.id, Wide(controls_.*t.text).c_str());
-    for (const auto& c : kChecks) {
-        ::SendDlgItemMessageW(hwnd_, c.id, BM_SETCHECK, controls_.*c.checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    for (const auto& row : SetupFormRows()) {
+        const ControlBinding& bound = row.binding;
+        HWND control = ::GetDlgItem(hwnd_, row.id);
+        if (bound.text) ::SetWindowTextW(control, Wide(controls_.*bound.text).c_str());
+        if (bound.checked)
+            ::SendMessageW(control, BM_SETCHECK, controls_.*bound.checked ? BST_CHECKED : BST_UNCHECKED, 0);
+        if (bound.colour) {
+            ::SetWindowLongPtrW(control, GWLP_USERDATA, static_cast<LONG_PTR>(controls_.*bound.colour));
+            ::InvalidateRect(control, nullptr, TRUE);
+        }
+        if (bound.position) {
+            ::SendMessageW(control, TBM_SETPOS, TRUE, controls_.*bound.position);
+            ::SendMessageW(control, TBM_SETSEL, TRUE, MAKELPARAM(0, controls_.*bound.position));
+        }
     }
-    for (const auto& s : kSwatches) {
-        HWND swatch = ::GetDlgItem(hwnd_, s.id);
-        ::SetWindowLongPtrW(swatch, GWLP_USERDATA, static_cast<LONG_PTR>(controls_.*s.colour));
-        ::InvalidateRect(swatch, nullptr, TRUE);
-    }
-    HWND track = ::GetDlgItem(hwnd_, TBftrr);
-    ::SendMessageW(track, TBM_SETPOS, TRUE, controls_.TBftrr);
-    ::SendMessageW(track, TBM_SETSEL, TRUE, MAKELPARAM(0, controls_.TBftrr));
     ::EnableWindow(::GetDlgItem(hwnd_, BTdel), controls_.BTdelEnabled);
     grid_->Refresh();
 }
 
 void SetupForm::PullControls() {
-    for (const auto& t : kTexts) controls_.*t.text = ControlText(::GetDlgItem(hwnd_, t.id));
-    for (const auto& c : kChecks) {
-        controls_.*c.checked = ::SendDlgItemMessageW(hwnd_, c.id, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    for (const auto& row : SetupFormRows()) {
+        const ControlBinding& bound = row.binding;
+        HWND control = ::GetDlgItem(hwnd_, row.id);
+        if (bound.text) controls_.*bound.text = ControlText(control);
+        if (bound.checked) controls_.*bound.checked = ::SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
+        if (bound.colour) {
+            controls_.*bound.colour = static_cast<std::int32_t>(::GetWindowLongPtrW(control, GWLP_USERDATA));
+        }
+        if (bound.position)
+            controls_.*bound.position = static_cast<std::int32_t>(::SendMessageW(control, TBM_GETPOS, 0, 0));
     }
-    for (const auto& s : kSwatches) {
-        controls_.*s.colour = static_cast<std::int32_t>(::GetWindowLongPtrW(::GetDlgItem(hwnd_, s.id), GWLP_USERDATA));
-    }
-    controls_.TBftrr = static_cast<std::int32_t>(::SendDlgItemMessageW(hwnd_, TBftrr, TBM_GETPOS, 0, 0));
     grid_->TakeEditorText();
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "settings/dialog/setup_dialog.h"
+#include "settings/dialog/setup_form_table.h"
 #include "settings/dialog/win32/goal_grid_control.h"
 #include "settings/execute_setting.h"
 #include "support/civil_date.h"
@@ -16,8 +17,6 @@
 #include "support/win32/handles.h"
 
 namespace kestrival {
-
-struct ControlRow;
 
 class SetupForm {
 public:
