@@ -179,6 +179,8 @@ TEST_F(PanelPaintTest, RunningGoalLayout) {
     EXPECT_EQ(canvas_.PixelAt(x0 + 159, y0 + 69), 0xEEEEEE);
     EXPECT_EQ(canvas_.PixelAt(x0 + 1, y0 + 1), 0x000000);      // background inside the frame
     EXPECT_EQ(canvas_.PixelAt(x0 + 2, y0 + 2), 0x808080);      // title strip, upper half
+    EXPECT_EQ(canvas_.PixelAt(x0 + 157, y0 + 2), 0x808080);    // its last column
+    EXPECT_EQ(canvas_.PixelAt(x0 + 158, y0 + 2), 0x000000);    // and the background after it
     EXPECT_EQ(canvas_.PixelAt(x0 + 2, y0 + 2 + 8), 0x686868);  // lower half darkened (h / 2 + 1 = 8 rows each)
     EXPECT_EQ(canvas_.PixelAt(x0 + 157, y0 + h + 3), 0x686868);
     EXPECT_EQ(canvas_.PixelAt(x0 + 2, y0 + h + 4), 0x000000);

@@ -27,6 +27,8 @@ TEST(NormalizeDateTest, TableOfTypedDates) {
         {u"15/", u"2026/07/15"},
         {u"24/5/1", u"0024/05/01"},
         {u"240501", u"2024/05/01"},
+        {u"990101", u"2099/01/01"},   // the last two-digit year of the shortcut
+        {u"1000101", u"0100/01/01"},  // three digits are a year as written
         {u"20240501", u"2024/05/01"},
         {u"0501", u"2026/05/01"},
         {u"501", u"2026/05/01"},
