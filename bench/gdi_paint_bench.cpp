@@ -13,7 +13,7 @@
 #include "render/painter.h"
 #include "render/win32/gdi_canvas.h"
 #include "support/text.h"
-#include "tests/wine/gdi_drawn_canvas.h"
+#include "tests/common/win32/gdi_drawn_canvas.h"
 
 using namespace kestrival;
 

@@ -18,7 +18,7 @@
 
 #include "settings/execute_setting.h"
 #include "support/text.h"
-#include "tests/unit/fakes.h"
+#include "tests/common/fakes.h"
 
 namespace kestrival {
 namespace {

@@ -22,7 +22,7 @@
 
 #include "bench/stopwatch.h"
 #include "support/win32/font_faces.h"
-#include "tests/wine/wine_helpers.h"
+#include "tests/common/win32/wine_helpers.h"
 
 using namespace kestrival;
 using namespace kestrival::e2e;

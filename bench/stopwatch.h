@@ -1,4 +1,5 @@
 #pragma once
+// A stopwatch for the benchmarks that run under Wine.
 #include <windows.h>
 
 namespace kestrival {

@@ -1,4 +1,5 @@
 #pragma once
+// One goal panel: the figures a goal line shows today, and the panel's drawing.
 #include <cstdint>
 #include <string>
 #include <string_view>

@@ -2,6 +2,7 @@
 
 #include "support/integer_rule.h"
 #include "support/text.h"
+#include "support/ui_texts.h"
 
 namespace kestrival {
 
@@ -35,7 +36,7 @@ RenderStyle ChooseRenderStyle(std::int32_t osMajorVersion) {
 
 std::u16string DefaultGoal(const CivilDate& today) {
     const std::int32_t year = StrToIntDef(FormatText(u"%04d", {today.year}), 2010);
-    return FormatText(u"%d年まで,%04d/01/01,%04d/01/01", {year + 1, year, year + 1});
+    return FormatText(std::u16string(texts::kDefaultGoalTitle) + u",%04d/01/01,%04d/01/01", {year + 1, year, year + 1});
 }
 
 }  // namespace kestrival

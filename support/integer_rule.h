@@ -1,4 +1,5 @@
 #pragma once
+// How the program reads numbers from text.
 #include <cstdint>
 #include <optional>
 #include <string_view>

@@ -1,4 +1,5 @@
 #pragma once
+// Date normalisation: the shorthand users type, written out in full.
 #include <string>
 #include <string_view>
 

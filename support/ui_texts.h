@@ -22,6 +22,9 @@ inline constexpr const char16_t* kHeldBackFileBefore =
     u"設定ファイルを起動時に読み込めなかったため、設定は保存されません。\n";
 inline constexpr const char16_t* kHeldBackFileAfter = u"\n\n変更した設定は、このガジェットの表示にだけ使われます。";
 
+// The title of the goal a new settings file starts with: the next year's number stands for %d.
+inline constexpr const char16_t* kDefaultGoalTitle = u"%d年まで";
+
 // The settings dialog's checks and question.
 inline constexpr const char16_t* kPanelCountNotice = u"パネル数は横×縦で1～150に設定してください。";
 inline constexpr const char16_t* kCommaInTitle = u"表題に半角のカンマ,を含めないでください。";

@@ -1,4 +1,6 @@
 #pragma once
+// The core's view of its surroundings, answered by Windows: arguments, program path, documents
+// folder, system version, screen size.
 #include "settings/environment.h"
 
 namespace kestrival {

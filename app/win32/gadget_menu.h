@@ -1,4 +1,5 @@
 #pragma once
+// The gadget's context menu, built from the menu texts.
 #include <windows.h>
 
 namespace kestrival {

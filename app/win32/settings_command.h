@@ -1,4 +1,5 @@
 #pragma once
+// The bridge from the gadget window's menu to the settings dialog.
 #include <windows.h>
 
 #include "app/win32/gadget_window.h"

@@ -132,8 +132,7 @@ void GdiCanvas::FillPixels(const Rect& rect, std::uint32_t pixel) {
 
 void GdiCanvas::Text(Point at, std::u16string_view text, std::int32_t colour) {
     ::SetTextColor(dc(), ToCOLORREF(colour));
-    ::ExtTextOutW(dc(), at.x, at.y, 0, nullptr, WideUnits(text),
-                  static_cast<UINT>(text.size()), nullptr);
+    ::ExtTextOutW(dc(), at.x, at.y, 0, nullptr, WideUnits(text), static_cast<UINT>(text.size()), nullptr);
     textPending_ = true;
 }
 
@@ -147,8 +146,7 @@ void GdiCanvas::FlushText() {
 
 Size GdiCanvas::TextExtent(std::u16string_view text) {
     SIZE extent{};
-    ::GetTextExtentPoint32W(dc(), WideUnits(text), static_cast<int>(text.size()),
-                            &extent);
+    ::GetTextExtentPoint32W(dc(), WideUnits(text), static_cast<int>(text.size()), &extent);
     return {extent.cx, extent.cy};
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+// The local clock on Windows.
 #include "support/civil_date.h"
 
 namespace kestrival {

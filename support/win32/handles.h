@@ -96,12 +96,23 @@ private:
 // An open registry key, closed when the object goes.
 class RegistryKey {
 public:
+    RegistryKey() = default;
+    // Takes a key already open.
+    explicit RegistryKey(HKEY key) : key_(key) {}
     // Opened for reading; empty when it does not exist.
     RegistryKey(HKEY parent, const wchar_t* path, REGSAM access = KEY_QUERY_VALUE) {
         if (::RegOpenKeyExW(parent, path, 0, access, &key_) != ERROR_SUCCESS) key_ = nullptr;
     }
     ~RegistryKey() {
         if (key_) ::RegCloseKey(key_);
+    }
+    RegistryKey(RegistryKey&& other) noexcept : key_(std::exchange(other.key_, nullptr)) {}
+    RegistryKey& operator=(RegistryKey&& other) noexcept {
+        if (this != &other) {
+            if (key_) ::RegCloseKey(key_);
+            key_ = std::exchange(other.key_, nullptr);
+        }
+        return *this;
     }
     RegistryKey(const RegistryKey&) = delete;
     RegistryKey& operator=(const RegistryKey&) = delete;

@@ -1,4 +1,5 @@
 #pragma once
+// The message dialogs' Windows side: task dialogs where the system has them, message boxes elsewhere.
 #include "support/message_dialogs.h"
 
 namespace kestrival {

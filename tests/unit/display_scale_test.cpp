@@ -7,7 +7,7 @@
 #include "render/layout.h"
 #include "render/painter.h"
 #include "settings/dialog/setup_dialog.h"
-#include "tests/support/test_canvas.h"
+#include "tests/common/test_canvas.h"
 
 namespace kestrival {
 namespace {

@@ -5,7 +5,7 @@
 #include "render/drawing.h"
 #include "render/painter.h"
 #include "support/text.h"
-#include "tests/support/test_canvas.h"
+#include "tests/common/test_canvas.h"
 
 namespace kestrival {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/test_canvas.h"
+#include "tests/common/test_canvas.h"
 
 namespace kestrival {
 namespace {

@@ -5,7 +5,7 @@
 
 #include "render/layout.h"
 #include "support/text.h"
-#include "tests/support/test_canvas.h"
+#include "tests/common/test_canvas.h"
 
 namespace kestrival {
 namespace {
@@ -41,7 +41,7 @@ TEST_F(PainterTest, DarkenColor) {
     EXPECT_EQ(DarkenColor(0x000000, 24), 0x000000);
     EXPECT_EQ(DarkenColor(0xFFFFFF, 24), 0xE7E7E7);
     EXPECT_EQ(DarkenColor(0x10FF05, 24), 0x00E700);
-    EXPECT_EQ(DarkenColor(0x306090, 24), 0x184878);  // red (low byte), green and blue each on its own
+    EXPECT_EQ(DarkenColor(0x306090, 24), 0x184878);    // red (low byte), green and blue each on its own
     EXPECT_EQ(DarkenColor(0x7F808080, 24), 0x686868);  // fourth byte dropped
 }
 

@@ -10,7 +10,7 @@
 #include "support/file_io.h"
 #include "support/message_dialogs.h"
 #include "support/text.h"
-#include "tests/unit/fakes.h"
+#include "tests/common/fakes.h"
 #include "tests/unit/temp_folder.h"
 #include "tests/common/utf16_bytes.h"
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/message_dialogs.h"
-#include "tests/unit/fakes.h"
+#include "tests/common/fakes.h"
 #include "support/text.h"
 #include "support/ui_texts.h"
 

@@ -5,7 +5,7 @@
 #include <set>
 
 #include "support/message_dialogs.h"
-#include "tests/unit/fakes.h"
+#include "tests/common/fakes.h"
 
 namespace kestrival {
 namespace {

@@ -8,7 +8,7 @@
 
 #include "settings/dialog/win32/setup_form_ids.h"
 #include "support/display_scale.h"
-#include "tests/wine/wine_helpers.h"
+#include "tests/common/win32/wine_helpers.h"
 
 namespace kestrival::e2e {
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "support/win32/wide_text.h"
-#include "tests/wine/wine_helpers.h"
+#include "tests/common/win32/wine_helpers.h"
 
 namespace kestrival::e2e {
 namespace {

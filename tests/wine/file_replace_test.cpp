@@ -10,7 +10,7 @@
 #include "support/file_io.h"
 #include "support/win32/replace_file.h"
 #include "support/win32/wide_text.h"
-#include "tests/wine/wine_helpers.h"
+#include "tests/common/win32/wine_helpers.h"
 
 namespace kestrival {
 namespace {

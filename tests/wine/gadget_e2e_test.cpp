@@ -8,7 +8,8 @@
 #include "settings/execute_setting.h"
 #include "support/text.h"
 #include "support/win32/clock.h"
-#include "tests/wine/wine_helpers.h"
+#include "support/win32/handles.h"
+#include "tests/common/win32/wine_helpers.h"
 
 namespace kestrival::e2e {
 namespace {
@@ -34,13 +35,26 @@ RECT WindowRect(HWND window) {
     return r;
 }
 
+// The Windows version the prefix reports, for the life of the object (calls XP has, so that the
+// 32-bit build of the tests compiles too).
 class WineVersion {
 public:
     explicit WineVersion(const wchar_t* name) {
-        ::RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Wine", L"Version", REG_SZ, name,
-                          static_cast<DWORD>((wcslen(name) + 1) * sizeof(wchar_t)));
+        HKEY key = nullptr;
+        if (::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                              nullptr) != ERROR_SUCCESS) {
+            return;
+        }
+        key_ = RegistryKey(key);
+        ::RegSetValueExW(key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(name),
+                         static_cast<DWORD>((wcslen(name) + 1) * sizeof(wchar_t)));
     }
-    ~WineVersion() { ::RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Wine", L"Version"); }
+    ~WineVersion() {
+        if (key_) ::RegDeleteValueW(key_.get(), L"Version");
+    }
+
+private:
+    RegistryKey key_;
 };
 
 class GadgetTest : public ::testing::Test {

@@ -15,7 +15,7 @@
 #include "support/text.h"
 #include "support/win32/clock.h"
 #include "support/win32/font_faces.h"
-#include "tests/wine/gdi_drawn_canvas.h"
+#include "tests/common/win32/gdi_drawn_canvas.h"
 
 namespace kestrival {
 namespace {

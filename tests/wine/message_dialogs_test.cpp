@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "support/win32/message_dialogs.h"
-#include "tests/wine/wine_helpers.h"
+#include "tests/common/win32/wine_helpers.h"
 
 namespace kestrival::e2e {
 namespace {

@@ -21,7 +21,7 @@
 #include <cwchar>
 #include <string>
 
-#include "tests/wine/wine_helpers.h"
+#include "tests/common/win32/wine_helpers.h"
 
 using namespace kestrival::e2e;
 

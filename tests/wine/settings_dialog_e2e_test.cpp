@@ -12,7 +12,7 @@
 #include "support/text.h"
 #include "support/win32/clock.h"
 #include "support/win32/wide_text.h"
-#include "tests/wine/wine_helpers.h"
+#include "tests/common/win32/wine_helpers.h"
 
 namespace kestrival::e2e {
 namespace {

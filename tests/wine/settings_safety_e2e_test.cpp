@@ -8,7 +8,7 @@
 
 #include "support/text.h"
 #include "support/win32/wide_text.h"
-#include "tests/wine/wine_helpers.h"
+#include "tests/common/win32/wine_helpers.h"
 
 namespace kestrival::e2e {
 namespace {
@@ -33,6 +33,11 @@ void Drag(HWND window) {
     ::Sleep(200);
 }
 
+BOOL CALLBACK CollectText(HWND child, LPARAM texts) {
+    *reinterpret_cast<std::string*>(texts) += ToUtf8(FromWide(WindowText(child))) + "|";
+    return TRUE;
+}
+
 // Waits for the process's notice, checks that it names the file, and presses OK.
 ::testing::AssertionResult AcknowledgeNotice(GadgetProcess& gadget, const wchar_t* first) {
     HWND notice = WaitFor([&gadget] { return FindDialogWindow(gadget.pid()); }, 15000);
@@ -41,14 +46,7 @@ void Drag(HWND window) {
     ::PostMessageW(notice, WM_COMMAND, IDOK, 0);
     if (!says) {
         std::string texts;
-        ::EnumChildWindows(
-            notice,
-            [](HWND child, LPARAM p) -> BOOL {
-                *reinterpret_cast<std::string*>(p) +=
-                    ToUtf8(FromWide(WindowText(child))) + "|";
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&texts));
+        ::EnumChildWindows(notice, CollectText, reinterpret_cast<LPARAM>(&texts));
         return ::testing::AssertionFailure() << "the notice does not name the file: " << texts;
     }
     return ::testing::AssertionSuccess();

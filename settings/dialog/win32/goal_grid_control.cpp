@@ -392,9 +392,10 @@ void GoalGridControl::OnVScroll(WORD request) {
         WORD request;
         GridScroll scroll;
     } kRequests[] = {
-        {SB_LINEUP, GridScroll::kLineUp},    {SB_LINEDOWN, GridScroll::kLineDown}, {SB_PAGEUP, GridScroll::kPageUp},
-        {SB_PAGEDOWN, GridScroll::kPageDown}, {SB_TOP, GridScroll::kTop},           {SB_BOTTOM, GridScroll::kBottom},
-        {SB_THUMBTRACK, GridScroll::kThumb},  {SB_THUMBPOSITION, GridScroll::kThumb},
+        {SB_LINEUP, GridScroll::kLineUp},    {SB_LINEDOWN, GridScroll::kLineDown},
+        {SB_PAGEUP, GridScroll::kPageUp},    {SB_PAGEDOWN, GridScroll::kPageDown},
+        {SB_TOP, GridScroll::kTop},          {SB_BOTTOM, GridScroll::kBottom},
+        {SB_THUMBTRACK, GridScroll::kThumb}, {SB_THUMBPOSITION, GridScroll::kThumb},
     };
     SCROLLINFO info{};
     info.cbSize = sizeof info;

@@ -47,7 +47,10 @@ LRESULT CALLBACK SwatchProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     }
 }
 
-void RegisterClasses(HINSTANCE instance, WNDPROC formProcedure) {
+// A class registered now, or already by an earlier dialog of this process.
+bool Registered(ATOM atom) { return atom != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS; }
+
+bool RegisterClasses(HINSTANCE instance, WNDPROC formProcedure) {
     WNDCLASSEXW form{};
     form.cbSize = sizeof form;
     form.lpfnWndProc = formProcedure;
@@ -56,7 +59,7 @@ void RegisterClasses(HINSTANCE instance, WNDPROC formProcedure) {
     form.hbrBackground = ::GetSysColorBrush(COLOR_BTNFACE);
     form.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(1));
     form.lpszClassName = kFormClass;
-    ::RegisterClassExW(&form);
+    if (!Registered(::RegisterClassExW(&form))) return false;
     WNDCLASSEXW swatch{};
     swatch.cbSize = sizeof swatch;
     swatch.lpfnWndProc = SwatchProc;
@@ -64,7 +67,7 @@ void RegisterClasses(HINSTANCE instance, WNDPROC formProcedure) {
     swatch.hInstance = instance;
     swatch.hCursor = ::LoadCursorW(nullptr, IDC_HAND);
     swatch.lpszClassName = kSwatchClass;
-    ::RegisterClassExW(&swatch);
+    return Registered(::RegisterClassExW(&swatch));
 }
 
 Font MakeFont(const std::wstring& face, int height, bool bold) {
@@ -107,7 +110,7 @@ SetupForm::~SetupForm() {
 std::unique_ptr<SetupForm> SetupForm::Create(HINSTANCE instance, const RenderStyle& style, const LocalClock& clock,
                                              std::int32_t dpi) {
     CommonControls();  // track bar, up-down spinners
-    RegisterClasses(instance, &RoutedWindowProc<SetupForm>);
+    if (!RegisterClasses(instance, &RoutedWindowProc<SetupForm>)) return nullptr;
     std::unique_ptr<SetupForm> form(new SetupForm(style, clock, dpi));
     const Scaler& S = form->scaled_;
     // No WS_CLIPCHILDREN: group boxes are transparent and show the form's background.
@@ -182,7 +185,8 @@ HWND SetupForm::AddControl(const wchar_t* className, const wchar_t* text, int id
 
 void SetupForm::CreateControls() {
     const Scaler& S = scaled_;
-    HWND product = AddControl(L"STATIC", L"Kestrival", LLmston, S(4), S(2), S(71), S(14), kChild | SS_NOPREFIX);
+    HWND product =
+        AddControl(L"STATIC", AsWide(texts::kProductCaption), LLmston, S(4), S(2), S(71), S(14), kChild | SS_NOPREFIX);
     ::SendMessageW(product, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), FALSE);
 
     grid_ = std::make_unique<GoalGridControl>(

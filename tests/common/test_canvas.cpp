@@ -1,4 +1,4 @@
-#include "tests/support/test_canvas.h"
+#include "tests/common/test_canvas.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "tests/wine/wine_helpers.h"
+#include "tests/common/win32/wine_helpers.h"
 
 #include "settings/dialog/win32/setup_form_ids.h"
 #include "support/extend_string_list.h"
@@ -115,19 +115,25 @@ HWND OpenSettingsDialog(const GadgetProcess& gadget, HWND gadgetWindow) {
     return dialog;
 }
 
+namespace {
+
+struct TextSearch {
+    std::wstring wanted;
+    bool found;
+};
+
+// A window procedure's calling convention (stdcall on 32-bit Windows), which a lambda lacks.
+BOOL CALLBACK MatchChildText(HWND child, LPARAM parameter) {
+    auto* search = reinterpret_cast<TextSearch*>(parameter);
+    if (WindowText(child).find(search->wanted) != std::wstring::npos) search->found = true;
+    return TRUE;
+}
+
+}  // namespace
+
 bool DialogShowsText(HWND dialog, const std::wstring& wanted) {
-    struct Search {
-        std::wstring wanted;
-        bool found;
-    } search{wanted, false};
-    ::EnumChildWindows(
-        dialog,
-        [](HWND child, LPARAM parameter) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(parameter);
-            if (WindowText(child).find(s->wanted) != std::wstring::npos) s->found = true;
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    TextSearch search{wanted, false};
+    ::EnumChildWindows(dialog, MatchChildText, reinterpret_cast<LPARAM>(&search));
     return search.found || WindowText(dialog).find(wanted) != std::wstring::npos;
 }
 
