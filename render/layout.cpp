@@ -13,10 +13,16 @@ std::int64_t Anchored(std::int32_t anchor, std::int32_t offset, std::int64_t scr
 }
 
 // Only a corner off the screen moves: a window hanging off the far edge stays where it is.
-std::int64_t KeptOnScreen(std::int64_t position, std::int64_t screen, std::int64_t extent) {
-    if (position < 0) position = 0;
-    if (position > screen - 1) position = screen - extent;
+std::int64_t KeptOnScreen(std::int64_t position, std::int64_t low, std::int64_t high, std::int64_t extent) {
+    if (position < low) position = low;
+    if (position > high - 1) position = high - extent;
     return position;
+}
+
+Rect DesktopOf(const Screens& screens) {
+    const Rect& d = screens.desktop;
+    if (d.right > d.left && d.bottom > d.top) return d;
+    return {0, 0, screens.primary.width, screens.primary.height};
 }
 
 std::int32_t ToInt32(std::int64_t value) {
@@ -38,21 +44,32 @@ Size GadgetSize(const ExecuteSetting& setting, std::int32_t titleTextHeight, std
 }
 
 Point GadgetPosition(const ExecuteSetting& setting, Size window, Size screen, std::int32_t dpi) {
-    std::int64_t x = Anchored(setting.HB, ScaleLength(setting.DX, dpi), screen.width, window.width);
-    std::int64_t y = Anchored(setting.VB, ScaleLength(setting.DY, dpi), screen.height, window.height);
-    x = KeptOnScreen(x, screen.width, window.width);
-    y = KeptOnScreen(y, screen.height, window.height);
-    return {ToInt32(x), ToInt32(y)};
+    return GadgetPosition(setting, window, Screens{screen, dpi, {}});
 }
 
-Point KeptOnScreen(Point at, Size window, Size screen) {
-    return {ToInt32(KeptOnScreen(at.x, screen.width, window.width)),
-            ToInt32(KeptOnScreen(at.y, screen.height, window.height))};
+Point GadgetPosition(const ExecuteSetting& setting, Size window, const Screens& screens) {
+    const Size screen = screens.primary;
+    const std::int32_t dpi = screens.primaryDpi;
+    std::int64_t x = Anchored(setting.HB, ScaleLength(setting.DX, dpi), screen.width, window.width);
+    std::int64_t y = Anchored(setting.VB, ScaleLength(setting.DY, dpi), screen.height, window.height);
+    return KeptOnScreen({ToInt32(x), ToInt32(y)}, window, screens);
+}
+
+Point KeptOnScreen(Point at, Size window, Size screen) { return KeptOnScreen(at, window, Screens{screen, 0, {}}); }
+
+Point KeptOnScreen(Point at, Size window, const Screens& screens) {
+    const Rect desktop = DesktopOf(screens);
+    return {ToInt32(KeptOnScreen(at.x, desktop.left, desktop.right, window.width)),
+            ToInt32(KeptOnScreen(at.y, desktop.top, desktop.bottom, window.height))};
 }
 
 Point LayoutGadget(const ExecuteSetting& setting, Canvas& canvas, Size screen, GadgetWindow& window) {
+    return LayoutGadget(setting, canvas, Screens{screen, canvas.Dpi(), {}}, window);
+}
+
+Point LayoutGadget(const ExecuteSetting& setting, Canvas& canvas, const Screens& screens, GadgetWindow& window) {
     const Size size = GadgetSize(setting, canvas.TextExtent(u"H").height, canvas.Dpi());
-    const Point at = GadgetPosition(setting, size, screen, canvas.Dpi());
+    const Point at = GadgetPosition(setting, size, screens);
     window.SetBounds({at.x, at.y, at.x + size.width, at.y + size.height});
     window.SetColorKey(setting.TB != 0, setting.BBCOLOR);
     return window.Position();

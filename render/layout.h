@@ -22,18 +22,34 @@ public:
 // The largest window side the layout produces; beyond it the off-screen bitmap would grow without use.
 inline constexpr std::int32_t kMaxWindowSide = 30000;
 
+// Where the gadget may stand: the primary display, whose edges the anchors measure from and whose
+// DPI is the unit of DX and DY (so a place on a monitor of another scale survives a restart), and
+// the desktop of all monitors, on which the window's top-left corner is kept. An empty desktop
+// is the primary display alone.
+struct Screens {
+    Screens(Size primaryDisplay, std::int32_t dpi, Rect wholeDesktop)
+        : primary(primaryDisplay), primaryDpi(dpi), desktop(wholeDesktop) {}
+    Size primary;
+    std::int32_t primaryDpi;
+    Rect desktop;
+};
+
 // Width and height for `titleTextHeight`, the height of "H" in the canvas's current font, with
 // every other length scaled to `dpi`.
 Size GadgetSize(const ExecuteSetting& setting, std::int32_t titleTextHeight, std::int32_t dpi = kDesignDpi);
 // Anchored position on a screen of `screen` size, with the top-left corner kept on the screen; the
 // offsets DX and DY are 96-DPI lengths scaled to `dpi`.
 Point GadgetPosition(const ExecuteSetting& setting, Size window, Size screen, std::int32_t dpi = kDesignDpi);
+Point GadgetPosition(const ExecuteSetting& setting, Size window, const Screens& screens);
 
 // A window that stays where the user dragged it, brought back onto a screen that changed: only a
 // corner off the screen moves, as in GadgetPosition.
 Point KeptOnScreen(Point at, Size window, Size screen);
+Point KeptOnScreen(Point at, Size window, const Screens& screens);
 // Lays the window out and returns where it was placed (LaidOutLeft, LaidOutTop).
 Point LayoutGadget(const ExecuteSetting& setting, Canvas& canvas, Size screen, GadgetWindow& window);
+// The same with the offsets in units of the primary display and the corner kept on the desktop.
+Point LayoutGadget(const ExecuteSetting& setting, Canvas& canvas, const Screens& screens, GadgetWindow& window);
 
 // Alpha for an opacity in percent. Values a hand-edited file may hold outside 10 to 100 are
 // brought into that range: at 0 percent nothing would be left to right-click.

@@ -27,6 +27,12 @@ public:
     virtual OsVersion Version() const = 0;
     // The whole primary display, in pixels.
     virtual Size ScreenSize() const = 0;
+    // The desktop of all monitors, in pixels of the primary display's coordinates; by default the
+    // primary display alone.
+    virtual Rect DesktopBounds() const {
+        const Size screen = ScreenSize();
+        return {0, 0, screen.width, screen.height};
+    }
 };
 
 }  // namespace kestrival

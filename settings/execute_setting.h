@@ -62,6 +62,9 @@ struct ExecuteSetting {
     std::u16string TITLE;
     std::u16string BIRTH;
     std::int32_t DVIEW = 0;
+    // Stacking (0 ordinary, 1 kept on top, 2 on the desktop) and the locked position; the file
+    // holds each only while it differs from 0, so a file that never used them stays as it was.
+    std::int32_t ZO = 0, LK = 0;
 
     std::int32_t BFCOLOR = 0, BBCOLOR = 0, TBCOLOR = 0, TTCOLOR = 0, PFCOLOR = 0, CBCOLOR = 0, CTCOLOR = 0, SDCOLOR = 0,
                  EDCOLOR = 0, PNCOLOR = 0, RNCOLOR = 0, GFCOLOR = 0, GBCOLOR = 0;
@@ -83,6 +86,8 @@ struct ExecuteSetting {
     void Locate(const Environment& environment);
     // Reads the located file (rewriting it in its normal form), fills the record and `goals`.
     void ReadFile(const LocalClock& clock, GoalList& goals);
+    // Whether the gadget was started with LOCAL (its file beside the program).
+    bool StartedLocal() const;
     // Rebuilds the whole file from the record and `goals`. Nothing is written when the file
     // already holds exactly these bytes.
     SaveOutcome Save(const GoalList& goals);

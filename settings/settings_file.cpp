@@ -132,10 +132,12 @@ void ExecuteSetting::Locate(const Environment& environment) {
     if (documents.empty()) documents = LeftText(ProgramFolder, static_cast<std::int32_t>(ProgramFolder.size()) - 1);
     DataFolder = documents + kVendorFolder;
     SettingFile = DataFolder + kProductFile;
-    if (Arguments.IndexOf(kLocalSwitch) >= 0) SettingFile = ProgramBase + kLocalSuffix;
+    if (StartedLocal()) SettingFile = ProgramBase + kLocalSuffix;
 
     CreateFolders(FolderOf(SettingFile));
 }
+
+bool ExecuteSetting::StartedLocal() const { return Arguments.IndexOf(kLocalSwitch) >= 0; }
 
 void ExecuteSetting::ReadFile(const LocalClock& clock, GoalList& goals) {
     // The rewrite normalises the file's encoding and line ends; a file that already holds exactly
@@ -182,6 +184,8 @@ void ExecuteSetting::ReadValues(const CivilDate& today, GoalList& goals) {
     TITLE = FileLines.GetValue(u"TITLE", kDefaultTitle);
     BIRTH = FileLines.GetValue(u"BIRTH");
     DVIEW = FileLines.GetInteger(u"DVIEW", kDefaultDview);
+    ZO = FileLines.GetInteger(u"ZO", 0);
+    LK = FileLines.GetInteger(u"LK", 0);
     for (const auto& key : kLayoutKeys) this->*key.member = FileLines.GetInteger(key.key, key.fallback);
     // Each frame flag is one character of the FM text on its own; a missing or odd one draws the edge.
     for (std::size_t k = 0; k < FM.size(); ++k) {
@@ -212,6 +216,8 @@ void ExecuteSetting::BuildFileLines(const GoalList& goals) {
     FileLines.Add(u"");
     for (const auto& key : kLayoutKeys) putInteger(key.key, this->*key.member);
     put(u"FM", FormatText(u"%d%d%d%d", {FM[kFrameTop], FM[kFrameBottom], FM[kFrameLeft], FM[kFrameRight]}));
+    if (ZO != 0) putInteger(u"ZO", ZO);
+    if (LK != 0) putInteger(u"LK", LK);
     FileLines.Add(u"");
     for (const auto& key : kColourKeys) put(key.key, ColourText(this->*key.member));
     FileLines.Add(u"");

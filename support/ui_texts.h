@@ -11,6 +11,12 @@ inline constexpr const char16_t* kGadgetCaption = u" - Kestrival -";
 inline constexpr const char16_t* kMenuSettings = u"Kestrival 設定(&S)";
 inline constexpr const char16_t* kMenuSupport = u"サポートサイト(&P)";
 inline constexpr const char16_t* kMenuQuit = u"終了(&X)";
+inline constexpr const char16_t* kMenuStacking = u"重ね順(&Z)";
+inline constexpr const char16_t* kMenuStackOrdinary = u"通常(&N)";
+inline constexpr const char16_t* kMenuStackOnTop = u"常に手前(&T)";
+inline constexpr const char16_t* kMenuStackOnDesktop = u"デスクトップ(&D)";
+inline constexpr const char16_t* kMenuLockPosition = u"位置を固定(&L)";
+inline constexpr const char16_t* kMenuStartWithWindows = u"Windows の起動時に開始(&W)";
 inline constexpr const char16_t* kUnsupportedSystem = u"お使いのシステムではご利用いただけません。";
 
 // Notices about the settings file; the file's path stands between the two parts.

@@ -13,6 +13,7 @@ public:
     std::optional<std::u16string> DocumentsFolder() const override;
     OsVersion Version() const override;
     Size ScreenSize() const override;
+    Rect DesktopBounds() const override;
 };
 
 }  // namespace kestrival

@@ -13,6 +13,12 @@ inline constexpr const char* kSupportPageUrl = "https://kestrival.example.com/su
 inline constexpr UINT kCommandSettings = 101;
 inline constexpr UINT kCommandSupport = 102;
 inline constexpr UINT kCommandQuit = 103;
+// The three stackings, in the order of their ZO values.
+inline constexpr UINT kCommandStackOrdinary = 110;
+inline constexpr UINT kCommandStackOnTop = 111;
+inline constexpr UINT kCommandStackOnDesktop = 112;
+inline constexpr UINT kCommandLockPosition = 120;
+inline constexpr UINT kCommandStartWithWindows = 121;
 
 inline constexpr UINT_PTR kRepaintTimerId = 1;
 // WM_DPICHANGED, which the headers declare only for Windows 7 and later builds.

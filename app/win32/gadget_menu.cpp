@@ -6,12 +6,29 @@
 
 namespace kestrival {
 
-HMENU BuildGadgetMenu() {
+HMENU BuildGadgetMenu(const GadgetMenuState& state) {
     const HMENU menu = ::CreatePopupMenu();
-    if (!menu) return nullptr;
+    const HMENU stacking = ::CreatePopupMenu();
+    if (!menu || !stacking) {
+        if (menu) ::DestroyMenu(menu);
+        if (stacking) ::DestroyMenu(stacking);
+        return nullptr;
+    }
+    ::AppendMenuW(stacking, MF_STRING, kCommandStackOrdinary, AsWide(texts::kMenuStackOrdinary));
+    ::AppendMenuW(stacking, MF_STRING, kCommandStackOnTop, AsWide(texts::kMenuStackOnTop));
+    ::AppendMenuW(stacking, MF_STRING, kCommandStackOnDesktop, AsWide(texts::kMenuStackOnDesktop));
+    ::CheckMenuRadioItem(stacking, kCommandStackOrdinary, kCommandStackOnDesktop,
+                         kCommandStackOrdinary + static_cast<UINT>(state.stacking), MF_BYCOMMAND);
+
     ::AppendMenuW(menu, MF_STRING, kCommandSettings, AsWide(texts::kMenuSettings));
-    ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     ::AppendMenuW(menu, MF_STRING, kCommandSupport, AsWide(texts::kMenuSupport));
+    ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    // The submenu belongs to the menu from here on and is destroyed with it.
+    ::AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(stacking), AsWide(texts::kMenuStacking));
+    ::AppendMenuW(menu, MF_STRING | (state.locked ? MF_CHECKED : 0), kCommandLockPosition,
+                  AsWide(texts::kMenuLockPosition));
+    ::AppendMenuW(menu, MF_STRING | (state.startsWithWindows ? MF_CHECKED : 0), kCommandStartWithWindows,
+                  AsWide(texts::kMenuStartWithWindows));
     ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     ::AppendMenuW(menu, MF_STRING, kCommandQuit, AsWide(texts::kMenuQuit));
     return menu;

@@ -2,10 +2,20 @@
 // The gadget's context menu, built from the menu texts.
 #include <windows.h>
 
+#include "app/desktop_rules.h"
+
 namespace kestrival {
 
-// The gadget's context menu: settings, a separator, the support page, a separator, quit.
-// The caller owns the menu and destroys it with DestroyMenu.
-HMENU BuildGadgetMenu();
+// What the menu's marks show.
+struct GadgetMenuState {
+    Stacking stacking = Stacking::kOrdinary;
+    bool locked = false;
+    bool startsWithWindows = false;
+};
+
+// Settings, the support page, the stacking submenu with the current one marked, the position lock
+// and the start with Windows (checked when on), quit. The caller owns the menu and destroys it with
+// DestroyMenu.
+HMENU BuildGadgetMenu(const GadgetMenuState& state = {});
 
 }  // namespace kestrival

@@ -8,6 +8,7 @@
 #include "app/win32/gadget_ids.h"
 #include "app/win32/gadget_menu.h"
 #include "app/win32/instance_lock.h"
+#include "app/win32/startup_entry.h"
 #include "render/painter.h"
 #include "support/civil_date.h"
 #include "support/ui_texts.h"
@@ -59,7 +60,7 @@ std::unique_ptr<MainForm> MainForm::Create(HINSTANCE instance, ExecuteSetting& s
     form->canvas_ = std::make_unique<GdiCanvas>(setting.Style.Font);
     const std::int32_t dpi = form->canvas_->Dpi();
     const Size size = GadgetSize(setting, form->canvas_->TextExtent(u"H").height, dpi);
-    const Point at = GadgetPosition(setting, size, environment.ScreenSize(), dpi);
+    const Point at = GadgetPosition(setting, size, form->CurrentScreens());
     // A tool window gets no taskbar button; it is an ordinary window, not kept on top.
     const HWND hwnd =
         ::CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW, kGadgetClass, AsWide(texts::kGadgetCaption), WS_POPUP, at.x,
@@ -67,6 +68,7 @@ std::unique_ptr<MainForm> MainForm::Create(HINSTANCE instance, ExecuteSetting& s
     if (!hwnd) return nullptr;
     form->window_ = OwnedWindow(hwnd);
     form->FormCreate();
+    form->ApplyStacking();
     return form;
 }
 
@@ -123,7 +125,7 @@ LRESULT MainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_ENDSESSION:
             // Windows ends the process after this message: save now what quitting would have saved.
             // A failure is not reported: a notice would only hold up the shutdown.
-            if (wParam) SaveWithPosition(setting_, goals_, Position(), laidOut_, Dpi());
+            if (wParam) SaveWithPosition(setting_, goals_, Position(), laidOut_, PositionDpi());
             return 0;
         case kDpiChangedMessage:
             OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
@@ -131,6 +133,20 @@ LRESULT MainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_DISPLAYCHANGE:
             OnDisplayChanged();
             return 0;
+        case WM_SETTINGCHANGE:
+            // The taskbar moved or changed size.
+            if (wParam == SPI_SETWORKAREA) OnDisplayChanged();
+            break;
+        case WM_WINDOWPOSCHANGING: {
+            // On the desktop the gadget stays below every window, also when clicked or dragged,
+            // until the user shows the desktop.
+            auto* position = reinterpret_cast<WINDOWPOS*>(lParam);
+            if (StackingOf(setting_.ZO) == Stacking::kOnDesktop && !aboveDesktop_ &&
+                !(position->flags & SWP_NOZORDER)) {
+                position->hwndInsertAfter = HWND_BOTTOM;
+            }
+            break;
+        }
         default:
             if (showKey_ && IsShowRequest(message, wParam, lParam, *showKey_)) {
                 ComeForward();
@@ -162,7 +178,7 @@ void MainForm::FormCreate() {
 }
 
 void MainForm::LayoutAndOpacity() {
-    laidOut_ = LayoutGadget(setting_, *canvas_, environment_.ScreenSize(), *this);
+    laidOut_ = LayoutGadget(setting_, *canvas_, CurrentScreens(), *this);
     ApplyOpacity(*this, setting_.TR);
 }
 
@@ -200,6 +216,8 @@ void MainForm::FormPaint() {
 }
 
 LRESULT MainForm::OnNcHitTest(POINT cursor) {
+    // A locked gadget is all client area: nothing drags it, and its menu still opens.
+    if (setting_.LK != 0) return HTCLIENT;
     RECT window{};
     ::GetWindowRect(hwnd_, &window);
     return IsCaptionRow(cursor.y, window.top, titleBandHeight_) ? HTCAPTION : HTCLIENT;
@@ -211,7 +229,9 @@ void MainForm::OnContextMenu(POINT at) {
         ::GetWindowRect(hwnd_, &window);
         at = {window.left, window.top};
     }
-    const HMENU menu = BuildGadgetMenu();
+    const GadgetMenuState state{StackingOf(setting_.ZO), setting_.LK != 0,
+                                StartsWithWindows(environment_.ProgramPath())};
+    const HMENU menu = BuildGadgetMenu(state);
     if (!menu) return;
     // The menu closes properly only when its owner is the foreground window.
     ::SetForegroundWindow(hwnd_);
@@ -219,6 +239,10 @@ void MainForm::OnContextMenu(POINT at) {
         ::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, hwnd_, nullptr));
     ::DestroyMenu(menu);
     ::PostMessageW(hwnd_, WM_NULL, 0, 0);
+    OnCommand(command);
+}
+
+LRESULT MainForm::OnCommand(UINT command) {
     switch (command) {
         case kCommandSettings:
             PMsetClick();
@@ -229,16 +253,68 @@ void MainForm::OnContextMenu(POINT at) {
         case kCommandQuit:
             PMquitClick();
             break;
+        case kCommandStackOrdinary:
+        case kCommandStackOnTop:
+        case kCommandStackOnDesktop:
+            setting_.ZO = static_cast<std::int32_t>(command - kCommandStackOrdinary);
+            ApplyStacking();
+            SaveNow();
+            break;
+        case kCommandLockPosition:
+            setting_.LK = setting_.LK != 0 ? 0 : 1;
+            SaveNow();
+            break;
+        case kCommandStartWithWindows:
+            SetStartWithWindows(!StartsWithWindows(environment_.ProgramPath()), environment_.ProgramPath(),
+                                setting_.StartedLocal());
+            break;
         default:
             break;
     }
+    return 0;
+}
+
+// A change from the menu is kept at once, through the same save as the dialog's OK.
+void MainForm::SaveNow() {
+    ReportSave(SaveWithPosition(setting_, goals_, Position(), laidOut_, PositionDpi()), setting_);
+}
+
+void MainForm::ApplyStacking() {
+    const Stacking stacking = StackingOf(setting_.ZO);
+    aboveDesktop_ = false;
+    constexpr UINT kOnlyOrder = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    ::SetWindowPos(hwnd_, stacking == Stacking::kOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, kOnlyOrder);
+    if (stacking == Stacking::kOnDesktop) {
+        ::SetWindowPos(hwnd_, HWND_BOTTOM, 0, 0, 0, 0, kOnlyOrder);
+        if (!desktopWatch_)
+            desktopWatch_ = std::make_unique<DesktopWatch>([this](StackingMove move) { MoveInStack(move); });
+    } else {
+        desktopWatch_.reset();
+    }
+}
+
+void MainForm::MoveInStack(StackingMove move) {
+    constexpr UINT kOnlyOrder = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    if (move == StackingMove::kAboveDesktop) {
+        aboveDesktop_ = true;
+        ::SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, kOnlyOrder);
+    } else if (move == StackingMove::kToBottom && aboveDesktop_) {
+        aboveDesktop_ = false;
+        ::SetWindowPos(hwnd_, HWND_BOTTOM, 0, 0, 0, 0, kOnlyOrder);
+    }
+}
+
+std::int32_t MainForm::PositionDpi() const { return SystemDpi(); }
+
+Screens MainForm::CurrentScreens() const {
+    return Screens{environment_.ScreenSize(), PositionDpi(), environment_.DesktopBounds()};
 }
 
 void MainForm::PMsetClick() {
     if (!settingsDialog_ || settingsDialog_(hwnd_, SettingsDialogTag(Position(), laidOut_)) != 1) return;
     LayoutAndOpacity();
     PaintAndPresent(true, clock_.Now());
-    ReportSave(SaveWithPosition(setting_, goals_, Position(), laidOut_, Dpi()), setting_);
+    SaveNow();
 }
 
 // Moved to a monitor of another scale, or the scale changed: drawn again at the new DPI. A gadget
@@ -264,7 +340,7 @@ void MainForm::OnDisplayChanged() {
     if (at == laidOut_) {
         LayoutAndOpacity();
     } else {
-        const Point kept = KeptOnScreen(at, canvas_->ClientSize(), environment_.ScreenSize());
+        const Point kept = KeptOnScreen(at, canvas_->ClientSize(), CurrentScreens());
         if (kept != at)
             ::SetWindowPos(hwnd_, nullptr, kept.x, kept.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
@@ -296,7 +372,12 @@ void MainForm::PMquitClick() {
 
 void MainForm::OnPowerBroadcast(WPARAM event) {
     // A machine that slept through midnight shows the new date as soon as it is back.
-    if (event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND) TMtimerTimer();
+    // The displays may have changed while it slept (a laptop taken off its dock): laid out again
+    // as after a display change, which paints the new date too.
+    if (event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND) {
+        OnDisplayChanged();
+        TMtimerTimer();
+    }
 }
 
 void MainForm::OnSessionChange(WPARAM event) {

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "app/win32/desktop_stacking.h"
 #include "render/layout.h"
 #include "render/win32/gdi_canvas.h"
 #include "settings/environment.h"
@@ -36,6 +37,8 @@ public:
     Point LaidOut() const { return laidOut_; }
     // The DPI the gadget is drawn at: its monitor's.
     std::int32_t Dpi() const { return canvas_ ? canvas_->Dpi() : kDesignDpi; }
+    // The unit of the stored position: the primary display's DPI, whatever monitor the gadget is on.
+    std::int32_t PositionDpi() const;
     // How many times the gadget has been painted into its bitmap, full or timer passes.
     std::int32_t PaintPasses() const { return paintPasses_; }
     // From now on a second start on the same file (its `key`) brings this gadget forward.
@@ -71,6 +74,11 @@ private:
     void OnDpiChanged(std::int32_t dpi, const RECT& suggested);
     void OnDisplayChanged();
     void ComeForward();
+    LRESULT OnCommand(UINT command);
+    void SaveNow();
+    void ApplyStacking();
+    void MoveInStack(StackingMove move);
+    Screens CurrentScreens() const;
 
     void LayoutAndOpacity();
     void Paint(bool fullPaint, const LocalDateTime& now);
@@ -99,6 +107,10 @@ private:
     bool alphaApplied_ = false;
     bool quitRequested_ = false;
     std::optional<std::uint64_t> showKey_;
+    // On the desktop: the watch of the foreground, and whether the gadget stands above the
+    // shell's desktop window for now.
+    std::unique_ptr<DesktopWatch> desktopWatch_;
+    bool aboveDesktop_ = false;
     // Last, so that the window is destroyed first, while everything it might ask for still exists.
     OwnedWindow window_;
 };

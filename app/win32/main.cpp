@@ -82,7 +82,8 @@ int Run(HINSTANCE instance) {
     MSG quit{};
     while (::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
     }
-    ReportSaveAtExit(SaveWithPosition(Setting, Goals, FMmain->Position(), FMmain->LaidOut(), FMmain->Dpi()), Setting);
+    ReportSaveAtExit(SaveWithPosition(Setting, Goals, FMmain->Position(), FMmain->LaidOut(), FMmain->PositionDpi()),
+                     Setting);
     return 0;
 }
 

@@ -20,8 +20,8 @@ SettingsDialogCommand MakeSettingsDialogCommand(HINSTANCE instance, ExecuteSetti
         if (!*form) return 2;
         RECT window{};
         ::GetWindowRect(owner, &window);
-        const WindowGeometry geometry =
-            DesignUnitGeometry({window.left, window.top, window.right, window.bottom}, environment.ScreenSize(), dpi);
+        const WindowGeometry geometry = DesignUnitGeometry({window.left, window.top, window.right, window.bottom},
+                                                           environment.ScreenSize(), SystemDpi());
         return (*form)->ShowModal(owner, tag, geometry, setting, goals);
     };
 }

@@ -280,6 +280,8 @@ std::int32_t SetupForm::ShowModal(HWND owner, std::int32_t tag, const WindowGeom
     const RECT& screen = monitor.rcMonitor;
     ::SetWindowPos(hwnd_, HWND_TOP, screen.left + (screen.right - screen.left - width) / 2,
                    screen.top + (screen.bottom - screen.top - height) / 2, 0, 0, SWP_NOSIZE);
+    // Owned by the gadget, the dialog stays above it, also when the gadget is kept on top.
+    if (owner) ::SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
     if (owner) ::EnableWindow(owner, FALSE);
     ::ShowWindow(hwnd_, SW_SHOW);
     ::SetForegroundWindow(hwnd_);
