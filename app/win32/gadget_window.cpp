@@ -293,11 +293,14 @@ void MainForm::ApplyStacking() {
     }
 }
 
+// Above the desktop as a topmost window, so that the desktop window's own rise when it takes the
+// foreground (which may come after the event that told of it) cannot cover the gadget; back at
+// the bottom, no longer topmost, once another window has the foreground.
 void MainForm::MoveInStack(StackingMove move) {
     constexpr UINT kOnlyOrder = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
     if (move == StackingMove::kAboveDesktop) {
         aboveDesktop_ = true;
-        ::SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, kOnlyOrder);
+        ::SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, kOnlyOrder);
     } else if (move == StackingMove::kToBottom && aboveDesktop_) {
         aboveDesktop_ = false;
         ::SetWindowPos(hwnd_, HWND_BOTTOM, 0, 0, 0, 0, kOnlyOrder);
