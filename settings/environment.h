@@ -25,6 +25,8 @@ public:
     // The user's documents folder without a trailing backslash, or nothing when the lookup fails.
     virtual std::optional<std::u16string> DocumentsFolder() const = 0;
     virtual OsVersion Version() const = 0;
+    // What joins a folder and a name in the paths this system shows its user.
+    virtual char16_t PathSeparator() const { return u'\\'; }
     // The whole primary display, in pixels.
     virtual Size ScreenSize() const = 0;
     // The desktop of all monitors, in pixels of the primary display's coordinates; by default the

@@ -12,8 +12,9 @@
 namespace kestrival {
 namespace {
 
-constexpr const char16_t* kVendorFolder = u"\\ZKFILES\\";
-constexpr const char16_t* kProductFile = u"Kestrival\\ZKQV_set.txt";
+constexpr const char16_t* kVendorFolder = u"ZKFILES";
+constexpr const char16_t* kProductFolder = u"Kestrival";
+constexpr const char16_t* kProductFile = u"ZKQV_set.txt";
 constexpr const char16_t* kLocalSuffix = u"_set.txt";
 constexpr const char16_t* kLocalSwitch = u"LOCAL";
 
@@ -124,14 +125,17 @@ void ExecuteSetting::Locate(const Environment& environment) {
     OsMinorVersion = version.minor;
 
     const std::u16string programPath = environment.ProgramPath();
-    ProgramBase = LeftText(programPath, static_cast<std::int32_t>(programPath.size()) - 4);
+    // The program's name without its ".exe"; a program file without one (on Linux) keeps its name.
+    const bool exe = programPath.size() > 4 && EqualsIgnoreAsciiCase(RightText(programPath, 4), u".exe");
+    ProgramBase = exe ? LeftText(programPath, static_cast<std::int32_t>(programPath.size()) - 4) : programPath;
     ProgramFolder = FolderOf(programPath);
 
     // Without a documents folder the data goes beside the program rather than to a made-up path.
     std::u16string documents = environment.DocumentsFolder().value_or(u"");
     if (documents.empty()) documents = LeftText(ProgramFolder, static_cast<std::int32_t>(ProgramFolder.size()) - 1);
-    DataFolder = documents + kVendorFolder;
-    SettingFile = DataFolder + kProductFile;
+    const std::u16string separator(1, environment.PathSeparator());
+    DataFolder = documents + separator + kVendorFolder + separator;
+    SettingFile = DataFolder + kProductFolder + separator + kProductFile;
     if (StartedLocal()) SettingFile = ProgramBase + kLocalSuffix;
 
     CreateFolders(FolderOf(SettingFile));

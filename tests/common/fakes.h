@@ -27,6 +27,7 @@ public:
     std::optional<std::u16string> documents;
     OsVersion version{6, 1};
     Size screen{1920, 1080};
+    char16_t separator = u'\\';
 
     std::vector<std::u16string> Arguments() const override {
         std::vector<std::u16string> all{programPath};
@@ -37,6 +38,7 @@ public:
     std::optional<std::u16string> DocumentsFolder() const override { return documents; }
     OsVersion Version() const override { return version; }
     Size ScreenSize() const override { return screen; }
+    char16_t PathSeparator() const override { return separator; }
 };
 
 // Records every message instead of showing it, and answers with `answer`.

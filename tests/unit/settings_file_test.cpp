@@ -88,6 +88,21 @@ TEST_F(SettingsFileTest, LocalSwitchPutsTheFileBesideTheProgram) {
     }
 }
 
+TEST_F(SettingsFileTest, PathsOnLinux) {
+    // A program file without ".exe" keeps its whole name; the paths the user sees use slashes.
+    TempFolder other;
+    const std::string root = ToUtf8(other.Root());
+    environment_.separator = u'/';
+    environment_.documents = other.Root() + u"/Documents";
+    environment_.programPath = other.Root() + u"/bin/kestrival";
+    setting_.Load(environment_, clock_, goals_);
+    EXPECT_EQ(setting_.SettingFile, other.Root() + u"/Documents/ZKFILES/Kestrival/ZKQV_set.txt");
+    environment_.arguments = {u"local"};
+    setting_.Load(environment_, clock_, goals_);
+    EXPECT_EQ(setting_.SettingFile, other.Root() + u"/bin/kestrival_set.txt");
+    EXPECT_TRUE(std::filesystem::exists(root + "/bin/kestrival_set.txt"));
+}
+
 TEST_F(SettingsFileTest, MissingDocumentsFolderFallsBackToTheProgramFolder) {
     environment_.documents.reset();
     Load();
