@@ -10,6 +10,9 @@
 
 namespace kestrival {
 
+// The maker's support page, opened in the default browser.
+inline constexpr const char* kSupportPageUrl = "https://kestrival.example.com/support/";
+
 inline constexpr std::int32_t kMinuteInterval = 60000;
 // From 23:57 the gadget repaints often, so the new date appears within a moment of midnight.
 inline constexpr std::int32_t kMidnightInterval = 600;

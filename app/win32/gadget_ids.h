@@ -7,9 +7,6 @@ namespace kestrival {
 
 inline constexpr const wchar_t* kGadgetClass = L"KestrivalGadget";
 
-// The maker's support page, opened in the default browser.
-inline constexpr const char* kSupportPageUrl = "https://kestrival.example.com/support/";
-
 inline constexpr UINT kCommandSettings = 101;
 inline constexpr UINT kCommandSupport = 102;
 inline constexpr UINT kCommandQuit = 103;

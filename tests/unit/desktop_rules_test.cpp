@@ -28,8 +28,8 @@ TEST(DesktopRulesTest, ForegroundChangesMoveOnlyAGadgetOnTheDesktop) {
     const Case cases[] = {
         {Stacking::kOnDesktop, u"WorkerW", false, StackingMove::kAboveDesktop},  // the user shows the desktop
         {Stacking::kOnDesktop, u"Progman", false, StackingMove::kAboveDesktop},
-        {Stacking::kOnDesktop, u"Notepad", false, StackingMove::kToBottom},  // another program comes forward
-        {Stacking::kOnDesktop, u"workerw", false, StackingMove::kToBottom},  // class names are exact
+        {Stacking::kOnDesktop, u"Notepad", false, StackingMove::kToBottom},    // another program comes forward
+        {Stacking::kOnDesktop, u"workerw", false, StackingMove::kToBottom},    // class names are exact
         {Stacking::kOnDesktop, u"KestrivalSetup", true, StackingMove::kNone},  // its own dialog
         {Stacking::kOnDesktop, u"WorkerW", true, StackingMove::kNone},
         {Stacking::kOrdinary, u"WorkerW", false, StackingMove::kNone},
@@ -54,8 +54,8 @@ TEST(DesktopRulesTest, StartupEntryNamesThisProgram) {
         {u"\"C:\\Tools\\Kestrival One\\Kestrival.exe\"", true},
         {u"\"C:\\Tools\\Kestrival One\\Kestrival.exe\" LOCAL", true},
         {u"  \"c:\\tools\\kestrival one\\KESTRIVAL.EXE\"", true},  // letter case does not matter
-        {u"C:\\Tools\\Kestrival One\\Kestrival.exe LOCAL", true},    // unquoted
-        {u"\"D:\\Old\\Kestrival.exe\"", false},                     // another copy
+        {u"C:\\Tools\\Kestrival One\\Kestrival.exe LOCAL", true},  // unquoted
+        {u"\"D:\\Old\\Kestrival.exe\"", false},                    // another copy
         {u"\"C:\\Tools\\Kestrival One\\Kestrival.exe.bak\"", false},
         {u"", false},
         {u"\"", false},

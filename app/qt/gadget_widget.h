@@ -1,0 +1,73 @@
+#pragma once
+// The gadget window on Linux: a frameless tool window without a taskbar or pager entry that shows
+// the painted gadget, repaints on a timer, drags by its title band and offers the context menu.
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+#include "app/desktop_rules.h"
+#include "render/layout.h"
+#include "render/qt/qt_canvas.h"
+#include "settings/environment.h"
+#include "settings/execute_setting.h"
+
+namespace kestrival {
+
+class QtEnvironment;
+
+class GadgetWidget final : public QWidget, public GadgetWindow {
+public:
+    GadgetWidget(ExecuteSetting& setting, GoalList& goals, const LocalClock& clock, const QtEnvironment& environment);
+
+    Point LaidOut() const { return laidOut_; }
+    // The unit of the stored position: the primary screen's DPI.
+    std::int32_t PositionDpi() const;
+    // Shown, raised and given the focus: a second start on the same file asks for it.
+    void ComeForward();
+    // Runs the timer pass now (after a resume, a clock change).
+    void Refresh();
+    // Shows the settings dialog over the gadget; 1 when it committed the edits. Without one the
+    // menu item is disabled.
+    std::function<std::int32_t(QWidget* owner, std::int32_t tag)> settingsCommand;
+
+    // GadgetWindow
+    void SetBounds(const Rect& bounds) override;
+    void SetColorKey(bool enabled, std::int32_t colour) override;
+    void SetAlpha(std::uint8_t alpha) override;
+    Point Position() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void LayoutAndOpacity();
+    void PaintPass(bool fullPaint);
+    void OnTimer();
+    void ApplyStacking();
+    void SkipTaskbar();
+    void SaveNow();
+    Screens CurrentScreens() const;
+
+    ExecuteSetting& setting_;
+    GoalList& goals_;
+    const LocalClock& clock_;
+    const QtEnvironment& environment_;
+    QtCanvas canvas_;
+    QTimer timer_;
+    Point laidOut_;
+    std::int32_t titleBandHeight_ = 0;
+    bool colorKeyEnabled_ = false;
+    std::int32_t colorKey_ = 0;
+    // A drag the program moves itself, where no window manager does (a bare X display).
+    bool dragging_ = false;
+    QPoint dragOffset_;
+};
+
+}  // namespace kestrival

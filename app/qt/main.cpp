@@ -1,0 +1,97 @@
+// Program entry on Linux: one gadget per settings file, load, run the gadget, save at exit, also
+// when the session ends it (SIGTERM, SIGHUP, SIGINT).
+#include <QApplication>
+#include <QSocketNotifier>
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdint>
+#include <memory>
+
+#include "app/gadget_rules.h"
+#include "app/posix/instance_lock.h"
+#include "app/qt/gadget_widget.h"
+#include "app/qt/qt_environment.h"
+#include "settings/execute_setting.h"
+#include "support/message_dialogs.h"
+#include "support/posix/clock.h"
+#include "support/qt/message_dialogs.h"
+
+namespace kestrival {
+namespace {
+
+ExecuteSetting Setting;
+GoalList Goals;
+PosixClock Clock;
+QtDialogBackend DialogBackendInstance;
+
+// Signals reach the event loop through a socket pair: a handler may only write a byte.
+int signalSockets[2] = {-1, -1};
+
+void OnSignal(int number) {
+    const char byte = static_cast<char>(number);
+    [[maybe_unused]] const ssize_t written = ::write(signalSockets[0], &byte, 1);
+}
+
+void CatchSignals() {
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalSockets) != 0) return;
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    ::sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int number : {SIGTERM, SIGHUP, SIGINT, SIGUSR1}) ::sigaction(number, &action, nullptr);
+}
+
+int Run(int argc, char** argv) {
+    // Anchored placement needs X11: on a Wayland session the gadget runs on XWayland.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM") && qEnvironmentVariableIsSet("WAYLAND_DISPLAY")) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    }
+    // The core scales every length to the display's DPI itself; Qt must not scale them again.
+    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+    QApplication application(argc, argv);
+    application.setQuitOnLastWindowClosed(false);
+    const QtEnvironment environment;
+
+    Setting.Locate(environment);
+    const std::uint64_t key = InstanceKeyOf(Setting.SettingFile);
+    const std::unique_ptr<InstanceLock> lock = InstanceLock::Acquire(key);
+    if (!lock) {
+        // A user who starts the gadget again is looking for it: the running one comes forward.
+        ShowRunningGadget(key);
+        return 0;
+    }
+    Setting.ReadFile(Clock, Goals);
+    InitMessageDialogs(Setting.OsMajorVersion, &DialogBackendInstance);
+
+    GadgetWidget gadget(Setting, Goals, Clock, environment);
+    CatchSignals();
+    bool sessionEnded = false;
+    QSocketNotifier signalNotifier(signalSockets[1], QSocketNotifier::Read);
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, [&] {
+        char number = 0;
+        if (::read(signalSockets[1], &number, 1) != 1) return;
+        if (number == SIGUSR1) {
+            gadget.ComeForward();
+            return;
+        }
+        sessionEnded = true;
+        QApplication::quit();
+    });
+    gadget.show();
+    ReportUnreadableFile(Setting);
+    QApplication::exec();
+
+    const SaveOutcome outcome =
+        SaveWithPosition(Setting, Goals, gadget.Position(), gadget.LaidOut(), gadget.PositionDpi());
+    // When the session ends a notice would only hold it up.
+    if (!sessionEnded) ReportSaveAtExit(outcome, Setting);
+    return 0;
+}
+
+}  // namespace
+}  // namespace kestrival
+
+int main(int argc, char** argv) { return kestrival::Run(argc, argv); }

@@ -1,0 +1,51 @@
+#include "app/qt/qt_environment.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QStandardPaths>
+
+#include <cmath>
+
+#include "support/display_scale.h"
+
+namespace kestrival {
+
+std::vector<std::u16string> QtEnvironment::Arguments() const {
+    std::vector<std::u16string> arguments;
+    for (const QString& argument : QCoreApplication::arguments()) arguments.push_back(argument.toStdU16String());
+    return arguments;
+}
+
+std::u16string QtEnvironment::ProgramPath() const { return QCoreApplication::applicationFilePath().toStdU16String(); }
+
+std::optional<std::u16string> QtEnvironment::DocumentsFolder() const {
+    // Qt reads XDG_DOCUMENTS_DIR from user-dirs.dirs and falls back to ~/Documents.
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty()) folder = QDir::homePath() + QStringLiteral("/Documents");
+    while (folder.size() > 1 && folder.endsWith(QLatin1Char('/'))) folder.chop(1);
+    return folder.toStdU16String();
+}
+
+Size QtEnvironment::ScreenSize() const {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return {1024, 768};
+    return {screen->geometry().width(), screen->geometry().height()};
+}
+
+Rect QtEnvironment::DesktopBounds() const {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return Environment::DesktopBounds();
+    const QRect all = screen->virtualGeometry();
+    return {all.left(), all.top(), all.left() + all.width(), all.top() + all.height()};
+}
+
+std::int32_t QtEnvironment::ScreenDpi() const {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return kDesignDpi;
+    const auto dpi = static_cast<std::int32_t>(std::lround(screen->logicalDotsPerInch()));
+    return dpi >= 48 && dpi <= 480 ? dpi : kDesignDpi;
+}
+
+}  // namespace kestrival
