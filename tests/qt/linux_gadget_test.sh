@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# The Linux gadget on an X display of its own, without a window manager: placed at its anchors,
+# dragged by its band (the program moves itself where no window manager does), quit from its
+# menu and ended by SIGTERM with the position saved, one gadget per file.
+#   linux_gadget_test.sh path/to/kestrival
+set -euo pipefail
+binary=$(realpath "$1")
+state=$(mktemp -d)
+export HOME=$state/home XDG_RUNTIME_DIR=$state/runtime XDG_CONFIG_HOME=$state/home/.config
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+source "$(dirname "$0")/../../scripts/lib/xvfb.sh"
+gadget_pid=""
+cleanup() {
+  [ -n "$gadget_pid" ] && kill "$gadget_pid" 2>/dev/null || true
+  [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
+  rm -rf "$state"
+}
+trap cleanup EXIT
+start_xvfb
+failures=0
+check() {  # check "what" command...
+  local what=$1; shift
+  if "$@"; then echo "[       OK ] $what"; else echo "[  FAILED  ] $what"; failures=$((failures + 1)); fi
+}
+file=$HOME/Documents/ZKFILES/Kestrival/ZKQV_set.txt
+write_settings() {
+  mkdir -p "$(dirname "$file")"
+  { printf '\xff\xfe'; printf '%s' "$1" | sed 's/$/\r/' | iconv -f UTF-8 -t UTF-16LE; } >"$file"
+}
+read_settings() { iconv -f UTF-16LE -t UTF-8 "$file" | sed -e '1s/^\xEF\xBB\xBF//' -e 's/\r$//'; }
+window() { xdotool search --name '^ - Kestrival -$' 2>/dev/null | head -n 1; }
+start_gadget() {
+  "$binary" "$@" 2>/dev/null &
+  gadget_pid=$!
+  for _ in $(seq 100); do [ -n "$(window)" ] && break; sleep 0.1; done
+  sleep 0.5
+}
+geometry() {  # prints "x y width height" of the gadget
+  xdotool getwindowgeometry --shell "$(window)" | awk -F= '/^(X|Y|WIDTH|HEIGHT)=/ { printf "%s ", $2 } END { print "" }'
+}
+wait_exit() {
+  for _ in $(seq 100); do kill -0 "$gadget_pid" 2>/dev/null || { wait "$gadget_pid"; return $?; }; sleep 0.1; done
+  return 1
+}
+
+write_settings $'HB=1\nDX=10\nVB=1\nDY=20\nTITLE=linux'
+start_gadget
+read -r x y width height < <(geometry)
+check "anchored to the right and bottom edges ($x,$y ${width}x$height)" \
+  test "$x" -eq $((1280 - width - 10)) -a "$y" -eq $((1024 - height - 20))
+check "one gadget per file: a second start ends with 0" timeout 20 "$binary"
+check "  and leaves one window" test "$(xdotool search --name '^ - Kestrival -$' | wc -l)" -eq 1
+
+xdotool mousemove $((x + 30)) $((y + 6)) mousedown 1
+for _ in $(seq 10); do xdotool mousemove_relative -- -20 -15; sleep 0.05; done
+xdotool mouseup 1
+sleep 0.3
+read -r x2 y2 _ _ < <(geometry)
+check "the title band drags the gadget ($x,$y -> $x2,$y2)" test "$x2" -eq $((x - 200)) -a "$y2" -eq $((y - 150))
+xdotool mousemove $((x2 + 30)) $((y2 + 40)) click 3
+sleep 0.5
+xdotool key x
+check "&X in the menu quits with 0" wait_exit
+saved=$(read_settings)
+check "the save at exit stored the dragged place" grep -qx "DX=$x2" <<<"$saved"
+check "  as left and top anchors" grep -qx 'HB=0' <<<"$saved"
+check "  and kept the title" grep -qx 'TITLE=linux' <<<"$saved"
+
+start_gadget
+read -r x y _ _ < <(geometry)
+check "the next start stands where it was left" test "$x" -eq "$x2" -a "$y" -eq "$y2"
+xdotool mousemove $((x + 30)) $((y + 6)) mousedown 1 mousemove_relative -- 40 30 mouseup 1
+sleep 0.3
+read -r x3 _ _ _ < <(geometry)
+kill -TERM "$gadget_pid"
+check "SIGTERM ends the gadget with 0" wait_exit
+check "  after saving the place it was dragged to" grep -qx "DX=$x3" <(read_settings)
+
+bin=$state/bin
+mkdir -p "$bin"
+cp "$binary" "$bin/kestrival"
+binary=$bin/kestrival
+start_gadget LOCAL
+kill -TERM "$gadget_pid"
+wait_exit || true
+check "LOCAL keeps the file beside the program, named after it" test -s "$bin/kestrival_set.txt"
+
+if [ "$failures" -eq 0 ]; then echo "[  PASSED  ] all checks"; exit 0; fi
+echo "[  FAILED  ] $failures check(s)"
+exit 1
