@@ -12,8 +12,20 @@ missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
+# The Linux gadget's Qt 6, without the recommended packages (they would pull in GTK 3).
+bare_packages=(qt6-base-dev libxcb1-dev)
+bare_missing=()
+for p in "${bare_packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || bare_missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ] || [ ${#bare_missing[@]} -gt 0 ]; then
+  $sudo_cmd apt-get update -qq
+fi
 if [ ${#missing[@]} -gt 0 ]; then
   echo "installing: ${missing[*]}"
-  $sudo_cmd apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq "${missing[@]}" >/dev/null
+fi
+if [ ${#bare_missing[@]} -gt 0 ]; then
+  echo "installing: ${bare_missing[*]}"
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${bare_missing[@]}" >/dev/null
 fi
