@@ -14,6 +14,7 @@
 #include "app/posix/instance_lock.h"
 #include "app/qt/gadget_widget.h"
 #include "app/qt/qt_environment.h"
+#include "settings/dialog/qt/setup_dialog_qt.h"
 #include "settings/execute_setting.h"
 #include "support/message_dialogs.h"
 #include "support/posix/clock.h"
@@ -67,6 +68,15 @@ int Run(int argc, char** argv) {
     InitMessageDialogs(Setting.OsMajorVersion, &DialogBackendInstance);
 
     GadgetWidget gadget(Setting, Goals, Clock, environment);
+    gadget.settingsCommand = [&environment](QWidget* owner, std::int32_t tag) {
+        const std::int32_t dpi = environment.ScreenDpi();
+        const QRect window = owner->frameGeometry();
+        const WindowGeometry geometry = DesignUnitGeometry(
+            {window.left(), window.top(), window.left() + window.width(), window.top() + window.height()},
+            environment.ScreenSize(), dpi);
+        QtSetupDialog dialog(owner, Setting.Style, Clock, dpi);
+        return dialog.ShowModal(tag, geometry, Setting, Goals);
+    };
     CatchSignals();
     bool sessionEnded = false;
     QSocketNotifier signalNotifier(signalSockets[1], QSocketNotifier::Read);

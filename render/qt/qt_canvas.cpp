@@ -1,12 +1,9 @@
 #include "render/qt/qt_canvas.h"
 
-#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QPainter>
 
 #include <algorithm>
-
-#include "support/font_faces.h"
 
 namespace kestrival {
 namespace {
@@ -82,19 +79,6 @@ void QtCanvas::Text(Point at, std::u16string_view text, std::int32_t colour) {
 Size QtCanvas::TextExtent(std::u16string_view text) {
     const QFontMetrics metrics(font_);
     return {metrics.horizontalAdvance(ToQString(text)), metrics.height()};
-}
-
-std::u16string ChooseQtFace(const std::u16string& wanted, std::int32_t pixelSize) {
-    const QStringList families = QFontDatabase::families();
-    FaceQueries queries;
-    queries.installed = [&families](std::u16string_view face) { return families.contains(ToQString(face)); };
-    queries.cellHeight = [](std::u16string_view face, std::int32_t size) {
-        QFont font(ToQString(face));
-        font.setPixelSize(size);
-        return static_cast<std::int32_t>(QFontMetrics(font).height());
-    };
-    const QString fallback = QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
-    return ChooseFace(wanted, pixelSize, queries, fallback.toStdU16String());
 }
 
 }  // namespace kestrival

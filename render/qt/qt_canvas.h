@@ -10,6 +10,7 @@
 
 #include "render/canvas.h"
 #include "settings/execute_setting.h"
+#include "support/qt/font_faces.h"
 
 namespace kestrival {
 
@@ -45,8 +46,5 @@ private:
     bool antialiasText_ = true;
     QFont font_;
 };
-
-// The face the gadget draws with on this system: the core's choice among the installed faces.
-std::u16string ChooseQtFace(const std::u16string& wanted, std::int32_t pixelSize);
 
 }  // namespace kestrival

@@ -1,0 +1,54 @@
+#pragma once
+// The goal grid on Linux: paints the core's grid through its table layout and maps keys, clicks
+// and typing to the core's grid rules. Cells are edited in a QLineEdit, so input methods (fcitx5,
+// ibus) compose straight into the cell's editor.
+#include <QLineEdit>
+#include <QWidget>
+
+#include <functional>
+
+#include "settings/dialog/goal_grid.h"
+#include "settings/dialog/grid_layout.h"
+
+namespace kestrival {
+
+class GoalGridWidget final : public QWidget {
+public:
+    GoalGridWidget(QWidget* parent, GoalGrid& grid, std::function<CivilDate()> today, std::int32_t dpi);
+
+    // The open editor's text into the current cell.
+    void TakeEditorText();
+    // Shows the grid's state again after the dialog's rules changed it.
+    void Refresh();
+    // Called after a click or a move made another cell current.
+    std::function<void()> onCellChanged;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void OpenEditor(bool selectAll, const QString* replaceWith = nullptr);
+    void CloseEditor();
+    void PlaceEditor();
+    void Press(GridKey key);
+    void Enter();
+    void ScrollToCurrent();
+    void LeaveGrid();
+    std::int32_t VisibleRows() const { return layout_.VisibleRows(height()); }
+
+    GoalGrid& grid_;
+    std::function<CivilDate()> today_;
+    GridLayout layout_;
+    std::int32_t topRow_ = 1;
+    QLineEdit* editor_;
+};
+
+}  // namespace kestrival
