@@ -62,7 +62,7 @@ if [ -z "$windows" ]; then
   exit 0
 fi
 
-cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake -S . -B build-win -G Ninja --no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build-win -j "$(nproc)" --target Kestrival
 exe=$PWD/build-win/Kestrival.exe
 WINE=/usr/lib/wine/wine64

@@ -23,7 +23,7 @@ ctest --test-dir build-asan -j "$jobs" --output-on-failure
 
 echo "== fuzzing the settings load and the date normaliser for ${FUZZ_SECONDS}s each"
 CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DKESTRIVAL_FUZZ=ON >/dev/null
+  -DKESTRIVAL_FUZZ=ON -DKESTRIVAL_WERROR=ON >/dev/null
 cmake --build build-fuzz -j "$jobs"
 for target in settings_load normalize_date; do
   corpus="build-fuzz/corpus-$target"
@@ -40,12 +40,12 @@ for target in settings_load normalize_date; do
 done
 
 echo "== Windows build (MinGW-w64)"
-cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+cmake -S . -B build-win -G Ninja --no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
   -DCMAKE_BUILD_TYPE=Release -DKESTRIVAL_WERROR=ON >/dev/null
 cmake --build build-win -j "$jobs"
 
 echo "== the whole tree, tests included, with the 32-bit toolchain (XP's headers)"
-cmake -S . -B build-win32 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake \
+cmake -S . -B build-win32 -G Ninja --no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake \
   -DCMAKE_BUILD_TYPE=Release -DKESTRIVAL_WERROR=ON >/dev/null
 cmake --build build-win32 -j "$jobs"
 

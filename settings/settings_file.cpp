@@ -53,9 +53,9 @@ void ReadGoals(const ExtendStringList& lines, GoalList& goals) {
     std::vector<std::int32_t> firstLineOfGoal(goalLines + 1, -1);
     for (std::size_t i = 0; i < lineCount; ++i) {
         const std::int32_t n = goalNumberAt(i);
-        if (n > 0 && static_cast<std::size_t>(n) <= goalLines && firstLineOfGoal[n] < 0) {
-            firstLineOfGoal[n] = static_cast<std::int32_t>(i);
-        }
+        const auto slot = static_cast<std::size_t>(n);
+        if (n > 0 && slot <= goalLines && firstLineOfGoal[slot] < 0)
+            firstLineOfGoal[slot] = static_cast<std::int32_t>(i);
     }
     goals.Clear();
     for (std::size_t n = 1; n <= goalLines && firstLineOfGoal[n] >= 0; ++n) {

@@ -125,7 +125,7 @@ std::u16string DeleteSpan(std::u16string_view text, std::int32_t start, std::int
     const std::int64_t length = static_cast<std::int64_t>(text.size());
     if (start < 1 || start > length || count <= 0) return std::u16string(text);
     const std::size_t from = static_cast<std::size_t>(start - 1);
-    const std::size_t n = static_cast<std::size_t>(std::min<std::int64_t>(count, length - from));
+    const std::size_t n = static_cast<std::size_t>(std::min<std::int64_t>(count, length - (start - 1)));
     std::u16string out(text.substr(0, from));
     out += text.substr(from + n);
     return out;
