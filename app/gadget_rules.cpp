@@ -15,6 +15,13 @@ bool ApplyMovedWindowRule(ExecuteSetting& setting, Point current, Point laidOut,
     return true;
 }
 
+std::u16string SupportTarget(std::u16string_view programFolder, bool helpPageExists) {
+    if (helpPageExists) return std::u16string(programFolder) + kHelpPageName;
+    std::u16string url;
+    for (const char* c = kSupportPageUrl; *c; ++c) url += static_cast<char16_t>(static_cast<unsigned char>(*c));
+    return url;
+}
+
 std::int32_t SettingsDialogTag(Point current, Point laidOut) { return current == laidOut ? 1 : 0; }
 
 std::int32_t TimerInterval(std::u16string_view timeText) {

@@ -2,7 +2,10 @@
 // The gadget window's rules that do not need a window: the start-up version gate, the
 // moved-window rule applied when saving, the timer's interval and the drag zone.
 #include <cstdint>
+#include <string>
 #include <string_view>
+
+#include "kestrival_version.h"
 
 #include "render/geometry.h"
 #include "support/display_scale.h"
@@ -10,8 +13,13 @@
 
 namespace kestrival {
 
-// The maker's support page, opened in the default browser.
-inline constexpr const char* kSupportPageUrl = "https://kestrival.example.com/support/";
+// The help page shipped beside the program, and the support page on the web where the build has
+// one. The support item opens the help page when it is there, else the web page.
+inline constexpr const char16_t* kHelpPageName = u"Kestrival.html";
+inline constexpr const char* kSupportPageUrl = KESTRIVAL_SUPPORT_URL;
+// What the support item opens: the help page when `helpPageExists`, else the web address; empty
+// when there is neither (the item is then unavailable).
+std::u16string SupportTarget(std::u16string_view programFolder, bool helpPageExists);
 
 inline constexpr std::int32_t kMinuteInterval = 60000;
 // From 23:57 the gadget repaints often, so the new date appears within a moment of midnight.

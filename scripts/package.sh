@@ -1,13 +1,20 @@
 #!/usr/bin/env bash
 # Builds the release exes for 64- and 32-bit Windows from clean folders and leaves
 #   dist/Kestrival-<version>-win64.zip and dist/Kestrival-<version>-win32.zip
-# each holding Kestrival.exe and ReadMe.txt. The product uses the compilers' win32 thread model
+# each holding Kestrival.exe, ReadMe.txt and the help page Kestrival.html, which the support item
+# opens; and dist/SIZES.txt with every file's size and SHA-256. A build without the help page and
+# without a support address (KESTRIVAL_SUPPORT_URL) would leave the support item with nothing to
+# open: it fails. The product uses the compilers' win32 thread model
 # (no winpthreads, so nothing newer than XP is imported); the import check runs on both exes.
 # Reproducible: no time stamps in the exes, and the zip entries carry the commit's time
 # (SOURCE_DATE_EPOCH), fixed permissions and no extra fields.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 version=$(sed -n 's/^project(Kestrival VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+if [ ! -s docs/Kestrival.html ] && [ -z "${KESTRIVAL_SUPPORT_URL:-}" ]; then
+  echo "package: no help page (docs/Kestrival.html) and no KESTRIVAL_SUPPORT_URL: the support item would open nothing" >&2
+  exit 1
+fi
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
 mkdir -p dist
 
@@ -16,20 +23,29 @@ package() {  # arch toolchain floor
   local build=build-release-$arch stage=build-release-$arch/stage
   rm -rf "$build"
   cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="cmake/$toolchain" -DKESTRIVAL_THREADS=win32 \
-    -DCMAKE_BUILD_TYPE=Release -DKESTRIVAL_TESTS=OFF -DKESTRIVAL_WERROR=ON >/dev/null
+    -DCMAKE_BUILD_TYPE=Release -DKESTRIVAL_TESTS=OFF -DKESTRIVAL_WERROR=ON \
+    -DKESTRIVAL_SUPPORT_URL="${KESTRIVAL_SUPPORT_URL:-}" >/dev/null
   cmake --build "$build" --target Kestrival -j "$(nproc)" >/dev/null
   scripts/check-imports.sh "$build/Kestrival.exe" "$floor"
   mkdir -p "$stage"
   cp "$build/Kestrival.exe" "$stage/Kestrival.exe"
-  sed 's/$/\r/' docs/windows-readme.txt >"$stage/ReadMe.txt"
+  sed -e "s/<version>/$version/g" -e 's/$/\r/' docs/windows-readme.txt >"$stage/ReadMe.txt"
+  cp docs/Kestrival.html "$stage/Kestrival.html"
   chmod 644 "$stage"/*
   touch -d "@$SOURCE_DATE_EPOCH" "$stage"/*
   local zip=$PWD/dist/Kestrival-$version-$arch.zip
   rm -f "$zip"
-  (cd "$stage" && TZ=UTC zip -X -D -q "$zip" Kestrival.exe ReadMe.txt)
+  (cd "$stage" && TZ=UTC zip -X -D -q "$zip" Kestrival.exe ReadMe.txt Kestrival.html)
   echo "$(basename "$zip"): exe $(stat -c %s "$stage/Kestrival.exe") bytes, zip $(stat -c %s "$zip") bytes"
 }
 
 package win64 mingw-w64-x86_64.cmake 6.0
 package win32 mingw-w64-i686.cmake 5.1
-(cd dist && sha256sum Kestrival-"$version"-win64.zip Kestrival-"$version"-win32.zip)
+# What the README's figures are checked against.
+{
+  for arch in win64 win32; do
+    echo "Kestrival-$version-$arch.zip $(stat -c %s "dist/Kestrival-$version-$arch.zip") bytes, Kestrival.exe $(stat -c %s "build-release-$arch/stage/Kestrival.exe") bytes"
+  done
+  (cd dist && sha256sum Kestrival-"$version"-win64.zip Kestrival-"$version"-win32.zip)
+} >dist/SIZES.txt
+cat dist/SIZES.txt

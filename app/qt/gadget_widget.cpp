@@ -22,6 +22,7 @@
 #include "app/qt/autostart.h"
 #include "app/qt/qt_environment.h"
 #include "render/painter.h"
+#include "support/file_io.h"
 #include "support/ui_texts.h"
 
 namespace kestrival {
@@ -152,7 +153,14 @@ void GadgetWidget::contextMenuEvent(QContextMenuEvent* event) {
     if (chosen == quit) {
         close();
     } else if (chosen == support) {
-        QDesktopServices::openUrl(QUrl(QString::fromLatin1(kSupportPageUrl)));
+        // The help page beside the program or installed with the package, else the web page.
+        std::u16string folder = setting_.ProgramFolder;
+        if (!FileExists(folder + kHelpPageName)) folder = u"/usr/share/doc/kestrival/";
+        const std::u16string target = SupportTarget(folder, FileExists(folder + kHelpPageName));
+        if (!target.empty()) {
+            const QString text = QString::fromStdU16String(target);
+            QDesktopServices::openUrl(target.front() == u'/' ? QUrl::fromLocalFile(text) : QUrl(text));
+        }
     } else if (chosen == settings) {
         if (settingsCommand && settingsCommand(this, SettingsDialogTag(Position(), laidOut_)) == 1) {
             LayoutAndOpacity();

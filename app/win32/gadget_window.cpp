@@ -11,6 +11,7 @@
 #include "app/win32/startup_entry.h"
 #include "render/painter.h"
 #include "support/civil_date.h"
+#include "support/file_io.h"
 #include "support/ui_texts.h"
 #include "support/win32/dpi.h"
 #include "support/win32/library.h"
@@ -350,18 +351,22 @@ void MainForm::OnDisplayChanged() {
     PaintAndPresent(true, clock_.Now());
 }
 
+// The help page beside the program, or the support page on the web, in the default browser.
 void MainForm::N1Click() {
+    const std::u16string target = SupportTarget(setting_.ProgramFolder, FileExists(setting_.ProgramFolder + kHelpPageName));
+    if (target.empty()) return;
     const LoadedLibrary shell(L"shell32.dll");
     // SEE_MASK_NOASYNC: the shell may hand the request to another thread of shell32, which is
     // unloaded when this function returns; the flag makes the call finish its work first.
-    using ExecuteFunction = BOOL(WINAPI*)(SHELLEXECUTEINFOA*);
-    if (auto shellExecute = shell.Function<ExecuteFunction>("ShellExecuteExA")) {
-        SHELLEXECUTEINFOA request{};
+    using ExecuteFunction = BOOL(WINAPI*)(SHELLEXECUTEINFOW*);
+    if (auto shellExecute = shell.Function<ExecuteFunction>("ShellExecuteExW")) {
+        const std::wstring file = Wide(target);
+        SHELLEXECUTEINFOW request{};
         request.cbSize = sizeof request;
         request.fMask = SEE_MASK_NOASYNC;
         request.hwnd = hwnd_;
-        request.lpVerb = "Open";
-        request.lpFile = kSupportPageUrl;
+        request.lpVerb = L"open";
+        request.lpFile = file.c_str();
         request.nShow = SW_SHOWNORMAL;
         shellExecute(&request);
     }
