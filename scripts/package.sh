@@ -39,13 +39,54 @@ package() {  # arch toolchain floor
   echo "$(basename "$zip"): exe $(stat -c %s "$stage/Kestrival.exe") bytes, zip $(stat -c %s "$zip") bytes"
 }
 
+# The Linux gadget as a Debian package: the program, a desktop entry, an icon and the help page;
+# it depends on Debian's Qt 6 and a Japanese font.
+package_deb() {
+  local build=build-release-linux stage=build-release-linux/stage
+  rm -rf "$build"
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTRIVAL_TESTS=OFF -DKESTRIVAL_BENCH=OFF \
+    -DKESTRIVAL_WERROR=ON -DKESTRIVAL_SUPPORT_URL="${KESTRIVAL_SUPPORT_URL:-}" >/dev/null
+  cmake --build "$build" --target kestrival -j "$(nproc)" >/dev/null
+  mkdir -p "$stage/DEBIAN" "$stage/usr/bin" "$stage/usr/share/applications" \
+    "$stage/usr/share/icons/hicolor/48x48/apps" "$stage/usr/share/doc/kestrival"
+  strip -o "$stage/usr/bin/kestrival" "$build/kestrival"
+  printf '%s\n' "[Desktop Entry]" "Type=Application" "Name=Kestrival" "Comment=目標までの日数を数えるガジェット" \
+    "Exec=kestrival" "Icon=kestrival" "Categories=Utility;" "StartupNotify=false" \
+    >"$stage/usr/share/applications/kestrival.desktop"
+  convert 'app/win32/kestrival.ico[0]' -resize 48x48 -strip -define png:exclude-chunks=date,time \
+    "$stage/usr/share/icons/hicolor/48x48/apps/kestrival.png"
+  cp docs/Kestrival.html "$stage/usr/share/doc/kestrival/Kestrival.html"
+  cp LICENSE "$stage/usr/share/doc/kestrival/copyright"
+  cat >"$stage/DEBIAN/control" <<CONTROL
+Package: kestrival
+Version: $version
+Architecture: $(dpkg --print-architecture)
+Maintainer: Kestrival developers <kestrival@users.noreply.example>
+Depends: libqt6widgets6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6core6 (>= 6.4), libxcb1, fonts-horai-umefont | fonts-noto-cjk | fonts-ipafont-gothic
+Section: utils
+Priority: optional
+Description: desktop gadget that counts the days towards goals
+ A borderless window of up to 150 goal panels, each with its dates, a progress
+ bar, the days elapsed and the days left, with a Japanese user interface. It
+ shares its settings file with the Windows version.
+CONTROL
+  chmod -R u=rwX,go=rX "$stage"
+  find "$stage" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
+  local deb=dist/kestrival_${version}_$(dpkg --print-architecture).deb
+  rm -f "$deb"
+  dpkg-deb --root-owner-group -Zxz --build "$stage" "$deb" >/dev/null
+  echo "$(basename "$deb"): program $(stat -c %s "$stage/usr/bin/kestrival") bytes, package $(stat -c %s "$deb") bytes"
+}
+
 package win64 mingw-w64-x86_64.cmake 6.0
 package win32 mingw-w64-i686.cmake 5.1
+package_deb
 # What the README's figures are checked against.
 {
   for arch in win64 win32; do
     echo "Kestrival-$version-$arch.zip $(stat -c %s "dist/Kestrival-$version-$arch.zip") bytes, Kestrival.exe $(stat -c %s "build-release-$arch/stage/Kestrival.exe") bytes"
   done
-  (cd dist && sha256sum Kestrival-"$version"-win64.zip Kestrival-"$version"-win32.zip)
+  echo "kestrival_${version}_$(dpkg --print-architecture).deb $(stat -c %s dist/kestrival_"$version"_*.deb) bytes"
+  (cd dist && sha256sum Kestrival-"$version"-win64.zip Kestrival-"$version"-win32.zip kestrival_"$version"_*.deb)
 } >dist/SIZES.txt
 cat dist/SIZES.txt

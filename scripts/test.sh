@@ -49,13 +49,13 @@ cmake -S . -B build-win32 -G Ninja --no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE=c
   -DCMAKE_BUILD_TYPE=Release -DKESTRIVAL_WERROR=ON >/dev/null
 cmake --build build-win32 -j "$jobs"
 
-echo "== release zips for 64- and 32-bit Windows, built twice: the same bytes"
+echo "== release zips for 64- and 32-bit Windows and the Linux package, built twice: the same bytes"
 scripts/package.sh
 mkdir -p build/first-zips
-cp dist/*.zip build/first-zips/
+cp dist/*.zip dist/*.deb build/first-zips/
 scripts/package.sh
-for zip in dist/*.zip; do cmp "$zip" "build/first-zips/$(basename "$zip")"; done
-echo "both builds gave identical zips"
+for file in dist/*.zip dist/*.deb; do cmp "$file" "build/first-zips/$(basename "$file")"; done
+echo "both builds gave identical zips and packages"
 
 echo "== native build, unit tests and end-to-end tests under Wine"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTRIVAL_WERROR=ON \
