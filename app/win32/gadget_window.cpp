@@ -353,7 +353,8 @@ void MainForm::OnDisplayChanged() {
 
 // The help page beside the program, or the support page on the web, in the default browser.
 void MainForm::N1Click() {
-    const std::u16string target = SupportTarget(setting_.ProgramFolder, FileExists(setting_.ProgramFolder + kHelpPageName));
+    const std::u16string target =
+        SupportTarget(setting_.ProgramFolder, FileExists(setting_.ProgramFolder + kHelpPageName));
     if (target.empty()) return;
     const LoadedLibrary shell(L"shell32.dll");
     // SEE_MASK_NOASYNC: the shell may hand the request to another thread of shell32, which is

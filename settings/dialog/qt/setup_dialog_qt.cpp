@@ -184,7 +184,14 @@ void QtSetupDialog::AddRow(const ControlRow& row, std::int32_t id, QWidget*& pre
             break;
         }
     }
-    if (row.kind != ControlKind::kLabel && row.kind != ControlKind::kLabelBefore) widget->setGeometry(place);
+    if (row.kind != ControlKind::kLabel && row.kind != ControlKind::kLabelBefore) {
+        QRect bounds = place;
+        // Qt's style draws a wider mark than Windows: a radio button or check box keeps its caption whole.
+        const bool marked =
+            row.kind == ControlKind::kFirstRadio || row.kind == ControlKind::kRadio || row.kind == ControlKind::kCheck;
+        if (marked) bounds.setWidth(std::max(bounds.width(), widget->sizeHint().width()));
+        widget->setGeometry(bounds);
+    }
     widgets_[id] = widget;
     previous = widget;
 }
