@@ -23,6 +23,7 @@
 #include "app/qt/qt_environment.h"
 #include "render/painter.h"
 #include "support/file_io.h"
+#include "support/qt/first_frame.h"
 #include "support/ui_texts.h"
 
 namespace kestrival {
@@ -109,6 +110,7 @@ void GadgetWidget::Refresh() {
 void GadgetWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.drawImage(0, 0, canvas_.Image());
+    ReportFirstFrame();
 }
 
 void GadgetWidget::mousePressEvent(QMouseEvent* event) {
