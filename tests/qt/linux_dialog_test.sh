@@ -3,29 +3,7 @@
 # the gadget's menu, Japanese typed into the goal grid, a 3 x 51 panel count (more than 150) refused with the
 # dialog still open and nothing written, then a valid OK saved and the gadget laid out again.
 #   linux_dialog_test.sh path/to/kestrival
-set -euo pipefail
-binary=$(realpath "$1")
-state=$(mktemp -d)
-export HOME=$state/home XDG_RUNTIME_DIR=$state/runtime XDG_CONFIG_HOME=$state/home/.config
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY
-source "$(dirname "$0")/../../scripts/lib/xvfb.sh"
-gadget_pid=""
-cleanup() {
-  [ -n "$gadget_pid" ] && kill "$gadget_pid" 2>/dev/null || true
-  [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
-  rm -rf "$state"
-}
-trap cleanup EXIT
-start_xvfb
-failures=0
-check() {  # check "what" command...
-  local what=$1; shift
-  if "$@"; then echo "[       OK ] $what"; else echo "[  FAILED  ] $what"; failures=$((failures + 1)); fi
-}
-file=$HOME/Documents/ZKFILES/Kestrival/ZKQV_set.txt
-read_settings() { iconv -f UTF-16LE -t UTF-8 "$file" | sed -e '1s/^\xEF\xBB\xBF//' -e 's/\r$//'; }
+source "$(dirname "$0")/lib.sh"
 find_window() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true; }
 wait_window() {
   for _ in $(seq 100); do [ -n "$(find_window "$1")" ] && return 0; sleep 0.1; done
@@ -79,6 +57,4 @@ check "  and the goal typed in Japanese" grep -q '^ITEM2=目標abc,' <<<"$saved"
 eval "$(geometry_of '^ - Kestrival -$')"
 check "  and lays the gadget out again ($gadget_width -> $WIDTH)" test "$WIDTH" -eq $((2 * 162 + 6))
 
-if [ "$failures" -eq 0 ]; then echo "[  PASSED  ] all checks"; exit 0; fi
-echo "[  FAILED  ] $failures check(s)"
-exit 1
+finish

@@ -3,33 +3,11 @@
 # dragged by its band (the program moves itself where no window manager does), quit from its
 # menu and ended by SIGTERM with the position saved, one gadget per file.
 #   linux_gadget_test.sh path/to/kestrival
-set -euo pipefail
-binary=$(realpath "$1")
-state=$(mktemp -d)
-export HOME=$state/home XDG_RUNTIME_DIR=$state/runtime XDG_CONFIG_HOME=$state/home/.config
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY
-source "$(dirname "$0")/../../scripts/lib/xvfb.sh"
-gadget_pid=""
-cleanup() {
-  [ -n "$gadget_pid" ] && kill "$gadget_pid" 2>/dev/null || true
-  [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
-  rm -rf "$state"
-}
-trap cleanup EXIT
-start_xvfb
-failures=0
-check() {  # check "what" command...
-  local what=$1; shift
-  if "$@"; then echo "[       OK ] $what"; else echo "[  FAILED  ] $what"; failures=$((failures + 1)); fi
-}
-file=$HOME/Documents/ZKFILES/Kestrival/ZKQV_set.txt
+source "$(dirname "$0")/lib.sh"
 write_settings() {
   mkdir -p "$(dirname "$file")"
   { printf '\xff\xfe'; printf '%s' "$1" | sed 's/$/\r/' | iconv -f UTF-8 -t UTF-16LE; } >"$file"
 }
-read_settings() { iconv -f UTF-16LE -t UTF-8 "$file" | sed -e '1s/^\xEF\xBB\xBF//' -e 's/\r$//'; }
 window() { xdotool search --name '^ - Kestrival -$' 2>/dev/null | head -n 1; }
 start_gadget() {
   "$binary" "$@" 2>/dev/null &
@@ -87,6 +65,4 @@ kill -TERM "$gadget_pid"
 wait_exit || true
 check "LOCAL keeps the file beside the program, named after it" test -s "$bin/kestrival_set.txt"
 
-if [ "$failures" -eq 0 ]; then echo "[  PASSED  ] all checks"; exit 0; fi
-echo "[  FAILED  ] $failures check(s)"
-exit 1
+finish
