@@ -5,8 +5,6 @@
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QDesktopServices>
-#include <QDir>
-#include <QFile>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -100,11 +98,6 @@ void GadgetWidget::PaintPass(bool fullPaint) {
 void GadgetWidget::OnTimer() {
     PaintPass(false);
     timer_.start(TimerInterval(TimeText(clock_.Now())));
-}
-
-void GadgetWidget::Refresh() {
-    timer_.stop();
-    OnTimer();
 }
 
 void GadgetWidget::paintEvent(QPaintEvent*) {

@@ -26,8 +26,6 @@ public:
     std::int32_t PositionDpi() const;
     // Shown, raised and given the focus: a second start on the same file asks for it.
     void ComeForward();
-    // Runs the timer pass now (after a resume, a clock change).
-    void Refresh();
     // Shows the settings dialog over the gadget; 1 when it committed the edits. Without one the
     // menu item is disabled.
     std::function<std::int32_t(QWidget* owner, std::int32_t tag)> settingsCommand;

@@ -243,7 +243,7 @@ void MainForm::OnContextMenu(POINT at) {
     OnCommand(command);
 }
 
-LRESULT MainForm::OnCommand(UINT command) {
+void MainForm::OnCommand(UINT command) {
     switch (command) {
         case kCommandSettings:
             PMsetClick();
@@ -272,7 +272,6 @@ LRESULT MainForm::OnCommand(UINT command) {
         default:
             break;
     }
-    return 0;
 }
 
 // A change from the menu is kept at once, through the same save as the dialog's OK.

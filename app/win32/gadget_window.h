@@ -74,7 +74,7 @@ private:
     void OnDpiChanged(std::int32_t dpi, const RECT& suggested);
     void OnDisplayChanged();
     void ComeForward();
-    LRESULT OnCommand(UINT command);
+    void OnCommand(UINT command);
     void SaveNow();
     void ApplyStacking();
     void MoveInStack(StackingMove move);
