@@ -8,8 +8,14 @@
 
 #include <csignal>
 #include <cstdint>
+#include <cstdio>
 #include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
 
+#include "app/command_line.h"
 #include "app/gadget_rules.h"
 #include "app/posix/instance_lock.h"
 #include "app/qt/gadget_widget.h"
@@ -45,7 +51,42 @@ void CatchSignals() {
     for (int number : {SIGTERM, SIGHUP, SIGINT, SIGUSR1}) ::sigaction(number, &action, nullptr);
 }
 
+// The name the usage shows: the command as it was typed, without its folder.
+std::string ProgramName(int argc, char** argv) {
+    const std::string_view typed = argc > 0 && argv[0] != nullptr ? argv[0] : "";
+    const std::string_view name = typed.substr(typed.find_last_of('/') + 1);
+    return std::string(name.empty() ? "kestrival" : name);
+}
+
+// Prints a text; whether it reached its stream (a full disk, a closed pipe) decides the status.
+int Print(std::FILE* stream, const std::string& text, int status) {
+    const bool written = std::fputs(text.c_str(), stream) >= 0 && std::fflush(stream) == 0;
+    return written ? status : 1;
+}
+
+// The options' handlers. They run before anything opens a display, takes the lock or reads the
+// settings file; nothing when the command runs the gadget.
+std::optional<int> AnswerOnTerminal(int argc, char** argv) {
+    const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+    const CommandLine line = ParseCommandLine(arguments);
+    const std::string program = ProgramName(argc, argv);
+    switch (line.action) {
+        case CommandAction::kRunGadget:
+            return std::nullopt;
+        case CommandAction::kShowHelp:
+            return Print(stdout, UsageText(program), 0);
+        case CommandAction::kShowVersion:
+            return Print(stdout, VersionText(program), 0);
+        case CommandAction::kUsageError:
+            Print(stderr, UsageErrorText(program, line.unknownOption), kUsageErrorStatus);
+            return kUsageErrorStatus;
+    }
+    return std::nullopt;
+}
+
 int Run(int argc, char** argv) {
+    if (const std::optional<int> status = AnswerOnTerminal(argc, argv)) return *status;
+
     // Anchored placement needs X11: on a Wayland session the gadget runs on XWayland.
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM") && qEnvironmentVariableIsSet("WAYLAND_DISPLAY")) {
         qputenv("QT_QPA_PLATFORM", "xcb");

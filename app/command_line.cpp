@@ -1,0 +1,60 @@
+// The Linux command's arguments and the texts it prints on the terminal.
+#include "app/command_line.h"
+
+#include <algorithm>
+
+#include "kestrival_version.h"
+
+namespace kestrival {
+namespace {
+
+bool IsOption(std::string_view argument) { return argument.size() > 1 && argument.front() == '-'; }
+
+const CommandOption* FindOption(std::string_view name) {
+    for (const CommandOption& option : kCommandOptions) {
+        if (option.name == name) return &option;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+CommandLine ParseCommandLine(std::span<const std::string_view> arguments) {
+    for (std::string_view argument : arguments) {
+        if (argument == "--") break;
+        if (!IsOption(argument)) continue;
+        if (const CommandOption* option = FindOption(argument)) return {option->action, {}};
+        return {CommandAction::kUsageError, std::string(argument)};
+    }
+    return {};
+}
+
+std::string UsageText(std::string_view program) {
+    constexpr std::string_view kLocal = "LOCAL";
+    std::size_t width = kLocal.size();
+    for (const CommandOption& option : kCommandOptions) width = std::max(width, option.name.size());
+    auto row = [width](std::string_view name, std::string_view summary) {
+        return std::string("  ").append(name).append(width + 2 - name.size(), ' ').append(summary).append("\n");
+    };
+    std::string text;
+    text.append("Usage: ").append(program).append(" [LOCAL]\n");
+    text.append("       ").append(program).append(" OPTION\n");
+    text.append("A desktop gadget that counts the days towards goals.\n\n");
+    text.append(
+        row(kLocal, std::string("keep the settings in ").append(program).append("_set.txt beside the program,")));
+    text.append(row("", "not in ZKFILES/Kestrival/ZKQV_set.txt in the documents folder"));
+    for (const CommandOption& option : kCommandOptions) text.append(row(option.name, option.summary));
+    return text;
+}
+
+std::string VersionText(std::string_view program) {
+    return std::string(program).append(" ").append(KESTRIVAL_VERSION_TEXT).append("\n");
+}
+
+std::string UsageErrorText(std::string_view program, std::string_view option) {
+    std::string text(program);
+    text.append(": unknown option '").append(option).append("'\n");
+    return text.append(UsageText(program));
+}
+
+}  // namespace kestrival

@@ -1,0 +1,45 @@
+#pragma once
+// The Linux command's arguments. The switch LOCAL (read by the settings record) picks the file
+// beside the program; an option answers on the terminal and ends before the gadget opens a display,
+// takes its lock or reads the settings file. Any other plain argument has no effect.
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace kestrival {
+
+// What one start of the command does: run the gadget, or the handler of one option.
+enum class CommandAction { kRunGadget, kShowHelp, kShowVersion, kUsageError };
+
+struct CommandOption {
+    std::string_view name;  // exactly as typed
+    CommandAction action;
+    std::string_view summary;  // its line in the usage
+};
+
+// The options, in the order the usage lists them. A new option is a row here and the handler of
+// its action in the program's entry.
+inline constexpr CommandOption kCommandOptions[] = {
+    {"--help", CommandAction::kShowHelp, "print this help and exit"},
+    {"--version", CommandAction::kShowVersion, "print the version and exit"},
+};
+
+struct CommandLine {
+    CommandAction action = CommandAction::kRunGadget;
+    std::string unknownOption;  // set when action is kUsageError
+};
+
+// Reads the arguments after the program's name from left to right: the first option decides.
+// An option starts with '-' (a lone "-" does not); after "--" nothing is an option.
+CommandLine ParseCommandLine(std::span<const std::string_view> arguments);
+
+// The usage, for standard output with --help and standard error after an unknown option.
+std::string UsageText(std::string_view program);
+std::string VersionText(std::string_view program);
+// An unknown option: one line naming it, then the usage.
+std::string UsageErrorText(std::string_view program, std::string_view option);
+
+// The exit status of a start that ends on a usage error.
+inline constexpr int kUsageErrorStatus = 2;
+
+}  // namespace kestrival

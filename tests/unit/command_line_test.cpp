@@ -1,0 +1,72 @@
+#include "app/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "kestrival_version.h"
+
+namespace kestrival {
+namespace {
+
+CommandLine Parse(std::vector<std::string_view> arguments) { return ParseCommandLine(arguments); }
+
+TEST(CommandLineTest, ArgumentsDecideWhatTheCommandDoes) {
+    struct Case {
+        std::vector<std::string_view> arguments;
+        CommandAction action;
+        std::string unknown;
+    };
+    const Case cases[] = {
+        {{}, CommandAction::kRunGadget, ""},
+        {{"LOCAL"}, CommandAction::kRunGadget, ""},
+        {{"local", "notes.txt"}, CommandAction::kRunGadget, ""},  // plain arguments have no effect
+        {{"-"}, CommandAction::kRunGadget, ""},
+        {{"--help"}, CommandAction::kShowHelp, ""},
+        {{"LOCAL", "--version"}, CommandAction::kShowVersion, ""},
+        {{"--help", "--bogus"}, CommandAction::kShowHelp, ""},  // the first option decides
+        {{"--bogus", "--help"}, CommandAction::kUsageError, "--bogus"},
+        {{"--version", "--help"}, CommandAction::kShowVersion, ""},
+        {{"-h"}, CommandAction::kUsageError, "-h"},
+        {{"--HELP"}, CommandAction::kUsageError, "--HELP"},  // options are exact, unlike LOCAL
+        {{"--help=yes"}, CommandAction::kUsageError, "--help=yes"},
+        {{"--hel"}, CommandAction::kUsageError, "--hel"},
+        {{"-local"}, CommandAction::kUsageError, "-local"},  // not the switch: said, not ignored
+        {{"--", "--help"}, CommandAction::kRunGadget, ""},   // after "--" nothing is an option
+        {{"LOCAL", "--", "-x"}, CommandAction::kRunGadget, ""},
+    };
+    for (const Case& c : cases) {
+        const CommandLine line = Parse(c.arguments);
+        std::string shown;
+        for (std::string_view a : c.arguments) shown.append(a).append(" ");
+        EXPECT_EQ(line.action, c.action) << shown;
+        EXPECT_EQ(line.unknownOption, c.unknown) << shown;
+    }
+}
+
+TEST(CommandLineTest, UsageListsLocalAndEveryOption) {
+    const std::string usage = UsageText("kestrival");
+    EXPECT_EQ(usage.rfind("Usage: kestrival [LOCAL]\n", 0), 0u) << usage;
+    EXPECT_NE(usage.find("  LOCAL  "), std::string::npos) << usage;
+    EXPECT_NE(usage.find("kestrival_set.txt"), std::string::npos) << usage;
+    for (const CommandOption& option : kCommandOptions) {
+        EXPECT_NE(usage.find("  " + std::string(option.name) + "  "), std::string::npos) << option.name;
+        EXPECT_NE(usage.find(option.summary), std::string::npos) << option.name;
+        EXPECT_NE(ParseCommandLine(std::vector<std::string_view>{option.name}).action, CommandAction::kUsageError);
+    }
+    // Every summary starts in one column.
+    const std::size_t column = usage.find("print this help");
+    const std::size_t lineStart = usage.rfind('\n', column) + 1;
+    const std::size_t versionLine = usage.find("  --version");
+    EXPECT_EQ(usage.find("print the version", versionLine) - versionLine, column - lineStart);
+}
+
+TEST(CommandLineTest, VersionAndErrorTexts) {
+    EXPECT_EQ(VersionText("kestrival"), "kestrival " KESTRIVAL_VERSION_TEXT "\n");
+    const std::string error = UsageErrorText("kestrival", "--bogus");
+    EXPECT_EQ(error.rfind("kestrival: unknown option '--bogus'\n", 0), 0u) << error;
+    EXPECT_NE(error.find(UsageText("kestrival")), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kestrival
