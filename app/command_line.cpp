@@ -20,11 +20,14 @@ const CommandOption* FindOption(std::string_view name) {
 }  // namespace
 
 CommandLine ParseCommandLine(std::span<const std::string_view> arguments) {
-    for (std::string_view argument : arguments) {
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string_view argument = arguments[i];
         if (argument == "--") break;
         if (!IsOption(argument)) continue;
-        if (const CommandOption* option = FindOption(argument)) return {option->action, {}};
-        return {CommandAction::kUsageError, std::string(argument)};
+        const CommandOption* option = FindOption(argument);
+        if (option == nullptr) return {CommandAction::kUsageError, std::string(argument)};
+        if (option->action != CommandAction::kRunGadget) return {option->action, {}};
+        if (option->takesValue) ++i;
     }
     return {};
 }
@@ -43,7 +46,9 @@ std::string UsageText(std::string_view program) {
     text.append(
         row(kLocal, std::string("keep the settings in ").append(program).append("_set.txt beside the program,")));
     text.append(row("", "not in ZKFILES/Kestrival/ZKQV_set.txt in the documents folder"));
-    for (const CommandOption& option : kCommandOptions) text.append(row(option.name, option.summary));
+    for (const CommandOption& option : kCommandOptions) {
+        if (!option.summary.empty()) text.append(row(option.name, option.summary));
+    }
     return text;
 }
 

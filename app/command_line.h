@@ -14,7 +14,8 @@ enum class CommandAction { kRunGadget, kShowHelp, kShowVersion, kUsageError };
 struct CommandOption {
     std::string_view name;  // exactly as typed
     CommandAction action;
-    std::string_view summary;  // its line in the usage
+    std::string_view summary;  // its line in the usage; none for an option people do not type
+    bool takesValue = false;   // the next argument is its value
 };
 
 // The options, in the order the usage lists them. A new option is a row here and the handler of
@@ -22,6 +23,10 @@ struct CommandOption {
 inline constexpr CommandOption kCommandOptions[] = {
     {"--help", CommandAction::kShowHelp, "print this help and exit"},
     {"--version", CommandAction::kShowVersion, "print the version and exit"},
+    // A desktop session that restores its programs at login starts the gadget again with the
+    // toolkit's session option; the toolkit reads it, and refusing it would lose the gadget.
+    {"-session", CommandAction::kRunGadget, "", true},
+    {"--session", CommandAction::kRunGadget, "", true},
 };
 
 struct CommandLine {
