@@ -12,8 +12,9 @@ missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
-# The Linux gadget's Qt 6, without the recommended packages (they would pull in GTK 3).
-bare_packages=(qt6-base-dev libxcb1-dev)
+# The Linux gadget's Qt 6 and the Linux package's checkers, without the recommended packages (Qt's would
+# pull in GTK 3).
+bare_packages=(qt6-base-dev libxcb1-dev lintian appstream desktop-file-utils man-db)
 bare_missing=()
 for p in "${bare_packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || bare_missing+=("$p")
