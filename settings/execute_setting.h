@@ -7,6 +7,7 @@
 
 #include "support/civil_date.h"
 #include "support/extend_string_list.h"
+#include "support/file_io.h"
 
 namespace kestrival {
 
@@ -71,8 +72,8 @@ struct ExecuteSetting {
 
     RenderStyle Style;
 
-    // The file exists but could not be read at start-up, or appeared only after it: the gadget
-    // runs on what it has and never writes the file.
+    // The file exists but could not be read at start-up, or another file stood in its place at a
+    // save: the gadget runs on what it has and never writes the file.
     bool FileUnreadable = false;
     // The last held-back save differed from what the run started with: the user's changes were
     // dropped, and the user is told once.
@@ -97,12 +98,15 @@ struct ExecuteSetting {
     void BuildFileLines(const GoalList& goals);
 
 private:
-    // What the file on disk holds, as far as this run knows: the hash of its bytes.
+    // The file this run read or wrote last: the hash of its bytes and the file's state then.
     std::uint64_t knownFileHash_ = 0;
+    FileState knownFileState_;
     bool fileKnown_ = false;
     // The record as this run started, for a run whose saves may be held back.
     std::uint64_t startHash_ = 0;
-    void RememberFileHash(std::uint64_t hash);
+    // Writes FileLines, whose bytes hash to `hash`, to the settings file; false when it failed.
+    bool WriteFileLines(std::uint64_t hash);
+    void RememberFile(std::uint64_t hash, const FileState& state);
 };
 
 // What names one settings file whatever spelling reaches it (a second drive letter, a short

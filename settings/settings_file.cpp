@@ -1,4 +1,5 @@
 // Load and save of the settings file.
+#include <optional>
 #include <vector>
 
 #include "settings/environment.h"
@@ -157,29 +158,36 @@ void ExecuteSetting::ReadFile(const LocalClock& clock, GoalList& goals) {
     FileUnreadable = read.status == ReadStatus::kUnreadable;
     if (read.status == ReadStatus::kRead) {
         FileLines.LoadFromBytes(read.bytes);
-        RememberFileHash(HashOf(read.bytes));
+        RememberFile(HashOf(read.bytes), read.state);
         std::string().swap(read.bytes);
         const std::uint64_t normalised = HashOf(FileLines);
-        if (normalised != knownFileHash_ && FileLines.Save(SettingFile)) RememberFileHash(normalised);
+        if (normalised != knownFileHash_) WriteFileLines(normalised);
         // The file holds the settings now, so what interrupted saves left is no longer needed.
         RemoveLeftoverTemporaries(SettingFile);
     } else if (read.status == ReadStatus::kMissing) {
-        if (FileLines.Save(SettingFile)) RememberFileHash(HashOf(FileLines));
+        WriteFileLines(HashOf(FileLines));
     }
 
     ReadValues(clock.Now().date, goals);
-    if (!fileKnown_) {
-        // The file is neither read nor created by this run, so any save may yet be held back:
-        // what the run starts with tells whether holding one back drops the user's changes.
-        BuildFileLines(goals);
-        startHash_ = HashOf(FileLines);
-    }
+    // Any save may yet be held back (the file may be replaced by another program at any time):
+    // what the run starts with tells whether holding one back drops the user's changes.
+    BuildFileLines(goals);
+    startHash_ = HashOf(FileLines);
     // Every save rebuilds the file from the record, so the lines as read are not needed again.
     FileLines.Release();
 }
 
-void ExecuteSetting::RememberFileHash(std::uint64_t hash) {
+bool ExecuteSetting::WriteFileLines(std::uint64_t hash) {
+    FileState written;
+    const auto bytes = [this](const ByteSink& write) { return FileLines.WriteBytes(write); };
+    if (!WriteFileReplacing(SettingFile, bytes, &written)) return false;
+    RememberFile(hash, written);
+    return true;
+}
+
+void ExecuteSetting::RememberFile(std::uint64_t hash, const FileState& state) {
     knownFileHash_ = hash;
+    knownFileState_ = state;
     fileKnown_ = true;
 }
 
@@ -231,22 +239,22 @@ void ExecuteSetting::BuildFileLines(const GoalList& goals) {
 SaveOutcome ExecuteSetting::Save(const GoalList& goals) {
     BuildFileLines(goals);
     const std::uint64_t hash = HashOf(FileLines);
-    // A file this run never read (a folder that mounted late, a sync client that put it back
-    // after start-up) holds settings it never saw: it is held back like an unreadable one.
-    if (!fileKnown_ && !FileUnreadable && FileExists(SettingFile)) FileUnreadable = true;
+    // A save replaces only the file this run itself read or wrote last. Anything else at its
+    // place holds settings the run never saw: a file that turned up later (a folder that mounted
+    // late, a sync client or a restore from backup that put the user's file there, also over the
+    // empty one this run created). It is held back like an unreadable one.
+    const std::optional<FileState> onDisk = StateOf(SettingFile);
+    const bool ours = onDisk ? fileKnown_ && *onDisk == knownFileState_ : !FileExists(SettingFile);
+    if (!ours) FileUnreadable = true;
     if (FileUnreadable) {
         FileLines.Release();
         DroppedChanges = hash != startHash_;
         return SaveOutcome::kHeldBack;
     }
-    // Nothing changed since the load or the last save: leave the file, and any edit another
-    // program made to it meanwhile, as it is.
-    const bool unchanged = fileKnown_ && hash == knownFileHash_ && FileExists(SettingFile);
-    const bool saved = unchanged || FileLines.Save(SettingFile);
+    // Nothing changed since the load or the last save: leave the file as it is.
+    const bool saved = (onDisk && hash == knownFileHash_) || WriteFileLines(hash);
     FileLines.Release();
-    if (!saved) return SaveOutcome::kFailed;
-    RememberFileHash(hash);
-    return SaveOutcome::kSaved;
+    return saved ? SaveOutcome::kSaved : SaveOutcome::kFailed;
 }
 
 std::uint64_t InstanceKey(const FileIdentity& identity) {

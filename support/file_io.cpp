@@ -6,17 +6,60 @@
 
 namespace kestrival {
 
-bool WriteFileReplacing(std::u16string_view path, std::string_view bytes) {
-    return WriteFileReplacing(path, [bytes](const ByteSink& write) { return write(bytes); });
-}
+namespace {
 
-std::u16string TemporaryNameFor(std::u16string_view fileName, std::uint64_t unique) {
+constexpr std::u16string_view kTemporarySuffix = u".tmp";
+constexpr std::u16string_view kPartialSuffix = u".part";
+
+std::u16string SaveNameFor(std::u16string_view fileName, std::uint64_t unique, std::u16string_view suffix) {
     std::u16string digits;
     do {
         digits.insert(digits.begin(), static_cast<char16_t>(u'0' + unique % 10));
         unique /= 10;
     } while (unique != 0);
-    return std::u16string(fileName) + u"." + digits + u".tmp";
+    return std::u16string(fileName) + u"." + digits + std::u16string(suffix);
+}
+
+bool NamesEqual(std::u16string_view a, std::u16string_view b, NameCase nameCase) {
+    return nameCase == NameCase::kExact ? a == b : EqualsIgnoreAsciiCase(a, b);
+}
+
+// "<fileName>.<digits><suffix>", compared as the file system compares names.
+bool IsSaveNameFor(std::u16string_view candidate, std::u16string_view fileName, std::u16string_view suffix,
+                   NameCase nameCase) {
+    if (candidate.size() < fileName.size() + 1 + 1 + suffix.size()) return false;
+    if (!NamesEqual(candidate.substr(0, fileName.size()), fileName, nameCase)) return false;
+    if (candidate[fileName.size()] != u'.') return false;
+    if (!NamesEqual(candidate.substr(candidate.size() - suffix.size()), suffix, nameCase)) return false;
+    const std::u16string_view digits =
+        candidate.substr(fileName.size() + 1, candidate.size() - fileName.size() - 1 - suffix.size());
+    for (char16_t c : digits) {
+        if (c < u'0' || c > u'9') return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool WriteFileReplacing(std::u16string_view path, std::string_view bytes, FileState* written) {
+    return WriteFileReplacing(
+        path, [bytes](const ByteSink& write) { return write(bytes); }, written);
+}
+
+std::u16string TemporaryNameFor(std::u16string_view fileName, std::uint64_t unique) {
+    return SaveNameFor(fileName, unique, kTemporarySuffix);
+}
+
+std::u16string PartialNameFor(std::u16string_view fileName, std::uint64_t unique) {
+    return SaveNameFor(fileName, unique, kPartialSuffix);
+}
+
+bool IsTemporaryNameFor(std::u16string_view candidate, std::u16string_view fileName, NameCase nameCase) {
+    return IsSaveNameFor(candidate, fileName, kTemporarySuffix, nameCase);
+}
+
+bool IsPartialNameFor(std::u16string_view candidate, std::u16string_view fileName, NameCase nameCase) {
+    return IsSaveNameFor(candidate, fileName, kPartialSuffix, nameCase);
 }
 
 const LeftoverTemporary* NewestRecoverable(const std::vector<LeftoverTemporary>& candidates) {
@@ -28,20 +71,6 @@ const LeftoverTemporary* NewestRecoverable(const std::vector<LeftoverTemporary>&
         if (!newest || key(candidate) > key(*newest)) newest = &candidate;
     }
     return newest;
-}
-
-bool IsTemporaryNameFor(std::u16string_view candidate, std::u16string_view fileName) {
-    constexpr std::u16string_view kSuffix = u".tmp";
-    if (candidate.size() < fileName.size() + 1 + 1 + kSuffix.size()) return false;
-    if (!EqualsIgnoreAsciiCase(candidate.substr(0, fileName.size()), fileName)) return false;
-    if (candidate[fileName.size()] != u'.') return false;
-    if (!EqualsIgnoreAsciiCase(candidate.substr(candidate.size() - kSuffix.size()), kSuffix)) return false;
-    const std::u16string_view digits =
-        candidate.substr(fileName.size() + 1, candidate.size() - fileName.size() - 1 - kSuffix.size());
-    for (char16_t c : digits) {
-        if (c < u'0' || c > u'9') return false;
-    }
-    return true;
 }
 
 }  // namespace kestrival

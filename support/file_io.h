@@ -3,6 +3,7 @@
 // separators); the POSIX build, which only the tests and tools use, maps backslashes to slashes.
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,9 +20,21 @@ enum class ReadStatus {
     kUnreadable,  // it exists but could not be read: locked, no permission, too large, a folder
 };
 
+// What tells one file from another and one state of a file from the next: on POSIX its device,
+// inode, size and modification time; on Windows its volume serial number, file index, size and
+// last write time. A file put in place of another, or written by someone else, differs.
+struct FileState {
+    std::uint64_t volume = 0;
+    std::uint64_t index = 0;
+    std::uint64_t size = 0;
+    std::int64_t modified = 0;
+    friend bool operator==(const FileState&, const FileState&) = default;
+};
+
 struct FileRead {
     ReadStatus status = ReadStatus::kMissing;
     std::string bytes;
+    FileState state;  // of the file that was read, when it was
 };
 
 // Reads the whole file while letting other programs keep it open for anything. A file another
@@ -29,33 +42,47 @@ struct FileRead {
 // before it counts as unreadable.
 FileRead ReadWholeFile(std::u16string_view path);
 
-// Writes `bytes` to a temporary file beside `path` and then replaces `path` with it in one step,
-// so that a crash or a full disk leaves either the old file or the new one, never a mixture.
-// An existing file keeps its attributes, permissions and creation time; a read-only file is
-// not replaced. Each save uses a temporary name of its own. Once the new bytes stand at `path`,
-// the temporaries that interrupted saves of the same file left behind are removed; a save that
-// failed after the old file had already left its name keeps its temporary, for the next start
-// to recover.
-bool WriteFileReplacing(std::u16string_view path, std::string_view bytes);
+// The state of the file at `path` (following links), or nothing when nothing stands there or it
+// cannot be looked at.
+std::optional<FileState> StateOf(std::u16string_view path);
+
+// Writes `bytes` to a file beside `path` and then replaces `path` with it in one step, so that a
+// crash or a full disk leaves either the old file or the new one, never a mixture. The bytes go
+// to a partial name first ("<name>.<n>.part") and take a temporary name ("<name>.<n>.tmp") only
+// once every byte is on the disk, so a temporary is always whole. An existing file keeps its
+// attributes, permissions and creation time (on POSIX its mode exactly, and its owner and group
+// where the process may set them); a read-only file is not replaced; a symbolic link stays a link
+// and the file it points to takes the save. A file that another program holds for a moment is
+// waited for, up to kBusyWaitMs. Once the new bytes stand at `path`, what interrupted saves of
+// the same file left behind is removed; a save that failed after the old file had already left
+// its name keeps its temporary, for the next start to recover. `written`, when given, receives
+// the state of the file the save left at `path`.
+bool WriteFileReplacing(std::u16string_view path, std::string_view bytes, FileState* written = nullptr);
 
 // The same for bytes produced in pieces: `source` calls `write` for each piece and returns
 // false (as soon as `write` does) when the writing failed.
 using ByteSink = std::function<bool(std::string_view)>;
 using ByteSource = std::function<bool(const ByteSink& write)>;
-bool WriteFileReplacing(std::u16string_view path, const ByteSource& source);
+bool WriteFileReplacing(std::u16string_view path, const ByteSource& source, FileState* written = nullptr);
+
+// How long reads and saves wait for a file another program holds (a virus scanner, an indexer, a
+// sync client) before they give up. Windows gives a program several seconds at the end of the
+// session, so a save made then still fits.
+inline constexpr std::uint32_t kBusyWaitMs = 2000;
 
 // When nothing stands at `path` but interrupted saves left temporaries of it, moves the newest
-// one that holds any bytes into place and answers true: a save cut short between writing and
-// replacing (a power cut, a replace that failed half-way) leaves the user's settings only there.
+// one into place and answers true: a save cut short between writing and replacing (a power cut,
+// a replace that failed half-way) leaves the user's settings only there. Partial files are
+// never put in place.
 bool RecoverInterruptedSave(std::u16string_view path);
 
-// Removes the temporaries that interrupted saves of `path` left behind. Only for a caller that
-// knows the file at `path` holds the settings (this run read or wrote it): until then a
-// temporary may be the only copy.
+// Removes the temporaries and partial files that interrupted saves of `path` left behind. Only
+// for a caller that knows the file at `path` holds the settings (this run read or wrote it):
+// until then a temporary may be the only copy.
 void RemoveLeftoverTemporaries(std::u16string_view path);
 
-// A temporary found beside the file: its name, when it was last written (any monotonic unit) and
-// its size. The one to recover is the newest that is not empty; null when none is.
+// A whole temporary found beside the file: its name, when it was last written (any monotonic
+// unit) and its size. The one to recover is the newest that is not empty; null when none is.
 struct LeftoverTemporary {
     std::u16string name;
     std::int64_t modified = 0;
@@ -69,8 +96,15 @@ bool FileExists(std::u16string_view path);
 // Creates the folder and every missing parent. False when it cannot.
 bool CreateFolders(std::u16string_view folder);
 
-// The temporary file names of saves of `fileName` (a name without folder): "<name>.<n>.tmp".
+// How the file system compares names: Windows ignores letter case, Linux compares exactly, so
+// there "Kestrival_set.txt" and "kestrival_set.txt" are two files with temporaries of their own.
+enum class NameCase { kExact, kIgnoreCase };
+
+// The names a save of `fileName` (a name without folder) writes: "<name>.<n>.part" while the
+// bytes are written, "<name>.<n>.tmp" once they are all on the disk.
+std::u16string PartialNameFor(std::u16string_view fileName, std::uint64_t unique);
 std::u16string TemporaryNameFor(std::u16string_view fileName, std::uint64_t unique);
-bool IsTemporaryNameFor(std::u16string_view candidate, std::u16string_view fileName);
+bool IsPartialNameFor(std::u16string_view candidate, std::u16string_view fileName, NameCase nameCase);
+bool IsTemporaryNameFor(std::u16string_view candidate, std::u16string_view fileName, NameCase nameCase);
 
 }  // namespace kestrival

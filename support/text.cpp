@@ -238,6 +238,22 @@ std::u16string FromUtf8(std::string_view utf8) {
     return out;
 }
 
+std::u16string FromPathBytes(std::string_view bytes) {
+    std::u16string out;
+    out.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size();) {
+        const Utf8Step step = DecodeUtf8(bytes, i);
+        if (step.length == 0) {
+            out += static_cast<char16_t>(0xDC00 + static_cast<unsigned char>(bytes[i]));
+            ++i;
+            continue;
+        }
+        AppendUtf16(out, step.codePoint);
+        i += step.length;
+    }
+    return out;
+}
+
 std::string ToUtf8(std::u16string_view text) {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -245,6 +261,9 @@ std::string ToUtf8(std::u16string_view text) {
         if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
             cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
             ++i;
+        } else if (cp >= 0xDC80 && cp <= 0xDCFF) {
+            out += static_cast<char>(cp - 0xDC00);  // a byte FromPathBytes could not decode
+            continue;
         }
         if (cp < 0x80) {
             out += static_cast<char>(cp);

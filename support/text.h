@@ -55,6 +55,13 @@ void AppendUtf16(std::u16string& out, char32_t codePoint);
 // Conversions at the edges of the program (tests, file names, Win32 narrow APIs). Bytes that are
 // not well-formed UTF-8 become U+FFFD, one for each byte.
 std::u16string FromUtf8(std::string_view utf8);
+// ToUtf8 writes a lone U+DC80 to U+DCFF as the single byte 0x80 to 0xFF, the inverse of
+// FromPathBytes, so that a path read from the system goes back to it byte for byte.
 std::string ToUtf8(std::u16string_view text);
+
+// A file name as POSIX systems store it: bytes, usually but not always UTF-8. Well-formed UTF-8
+// decodes as usual; every other byte becomes the lone surrogate U+DC00 + byte, which no decoded
+// text holds, so ToUtf8 gives back exactly the bytes the system gave.
+std::u16string FromPathBytes(std::string_view bytes);
 
 }  // namespace kestrival

@@ -120,6 +120,7 @@ int Run(int argc, char** argv) {
     };
     CatchSignals();
     bool sessionEnded = false;
+    bool loopRunning = false;
     QSocketNotifier signalNotifier(signalSockets[1], QSocketNotifier::Read);
     QObject::connect(&signalNotifier, &QSocketNotifier::activated, [&] {
         char number = 0;
@@ -129,11 +130,17 @@ int Run(int argc, char** argv) {
             return;
         }
         sessionEnded = true;
+        // Before the event loop runs quit() does nothing: the start-up notice is closed instead.
+        if (!loopRunning) {
+            if (QWidget* notice = QApplication::activeModalWidget()) notice->close();
+            return;
+        }
         QApplication::quit();
     });
     gadget.show();
     ReportUnreadableFile(Setting);
-    QApplication::exec();
+    loopRunning = true;
+    if (!sessionEnded) QApplication::exec();
 
     const SaveOutcome outcome =
         SaveWithPosition(Setting, Goals, gadget.Position(), gadget.LaidOut(), gadget.PositionDpi());

@@ -6,9 +6,14 @@
 #include <QScreen>
 #include <QStandardPaths>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cmath>
+#include <string>
 
 #include "support/display_scale.h"
+#include "support/text.h"
 
 namespace kestrival {
 
@@ -18,7 +23,21 @@ std::vector<std::u16string> QtEnvironment::Arguments() const {
     return arguments;
 }
 
-std::u16string QtEnvironment::ProgramPath() const { return QCoreApplication::applicationFilePath().toStdU16String(); }
+std::u16string QtEnvironment::ProgramPath() const {
+    // The kernel's link holds the path's bytes as they are; Qt decodes them as UTF-8 and answers
+    // nothing for a folder whose name is not, which would put a LOCAL file in the working folder.
+    std::string path(4096, '\0');
+    const ssize_t length = ::readlink("/proc/self/exe", path.data(), path.size());
+    if (length <= 0 || static_cast<std::size_t>(length) >= path.size() || path[0] != '/') {
+        return QCoreApplication::applicationFilePath().toStdU16String();
+    }
+    path.resize(static_cast<std::size_t>(length));
+    // A program file replaced while it runs (an upgrade) is shown with this mark after its path.
+    constexpr std::string_view kDeleted = " (deleted)";
+    struct stat info {};
+    if (path.ends_with(kDeleted) && ::lstat(path.c_str(), &info) != 0) path.resize(path.size() - kDeleted.size());
+    return FromPathBytes(path);
+}
 
 std::optional<std::u16string> QtEnvironment::DocumentsFolder() const {
     // Qt reads XDG_DOCUMENTS_DIR from user-dirs.dirs and falls back to ~/Documents.

@@ -125,7 +125,8 @@ LRESULT MainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_ENDSESSION:
             // Windows ends the process after this message: save now what quitting would have saved.
-            // A failure is not reported: a notice would only hold up the shutdown.
+            // A failure is not reported: a notice would only hold up the shutdown. A file another
+            // program holds is waited for at most kBusyWaitMs, within the seconds Windows gives.
             if (wParam) SaveWithPosition(setting_, goals_, Position(), laidOut_, PositionDpi());
             return 0;
         case kDpiChangedMessage:

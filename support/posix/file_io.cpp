@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -14,6 +15,13 @@
 namespace kestrival {
 namespace {
 
+// Names on Linux file systems are bytes compared exactly.
+constexpr NameCase kNameCase = NameCase::kExact;
+// As many links as the kernel follows before it reports a loop.
+constexpr int kMaxLinkHops = 40;
+
+// The path's bytes as the system wants them: ToUtf8 gives back the bytes of a name that was not
+// UTF-8 (see FromPathBytes), and the core's backslashes become slashes.
 std::string NativePath(std::u16string_view path) {
     std::string out = ToUtf8(path);
     for (char& c : out) {
@@ -21,6 +29,8 @@ std::string NativePath(std::u16string_view path) {
     }
     return out;
 }
+
+std::u16string NameOf(const std::filesystem::path& path) { return FromPathBytes(path.filename().string()); }
 
 bool WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
@@ -53,19 +63,74 @@ private:
     int fd_;
 };
 
+FileState StateFrom(const struct stat& info) {
+    return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
+            static_cast<std::uint64_t>(info.st_size),
+            std::int64_t{info.st_mtim.tv_sec} * 1000000000 + info.st_mtim.tv_nsec};
+}
+
+// The file a save of `path` replaces: `path` itself, or the end of its chain of symbolic links
+// (a dotfiles or synced folder), which need not exist yet. Replacing the link itself would cut
+// it off from the file it shares. Nothing for a loop or a link that cannot be read.
+std::optional<std::string> FileBehindLinks(std::string path) {
+    for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) != 0) return errno == ENOENT ? std::optional(path) : std::nullopt;
+        if (!S_ISLNK(info.st_mode)) return path;
+        std::string target(static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 4095) + 1, '\0');
+        const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
+        if (length <= 0 || static_cast<std::size_t>(length) >= target.size()) return std::nullopt;
+        target.resize(static_cast<std::size_t>(length));
+        if (target.front() != '/') {
+            const std::size_t slash = path.find_last_of('/');
+            if (slash != std::string::npos) target.insert(0, path, 0, slash + 1);
+        }
+        path = std::move(target);
+    }
+    return std::nullopt;
+}
+
+std::optional<std::filesystem::path> SaveTarget(std::u16string_view path) {
+    std::optional<std::string> file = FileBehindLinks(NativePath(path));
+    if (!file) return std::nullopt;
+    return std::filesystem::path(std::move(*file));
+}
+
+// A rename or a new link lives in the folder's own entries: without this a power cut soon after
+// could bring back the old name.
+void SyncFolderOf(const std::filesystem::path& file) {
+    const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
+    Descriptor handle(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (handle.get() >= 0) ::fsync(handle.get());
+}
+
+// The new file takes the old one's owner, group and mode. Only the owner (or root) may give a
+// file away, and a group only to one of its own groups: where the system refuses, the save goes
+// on with this process's owner, as any editor's save would. The owner goes first, as a change
+// of owner clears the set-user-id bits that the mode then puts back.
+void KeepOwnerAndMode(int fd, const struct stat& existing) {
+    struct stat now {};
+    if (::fstat(fd, &now) == 0 && (now.st_uid != existing.st_uid || now.st_gid != existing.st_gid)) {
+        if (::fchown(fd, existing.st_uid, existing.st_gid) != 0) {
+            [[maybe_unused]] const int groupOnly = ::fchown(fd, static_cast<uid_t>(-1), existing.st_gid);
+        }
+    }
+    [[maybe_unused]] const int mode = ::fchmod(fd, existing.st_mode & 07777);
+}
+
 std::vector<LeftoverTemporary> FindTemporaries(const std::filesystem::path& target) {
-    const std::u16string fileName = FromUtf8(target.filename().string());
+    const std::u16string fileName = NameOf(target);
     std::vector<LeftoverTemporary> found;
     std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(target.parent_path(), error)) {
-        const std::u16string name = FromUtf8(entry.path().filename().string());
+    const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        const std::u16string name = NameOf(entry.path());
         struct stat info {};
-        if (!IsTemporaryNameFor(name, fileName) || ::lstat(entry.path().c_str(), &info) != 0 ||
+        if (!IsTemporaryNameFor(name, fileName, kNameCase) || ::lstat(entry.path().c_str(), &info) != 0 ||
             !S_ISREG(info.st_mode)) {
             continue;
         }
-        const std::int64_t modified = std::int64_t{info.st_mtim.tv_sec} * 1000000000 + info.st_mtim.tv_nsec;
-        found.push_back({name, modified, static_cast<std::uint64_t>(info.st_size)});
+        found.push_back({name, StateFrom(info).modified, static_cast<std::uint64_t>(info.st_size)});
     }
     return found;
 }
@@ -74,58 +139,76 @@ std::vector<LeftoverTemporary> FindTemporaries(const std::filesystem::path& targ
 
 FileRead ReadWholeFile(std::u16string_view path) {
     const int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return {errno == ENOENT || errno == ENOTDIR ? ReadStatus::kMissing : ReadStatus::kUnreadable, {}};
+    if (fd < 0) return {errno == ENOENT || errno == ENOTDIR ? ReadStatus::kMissing : ReadStatus::kUnreadable, {}, {}};
     Descriptor file(fd);
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
         static_cast<std::uint64_t>(info.st_size) > kMaxReadableFileBytes) {
-        return {ReadStatus::kUnreadable, {}};
+        return {ReadStatus::kUnreadable, {}, {}};
     }
-    FileRead result{ReadStatus::kRead, {}};
+    // The state before the bytes: a write that comes while they are read changes it, so the
+    // file is not taken for the one that was read.
+    FileRead result{ReadStatus::kRead, {}, StateFrom(info)};
     result.bytes.reserve(static_cast<std::size_t>(info.st_size));
     char buffer[65536];
     for (;;) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n < 0) {
             if (errno == EINTR) continue;
-            return {ReadStatus::kUnreadable, {}};
+            return {ReadStatus::kUnreadable, {}, {}};
         }
         if (n == 0) break;
         if (result.bytes.size() + static_cast<std::size_t>(n) > kMaxReadableFileBytes) {
-            return {ReadStatus::kUnreadable, {}};  // grew while being read
+            return {ReadStatus::kUnreadable, {}, {}};  // grew while being read
         }
         result.bytes.append(buffer, static_cast<std::size_t>(n));
     }
     return result;
 }
 
-bool WriteFileReplacing(std::u16string_view path, const ByteSource& source) {
+std::optional<FileState> StateOf(std::u16string_view path) {
+    struct stat info {};
+    if (::stat(NativePath(path).c_str(), &info) != 0) return std::nullopt;
+    return StateFrom(info);
+}
+
+bool WriteFileReplacing(std::u16string_view path, const ByteSource& source, FileState* written) {
     static std::uint64_t saves = 0;
-    const std::filesystem::path target(NativePath(path));
+    const std::optional<std::filesystem::path> resolved = SaveTarget(path);
+    if (!resolved) return false;
+    const std::filesystem::path& target = *resolved;
     struct stat existing {};
     const bool exists = ::stat(target.c_str(), &existing) == 0;
+    if (exists && !S_ISREG(existing.st_mode)) return false;
     // A file without any write permission bit was made read-only on purpose (root ignores the bits).
-    if (exists && S_ISREG(existing.st_mode) && (existing.st_mode & 0222) == 0) return false;
+    if (exists && (existing.st_mode & 0222) == 0) return false;
 
+    // The bytes go to a name no recovery takes; a rename puts them in place in one step once
+    // they are all on the disk, so an interrupted save leaves the old file whole.
     const std::uint64_t unique = (static_cast<std::uint64_t>(::getpid()) << 24) + ++saves;
-    const std::filesystem::path temporary =
-        target.parent_path() / ToUtf8(TemporaryNameFor(FromUtf8(target.filename().string()), unique));
-    const mode_t mode = exists && S_ISREG(existing.st_mode) ? (existing.st_mode & 07777) : 0644;
-    Descriptor file(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
+    const std::filesystem::path partial = target.parent_path() / ToUtf8(PartialNameFor(NameOf(target), unique));
+    Descriptor file(
+        ::open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, exists ? 0600 : 0644));
     if (file.get() < 0) return false;
-    const bool written =
-        source([&file](std::string_view bytes) { return WriteAll(file.get(), bytes); }) && ::fsync(file.get()) == 0;
+    if (exists) KeepOwnerAndMode(file.get(), existing);
+    struct stat done {};
+    const bool complete = source([&file](std::string_view bytes) { return WriteAll(file.get(), bytes); }) &&
+                          ::fsync(file.get()) == 0 && ::fstat(file.get(), &done) == 0;
     const bool closed = file.Close();
-    if (!written || !closed || ::rename(temporary.c_str(), target.c_str()) != 0) {
-        ::unlink(temporary.c_str());
+    if (!complete || !closed || ::rename(partial.c_str(), target.c_str()) != 0) {
+        ::unlink(partial.c_str());
         return false;
     }
+    SyncFolderOf(target);
+    if (written) *written = StateFrom(done);
     RemoveLeftoverTemporaries(path);
     return true;
 }
 
 bool RecoverInterruptedSave(std::u16string_view path) {
-    const std::filesystem::path target(NativePath(path));
+    const std::optional<std::filesystem::path> resolved = SaveTarget(path);
+    if (!resolved) return false;
+    const std::filesystem::path& target = *resolved;
     struct stat info {};
     if (::lstat(target.c_str(), &info) == 0 || errno != ENOENT) return false;
     const std::vector<LeftoverTemporary> found = FindTemporaries(target);
@@ -134,17 +217,33 @@ bool RecoverInterruptedSave(std::u16string_view path) {
     const std::filesystem::path temporary = target.parent_path() / ToUtf8(newest->name);
     // A hard link never replaces a file that appeared meanwhile; where the file system has
     // none, the rename is the same step an ordinary save takes.
+    bool recovered = false;
     if (::link(temporary.c_str(), target.c_str()) == 0) {
         ::unlink(temporary.c_str());
-        return true;
+        recovered = true;
+    } else {
+        recovered = errno != EEXIST && ::rename(temporary.c_str(), target.c_str()) == 0;
     }
-    return errno != EEXIST && ::rename(temporary.c_str(), target.c_str()) == 0;
+    if (recovered) SyncFolderOf(target);
+    return recovered;
 }
 
 void RemoveLeftoverTemporaries(std::u16string_view path) {
-    const std::filesystem::path target(NativePath(path));
+    const std::optional<std::filesystem::path> resolved = SaveTarget(path);
+    if (!resolved) return;
+    const std::filesystem::path& target = *resolved;
+    const std::u16string fileName = NameOf(target);
     for (const auto& leftover : FindTemporaries(target)) {
         ::unlink((target.parent_path() / ToUtf8(leftover.name)).c_str());
+    }
+    std::error_code error;
+    const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        struct stat info {};
+        if (IsPartialNameFor(NameOf(entry.path()), fileName, kNameCase) && ::lstat(entry.path().c_str(), &info) == 0 &&
+            S_ISREG(info.st_mode)) {
+            ::unlink(entry.path().c_str());
+        }
     }
 }
 

@@ -113,5 +113,32 @@ TEST(TextTest, Utf8ConversionsRejectMalformedBytes) {
     }
 }
 
+TEST(TextTest, PathBytesComeBackAsTheyWere) {
+    // A folder made on a system with another encoding: its bytes are not UTF-8, yet the path must
+    // reach the same folder again.
+    const struct {
+        std::string bytes;
+        std::u16string text;
+    } cases[] = {
+        {"/opt/\xE6\x97\xA5/kestrival", u"/opt/日/kestrival"},
+        {"/tmp/\x83\x5E\x83\x43/kestrival",
+         u"/tmp/\xDC83^\xDC83"
+         u"C/kestrival"},                                             // Shift-JIS
+        {"\xE9t\xE9", u"\xDCE9t\xDCE9"},                              // Latin-1
+        {"\xED\xA0\x80\xC0\xAF", u"\xDCED\xDCA0\xDC80\xDCC0\xDCAF"},  // no surrogate, no overlong form
+        {"a\xE3\x81", u"a\xDCE3\xDC81"},                              // cut short at the end
+        {"\xF0\x9F\x98\x80\xFF", u"\U0001F600\xDCFF"},                // a pair, then a byte
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(FromPathBytes(c.bytes), c.text) << c.bytes;
+        EXPECT_EQ(ToUtf8(FromPathBytes(c.bytes)), c.bytes);
+    }
+    // Every byte string comes back whole.
+    std::string all;
+    for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
+    all += "\xE3\x81\x82\xE3\x81";
+    EXPECT_EQ(ToUtf8(FromPathBytes(all)), all);
+}
+
 }  // namespace
 }  // namespace kestrival
