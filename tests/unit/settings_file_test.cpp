@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <vector>
 
 #include "app/gadget_rules.h"
@@ -386,6 +389,138 @@ TEST_F(SettingsFileTest, AFileStillMissingAtSaveIsWritten) {
     setting_.TITLE = u"new";
     EXPECT_EQ(setting_.Save(goals_), SaveOutcome::kSaved);
     EXPECT_NE(folder_.Read(kSettingPath).find(ToUtf16Le(u"TITLE=new")), std::string::npos);
+}
+
+TEST_F(SettingsFileTest, AFileThatArrivesAfterStartIsNeverWrittenOver) {
+    // The folder is there at start and the file is not: the start creates it empty. Then a sync
+    // client, a restore from backup or a hand edit puts the user's settings there, in one of the
+    // ways such programs write; every later save must leave them alone.
+    const std::string users = Utf16File(u"TITLE=mine\r\nHB=0\r\n");
+    struct Case {
+        const char* what;
+        bool readAtStart;  // the run read a file of its own first rather than creating one
+        std::function<void(const TempFolder&)> arrive;
+    };
+    const Case cases[] = {
+        {"renamed over the empty file", false,
+         [&users](const TempFolder& folder) {
+             folder.Write(u"incoming", users);
+             std::filesystem::rename(folder.Native(u"incoming"), folder.Native(kSettingPath));
+         }},
+        {"written into the empty file", false,
+         [&users](const TempFolder& folder) { folder.Write(kSettingPath, users); }},
+        {"restored over the file that was read", true,
+         [&users](const TempFolder& folder) {
+             folder.Write(u"backup", users);
+             std::filesystem::rename(folder.Native(u"backup"), folder.Native(kSettingPath));
+         }},
+        {"edited in place after a save", true,
+         [&users](const TempFolder& folder) { folder.Write(kSettingPath, users); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempFolder folder;
+        environment_.documents = folder.Path(u"Documents");
+        folder.MakeFolder(u"Documents\\ZKFILES\\Kestrival");
+        if (c.readAtStart) folder.Write(kSettingPath, Utf16File(u"TITLE=before\r\n"));
+        ExecuteSetting setting;
+        setting.Load(environment_, clock_, goals_);
+        if (c.readAtStart) {
+            setting.HB = 1;
+            ASSERT_EQ(setting.Save(goals_), SaveOutcome::kSaved);  // the run's own file is saved
+        } else {
+            ASSERT_EQ(folder.Read(kSettingPath), std::string("\xFF\xFE", 2));
+        }
+        c.arrive(folder);
+
+        EXPECT_EQ(setting.Save(goals_), SaveOutcome::kHeldBack);  // the save at exit
+        EXPECT_EQ(setting.DroppedChanges, c.readAtStart);         // only the saved HB differs from the start
+        setting.DX = 40;                                          // a drag
+        EXPECT_EQ(setting.Save(goals_), SaveOutcome::kHeldBack);
+        EXPECT_TRUE(setting.DroppedChanges);  // so the user is told once
+        EXPECT_EQ(folder.Read(kSettingPath), users);
+        EXPECT_EQ(setting.DX, 40);  // the running gadget keeps what it has
+    }
+}
+
+TEST_F(SettingsFileTest, TheRunsOwnFileIsSavedAgainAndAgain) {
+    // The state remembered after each write is the file's own, also through a link, so a run
+    // never holds back its own saves; a file removed meanwhile holds nothing to lose.
+    Load();
+    for (int hb = 0; hb < 3; ++hb) {
+        setting_.HB = hb;
+        EXPECT_EQ(setting_.Save(goals_), SaveOutcome::kSaved) << hb;
+    }
+    std::filesystem::remove(folder_.Native(kSettingPath));
+    setting_.HB = 1;
+    EXPECT_EQ(setting_.Save(goals_), SaveOutcome::kSaved);
+    EXPECT_NE(folder_.Read(kSettingPath).find(ToUtf16Le(u"HB=1")), std::string::npos);
+
+    TempFolder elsewhere;
+    elsewhere.Write(u"synced.txt", Utf16File(u"TITLE=linked\r\n"));
+    std::filesystem::remove(folder_.Native(kSettingPath));
+    std::filesystem::create_symlink(elsewhere.Native(u"synced.txt"), folder_.Native(kSettingPath));
+    Load();
+    EXPECT_EQ(setting_.TITLE, u"linked");
+    for (int hb = 0; hb < 3; ++hb) {
+        setting_.HB = hb;
+        EXPECT_EQ(setting_.Save(goals_), SaveOutcome::kSaved) << hb;
+    }
+    EXPECT_TRUE(std::filesystem::is_symlink(folder_.Native(kSettingPath)));
+    EXPECT_NE(elsewhere.Read(u"synced.txt").find(ToUtf16Le(u"HB=2")), std::string::npos);
+}
+
+TEST_F(SettingsFileTest, ACutShortSaveNeverBeatsAWholeOne) {
+    // An earlier save left a whole temporary and the file is gone (a replace that failed
+    // half-way); a later save is killed while it writes. The next start must put the whole one
+    // in place, never the cut-short bytes.
+    const std::u16string kFolder = u"Documents\\ZKFILES\\Kestrival\\";
+    folder_.Write(kFolder + u"ZKQV_set.txt.7.tmp", Utf16File(u"TITLE=whole\r\n"));
+    std::filesystem::last_write_time(folder_.Native(kFolder + u"ZKQV_set.txt.7.tmp"),
+                                     std::filesystem::file_time_type::clock::now() - std::chrono::minutes(5));
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        WriteFileReplacing(folder_.Path(kSettingPath), [](const ByteSink& write) {
+            write(Utf16File(u"TITLE=cu"));
+            ::_exit(0);  // killed half-way through the bytes
+            return true;
+        });
+        ::_exit(1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+    Load();
+    EXPECT_EQ(setting_.TITLE, u"whole");
+    EXPECT_EQ(folder_.Read(kSettingPath), Utf16File(u"TITLE=whole\r\n"));
+    // The file holds the whole one's bytes now; what the killed save left holds nothing usable.
+    for (const auto& entry : std::filesystem::directory_iterator(folder_.Native(kFolder))) {
+        EXPECT_EQ(entry.path().filename(), "ZKQV_set.txt");
+    }
+}
+
+TEST_F(SettingsFileTest, NamesDifferingInLetterCaseAreOtherFilesOnLinux) {
+    // "kestrival" and a copy named "Kestrival" in one folder keep two files; neither takes or
+    // removes the other's temporaries.
+    environment_.separator = u'/';
+    environment_.programPath = folder_.Path(u"bin\\Kestrival");
+    environment_.arguments = {u"LOCAL"};
+    folder_.Write(u"bin\\kestrival_set.txt", Utf16File(u"TITLE=other\r\n"));
+    const std::u16string theirs[] = {u"bin\\kestrival_set.txt.5.tmp", u"bin\\kestrival_set.txt.6.part",
+                                     u"bin\\KESTRIVAL_SET.TXT.7.TMP"};
+    for (const auto& name : theirs) folder_.Write(name, Utf16File(u"TITLE=theirs\r\n"));
+    folder_.Write(u"bin\\Kestrival_set.txt.8.tmp", Utf16File(u"TITLE=ours\r\n"));
+
+    Load();
+    EXPECT_EQ(setting_.SettingFile, folder_.Path(u"bin\\Kestrival_set.txt"));
+    EXPECT_EQ(setting_.TITLE, u"ours");
+    setting_.HB = 0;
+    EXPECT_EQ(setting_.Save(goals_), SaveOutcome::kSaved);
+    for (const auto& name : theirs) EXPECT_TRUE(folder_.Exists(name)) << ToUtf8(name);
+    EXPECT_FALSE(folder_.Exists(u"bin\\Kestrival_set.txt.8.tmp"));
+    EXPECT_EQ(folder_.Read(u"bin\\kestrival_set.txt"), Utf16File(u"TITLE=other\r\n"));
 }
 
 TEST_F(SettingsFileTest, DroppedChangesAreReportedOnceARun) {
