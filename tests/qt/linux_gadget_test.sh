@@ -56,6 +56,40 @@ kill -TERM "$gadget_pid"
 check "SIGTERM ends the gadget with 0" wait_exit
 check "  after saving the place it was dragged to" grep -qx "DX=$x3" <(read_settings)
 
+wait_exit_within() {  # seconds
+  for _ in $(seq $(($1 * 10))); do kill -0 "$gadget_pid" 2>/dev/null || { wait "$gadget_pid"; return $?; }; sleep 0.1; done
+  return 1
+}
+
+# The folder is there and the file is not: the start creates it empty. A restore from backup then
+# puts the user's file in its place; neither a drag nor the save at the session's end writes over it.
+rm -f "$file"
+start_gadget
+check "a first start creates the file empty" test "$(wc -c <"$file")" -eq 2
+write_settings $'TITLE=restored\nHB=1\nDX=3'
+mv "$file" "$state/restored"
+printf '' >"$file"
+sleep 0.3
+mv "$state/restored" "$file"
+cp "$file" "$state/users"
+read -r x y _ _ < <(geometry)
+xdotool mousemove $((x + 30)) $((y + 6)) mousedown 1 mousemove_relative -- 40 30 mouseup 1
+sleep 0.3
+kill -TERM "$gadget_pid"
+check "SIGTERM ends the gadget with 0" wait_exit
+check "  leaving the file that arrived after start-up as it was" cmp -s "$file" "$state/users"
+
+# A file that cannot be read: the gadget says so at start. The session's end while that notice is
+# up ends the gadget at once (nothing is saved to a file held back).
+rm -f "$file"
+mkdir "$file"
+start_gadget
+for _ in $(seq 50); do [ "$(xdotool search --onlyvisible --pid "$gadget_pid" 2>/dev/null | wc -l)" -ge 2 ] && break; sleep 0.1; done
+check "an unreadable file is told at start" test "$(xdotool search --onlyvisible --pid "$gadget_pid" | wc -l)" -ge 2
+kill -TERM "$gadget_pid"
+check "  and SIGTERM while that notice is up ends the gadget within 3 s" wait_exit_within 3
+rmdir "$file"
+
 bin=$state/bin
 mkdir -p "$bin"
 cp "$binary" "$bin/kestrival"
@@ -64,5 +98,19 @@ start_gadget LOCAL
 kill -TERM "$gadget_pid"
 wait_exit || true
 check "LOCAL keeps the file beside the program, named after it" test -s "$bin/kestrival_set.txt"
+
+# A folder whose name is not UTF-8 (made on a system with another encoding), started from
+# another working folder: the file is still beside the program.
+odd=$state/$'\x83\x5e\xff'
+mkdir -p "$odd" "$state/work"
+cp "$binary" "$odd/kestrival"
+binary=$odd/kestrival
+cd "$state/work"
+start_gadget LOCAL
+kill -TERM "$gadget_pid"
+wait_exit || true
+cd - >/dev/null
+check "LOCAL in a folder whose name is not UTF-8 keeps the file beside the program" test -s "$odd/kestrival_set.txt"
+check "  and writes nothing to the working folder" test -z "$(ls -A "$state/work")"
 
 finish

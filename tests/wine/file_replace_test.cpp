@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <thread>
 
 #include "support/file_io.h"
 #include "support/win32/replace_file.h"
@@ -92,6 +93,91 @@ TEST(FileReplaceTest, ATemporaryLeftWhereTheFileWasGoneIsRecovered) {
     EXPECT_EQ(e2e::ReadBytes(target), "settings");
     EXPECT_FALSE(e2e::FileExistsW(target + L".4711.tmp"));
     EXPECT_FALSE(RecoverInterruptedSave(FromWide(target)));  // the file is there: nothing to do
+    e2e::DeleteTree(folder);
+}
+
+// Whether a save of `target` left a file of its own beside it.
+bool SaveLeftovers(const std::wstring& target) {
+    for (const wchar_t* pattern : {L".*.tmp", L".*.part"}) {
+        WIN32_FIND_DATAW found{};
+        const HANDLE search = ::FindFirstFileW((target + pattern).c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            ::FindClose(search);
+            return true;
+        }
+    }
+    return false;
+}
+
+TEST(FileReplaceTest, AShortHoldIsWaitedOutALongOneFailsInTime) {
+    // A virus scanner, an indexer or a sync client opens the file for a moment without delete
+    // sharing. The save waits for it, but never longer than the end of a session allows.
+    const struct {
+        DWORD holdMs;
+        bool saved;
+        DWORD atLeastMs;
+        DWORD atMostMs;
+    } holds[] = {
+        {600, true, 500, 1900},
+        {4000, false, kBusyWaitMs - 100, kBusyWaitMs + 900},
+    };
+    const std::wstring folder = e2e::OwnFolder() + L"replace-held\\";
+    for (const auto& hold : holds) {
+        SCOPED_TRACE(hold.holdMs);
+        e2e::DeleteTree(folder);
+        ::CreateDirectoryW(folder.c_str(), nullptr);
+        const std::wstring target = folder + L"ZKQV_set.txt";
+        e2e::WriteBytes(target, "old");
+        HANDLE held = ::CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        std::thread release([held, &hold] {
+            ::Sleep(hold.holdMs);
+            ::CloseHandle(held);
+        });
+        const DWORD started = ::GetTickCount();
+        const bool saved = WriteFileReplacing(FromWide(target), std::string_view("new"));
+        const DWORD took = ::GetTickCount() - started;
+        release.join();
+        EXPECT_EQ(saved, hold.saved);
+        EXPECT_GE(took, hold.atLeastMs);
+        EXPECT_LE(took, hold.atMostMs);
+        EXPECT_EQ(e2e::ReadBytes(target), hold.saved ? "new" : "old");
+        EXPECT_FALSE(SaveLeftovers(target));
+    }
+    e2e::DeleteTree(folder);
+}
+
+TEST(FileReplaceTest, ASaveNamesItsTemporaryOnlyOnceItIsWhole) {
+    // A temporary is what the next start recovers, so no bytes are written under its name: a save
+    // cut short while writing must leave nothing a recovery would put in place.
+    const std::wstring folder = e2e::OwnFolder() + L"replace-whole\\";
+    e2e::DeleteTree(folder);
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring target = folder + L"ZKQV_set.txt";
+    e2e::WriteBytes(target, "old");
+    bool temporaryWhileWriting = true;
+    FileState written;
+    ASSERT_TRUE(WriteFileReplacing(
+        FromWide(target),
+        [&](const ByteSink& write) {
+            if (!write("first half ")) return false;
+            WIN32_FIND_DATAW found{};
+            const HANDLE search = ::FindFirstFileW((target + L".*.tmp").c_str(), &found);
+            temporaryWhileWriting = search != INVALID_HANDLE_VALUE;
+            if (search != INVALID_HANDLE_VALUE) ::FindClose(search);
+            return write("second half");
+        },
+        &written));
+    EXPECT_FALSE(temporaryWhileWriting);
+    EXPECT_EQ(e2e::ReadBytes(target), "first half second half");
+    EXPECT_FALSE(SaveLeftovers(target));
+
+    // The state a save reports is the file's own until another program writes or replaces it.
+    EXPECT_EQ(StateOf(FromWide(target)), written);
+    ::Sleep(20);
+    e2e::WriteBytes(target, "someone else's");
+    EXPECT_NE(StateOf(FromWide(target)), written);
     e2e::DeleteTree(folder);
 }
 

@@ -219,5 +219,28 @@ TEST_F(SettingsSafetyTest, AFileThatAppearsAfterStartIsNeverWrittenOver) {
     EXPECT_EQ(ReadBytes(DefaultSettingsPath()), users);
 }
 
+TEST_F(SettingsSafetyTest, AFileRestoredOverTheEmptyOneIsNeverWrittenOver) {
+    // The folder is there and the file is not: the start creates it empty. A restore from backup
+    // (or a sync client) then puts the user's file in its place while the gadget runs.
+    GadgetProcess gadget;
+    HWND window = gadget.WaitForGadget();
+    ASSERT_TRUE(window);
+    ASSERT_EQ(ReadBytes(DefaultSettingsPath()), std::string("\xFF\xFE", 2));
+    WriteBytes(DefaultSettingsPath() + L".restored", Utf16File(kUserFile));
+    ASSERT_TRUE(::MoveFileExW((DefaultSettingsPath() + L".restored").c_str(), DefaultSettingsPath().c_str(),
+                              MOVEFILE_REPLACE_EXISTING));
+    const std::string users = ReadBytes(DefaultSettingsPath());
+
+    Drag(window);
+    HWND dialog = OpenSettingsDialog(gadget, window);
+    ASSERT_TRUE(dialog);
+    gadget.WaitIdle();
+    ::PostMessageW(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    EXPECT_TRUE(AcknowledgeNotice(gadget, kHeldBack));  // told once where the file is
+    Drag(window);
+    EXPECT_EQ(gadget.CloseAndWait(), 0);
+    EXPECT_EQ(ReadBytes(DefaultSettingsPath()), users);
+}
+
 }  // namespace
 }  // namespace kestrival::e2e
