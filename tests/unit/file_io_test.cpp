@@ -131,7 +131,7 @@ TEST_F(LinuxSaveTest, AnInterruptedSaveBehindALinkIsRecoveredBesideItsFile) {
 TEST_F(LinuxSaveTest, ModeOwnerAndGroupAreKept) {
     const mode_t umaskBefore = ::umask(022);
     const fs::path file = folder_.Native(u"set.txt");
-    for (const mode_t mode : {0664, 0600, 0640, 0666, 0620}) {
+    for (const mode_t mode : {0664u, 0600u, 0640u, 0666u, 0620u}) {
         std::ofstream(file) << "old";
         ::chmod(file.c_str(), mode);
         ASSERT_TRUE(WriteFileReplacing(PathOf(file), std::string_view("new")));
