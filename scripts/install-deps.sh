@@ -6,7 +6,7 @@ sudo_cmd=""
 # Wine's 32-bit loader runs the 32-bit release exe; its packages come from the i386 architecture.
 dpkg --print-foreign-architectures | grep -qx i386 || $sudo_cmd dpkg --add-architecture i386
 packages=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev
-          mingw-w64 wine64 xvfb xdotool imagemagick faketime fonts-horai-umefont fonts-noto-cjk
+          mingw-w64 wine64 xvfb xdotool x11-xserver-utils imagemagick faketime fonts-horai-umefont fonts-noto-cjk
           clang-14 libclang-rt-14-dev clang-format zip python3 wine32:i386)
 missing=()
 for p in "${packages[@]}"; do

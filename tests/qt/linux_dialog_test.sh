@@ -11,6 +11,19 @@ wait_window() {
 }
 geometry_of() { xdotool getwindowgeometry --shell "$(find_window "$1")"; }
 click_at() { xdotool mousemove "$1" "$2" click 1; sleep 0.3; }
+# xdotool types a character missing from the keymap by binding it to a spare key for that one
+# keystroke and unbinding it at once; the gadget reads the new map only when it gets to the
+# mapping event, and under load that is after the unbinding, so the character is lost. Bound here
+# for good while the gadget is connected (an X server with no clients resets its keymap), the
+# characters are in every map the gadget reads and xdotool types them as ordinary keys.
+bind_spare_keys() {  # bind_spare_keys KEYSYM...: each to a key that has no symbol yet
+  local free=() keysym
+  mapfile -t free < <(xmodmap -pke | awk '$1 == "keycode" && $2 > 8 && NF == 3 { print $2 }')
+  for keysym in "$@"; do
+    xmodmap -e "keycode ${free[0]} = $keysym $keysym"
+    free=("${free[@]:1}")
+  done
+}
 type_into() {  # x y text: replaces what the edit at (x, y) holds
   click_at "$1" "$2"
   xdotool key ctrl+a
@@ -21,6 +34,7 @@ type_into() {  # x y text: replaces what the edit at (x, y) holds
 "$binary" >/dev/null 2>&1 &
 gadget_pid=$!
 wait_window '^ - Kestrival -$'
+bind_spare_keys U76EE U6A19  # 目 標
 sleep 0.5
 eval "$(geometry_of '^ - Kestrival -$')"
 gadget_width=$WIDTH

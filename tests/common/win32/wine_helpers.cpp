@@ -102,6 +102,10 @@ void SendKey(WORD key) {
 }
 
 HWND OpenSettingsDialog(const GadgetProcess& gadget, HWND gadgetWindow) {
+    // Whatever the gadget has still to handle goes first: after a dialog is hidden, Wine hands the
+    // foreground to the desktop once it reads the display's focus change, and read during the
+    // menu, that would send the menu's key to the desktop.
+    gadget.WaitIdle();
     RECT r{};
     ::GetWindowRect(gadgetWindow, &r);
     ::PostMessageW(gadgetWindow, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(gadgetWindow),
@@ -178,7 +182,7 @@ HWND GadgetProcess::WaitForGadget(DWORD timeoutMs) {
     return nullptr;
 }
 
-void GadgetProcess::WaitIdle(DWORD timeoutMs) { ::WaitForInputIdle(process_, timeoutMs); }
+void GadgetProcess::WaitIdle(DWORD timeoutMs) const { ::WaitForInputIdle(process_, timeoutMs); }
 
 HWND GadgetProcess::WaitForDialog(DWORD timeoutMs) {
     for (DWORD waited = 0; waited < timeoutMs; waited += 50) {

@@ -60,7 +60,7 @@ public:
     // Waits until the gadget window is visible; null on timeout.
     HWND WaitForGadget(DWORD timeoutMs = 15000);
     // Waits until the program has taken all its pending input and waits for more.
-    void WaitIdle(DWORD timeoutMs = 5000);
+    void WaitIdle(DWORD timeoutMs = 5000) const;
     HWND WaitForDialog(DWORD timeoutMs = 15000);
     // Posts WM_CLOSE to the gadget and waits for the exit code; -1 on timeout.
     int CloseAndWait(DWORD timeoutMs = 15000);
