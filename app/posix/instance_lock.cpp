@@ -1,72 +1,246 @@
 #include "app/posix/instance_lock.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <csignal>
+#include <cstdint>
 #include <cstdlib>
-#include <string>
+#include <cstring>
+#include <string_view>
+#include <thread>
 
-#include "settings/execute_setting.h"
 #include "support/text.h"
 
 namespace kestrival {
 namespace {
 
-std::string LockFileOf(std::uint64_t key) {
-    const std::u16string name = InstanceLockName(key);  // "Local\Kestrival-<hex>"
-    const std::string hex = ToUtf8(name.substr(name.find(u'-') + 1));
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (runtime && *runtime) return std::string(runtime) + "/kestrival-" + hex + ".lock";
-    return "/tmp/kestrival-" + std::to_string(::getuid()) + "-" + hex + ".lock";
+using Clock = std::chrono::steady_clock;
+
+// The path the settings code opens: the core writes Windows separators, which POSIX maps.
+std::string NativePath(const std::u16string& path) {
+    std::string native = ToUtf8(path);
+    for (char& c : native) {
+        if (c == '\\') c = '/';
+    }
+    return native;
+}
+
+std::string RealPath(const std::string& path) {
+    char* real = ::realpath(path.c_str(), nullptr);
+    if (!real) return {};
+    std::string result(real);
+    std::free(real);
+    return result;
+}
+
+// Beside the file the settings path leads to, so that every link to one file finds one lock;
+// a file not made yet is named in its folder through that folder's links.
+std::string LockFileOf(const std::string& settingFile) {
+    std::string file = RealPath(settingFile);
+    if (file.empty()) {
+        const std::size_t slash = settingFile.find_last_of('/');
+        const std::string folder = slash == std::string::npos ? std::string(".") : settingFile.substr(0, slash);
+        const std::string realFolder = RealPath(folder.empty() ? "/" : folder);
+        const std::string name = slash == std::string::npos ? settingFile : settingFile.substr(slash + 1);
+        file = realFolder.empty() ? settingFile : (realFolder == "/" ? "" : realFolder) + "/" + name;
+    }
+    return file + ".lock";
+}
+
+// A lock file that is a plain file of this user's with one name: never a link, a device, a pipe
+// or another user's file, and never a second name of some other file of this user's, which
+// writing the socket's path into would spoil.
+bool IsOwnLockFile(int fd) {
+    struct stat info {};
+    return ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid() && info.st_nlink == 1 &&
+           (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
+int OpenLockFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600);
+    if (fd < 0) return -1;
+    if (IsOwnLockFile(fd)) return fd;
+    ::close(fd);
+    return -1;
+}
+
+// A folder of this user's that nobody else may enter or change, reached without a link.
+bool IsPrivateFolder(const std::string& folder) {
+    struct stat info {};
+    return ::lstat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() &&
+           (info.st_mode & (S_IRWXG | S_IRWXO)) == 0;
+}
+
+bool FillAddress(const std::string& path, sockaddr_un& address) {
+    address = {};
+    address.sun_family = AF_UNIX;
+    if (path.empty() || path.size() >= sizeof address.sun_path) return false;
+    std::memcpy(address.sun_path, path.data(), path.size());
+    return true;
+}
+
+std::string Hex(std::uint64_t value) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string text;
+    do {
+        text.insert(text.begin(), kDigits[value & 0xF]);
+        value >>= 4;
+    } while (value != 0);
+    return text;
+}
+
+bool PeerIsThisUser(int socket) {
+    ucred peer{};
+    socklen_t size = sizeof peer;
+    return ::getsockopt(socket, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && size == sizeof peer &&
+           peer.uid == ::geteuid();
+}
+
+// The socket path the holder of the lock published, if it passes every check.
+std::string PublishedSocket(int lockFd) {
+    char text[sizeof(sockaddr_un::sun_path) + 1] = {};
+    const ssize_t length = ::pread(lockFd, text, sizeof text, 0);
+    if (length <= 0) return {};
+    const std::string_view record(text, static_cast<std::size_t>(length));
+    const std::size_t end = record.find('\n');
+    if (end == std::string_view::npos || end == 0 || record.front() != '/') return {};
+    const std::string path(record.substr(0, end));
+    const std::string folder = path.substr(0, path.find_last_of('/'));
+    struct stat info {};
+    if (!IsPrivateFolder(folder) || ::lstat(path.c_str(), &info) != 0 || !S_ISSOCK(info.st_mode) ||
+        info.st_uid != ::geteuid()) {
+        return {};
+    }
+    return path;
+}
+
+// Asks the gadget listening at `path` to come forward; true once it has answered.
+bool AskToComeForward(const std::string& path, Clock::time_point deadline) {
+    sockaddr_un address{};
+    if (!FillAddress(path, address)) return false;
+    const int socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (socket < 0) return false;
+    bool answered = false;
+    if (::connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 && PeerIsThisUser(socket)) {
+        // A gadget that is closing drops the request unanswered: then the lock comes free.
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        pollfd wait{socket, POLLIN, 0};
+        char answer = 0;
+        answered = ::poll(&wait, 1, static_cast<int>(std::max<std::int64_t>(left.count(), 0))) == 1 &&
+                   ::recv(socket, &answer, 1, 0) == 1;
+    }
+    ::close(socket);
+    return answered;
 }
 
 }  // namespace
 
-std::uint64_t InstanceKeyOf(const std::u16string& settingFile) {
-    std::string path = ToUtf8(settingFile);
-    for (char& c : path) {
-        if (c == '\\') c = '/';
+std::unique_ptr<InstanceLock> InstanceLock::Claim(const std::u16string& settingFile,
+                                                  std::chrono::milliseconds patience) {
+    std::unique_ptr<InstanceLock> lock(new InstanceLock());
+    lock->lockFile_ = LockFileOf(NativePath(settingFile));
+    lock->lockFd_ = OpenLockFile(lock->lockFile_);
+    if (lock->lockFd_ < 0) return lock;  // unguarded
+    const Clock::time_point deadline = Clock::now() + patience;
+    for (;;) {
+        if (::flock(lock->lockFd_, LOCK_EX | LOCK_NB) == 0) {
+            if (lock->OpenChannel()) lock->Publish();
+            return lock;
+        }
+        if (errno == EINTR) continue;
+        if (errno != EWOULDBLOCK) {
+            // A file system without locks: the gadget runs unguarded.
+            ::close(lock->lockFd_);
+            lock->lockFd_ = -1;
+            return lock;
+        }
+        const std::string published = PublishedSocket(lock->lockFd_);
+        if (!published.empty() && AskToComeForward(published, deadline)) return nullptr;
+        if (Clock::now() >= deadline) return nullptr;
+        // The holder may have the lock but not yet its socket, or be closing.
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    const std::size_t slash = path.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-    struct stat info {};
-    if (::stat(folder.c_str(), &info) != 0) return InstanceKey(AsciiUpper(settingFile));
-    const std::u16string name = FromUtf8(slash == std::string::npos ? path : path.substr(slash + 1));
-    return InstanceKey(FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
-                                    AsciiUpper(name)});
 }
 
-std::unique_ptr<InstanceLock> InstanceLock::Acquire(std::uint64_t key) {
-    const int fd = ::open(LockFileOf(key).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) return std::unique_ptr<InstanceLock>(new InstanceLock(-1));
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        const bool held = errno == EWOULDBLOCK;
-        ::close(fd);
-        return held ? nullptr : std::unique_ptr<InstanceLock>(new InstanceLock(-1));
+// The runtime folder when it is private, else a folder of its own under /tmp.
+bool InstanceLock::OpenChannel() {
+    struct stat lockInfo {};
+    if (::fstat(lockFd_, &lockInfo) != 0) return false;
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    const std::string runtimeSocket =
+        runtime && *runtime
+            ? std::string(runtime) + "/kestrival-" + Hex(lockInfo.st_dev) + "-" + Hex(lockInfo.st_ino) + ".sock"
+            : std::string();
+    sockaddr_un address{};
+    if (!runtimeSocket.empty() && IsPrivateFolder(runtime) && FillAddress(runtimeSocket, address)) {
+        socketPath_ = runtimeSocket;
+        // Only a socket an earlier run of this file left is replaced; this run holds the file's lock.
+        struct stat old {};
+        if (::lstat(socketPath_.c_str(), &old) == 0 && S_ISSOCK(old.st_mode)) ::unlink(socketPath_.c_str());
+    } else {
+        std::string folder = "/tmp/kestrival-XXXXXX";
+        if (!::mkdtemp(folder.data())) return false;  // made with mode 0700
+        madeFolder_ = folder;
+        socketPath_ = folder + "/gadget.sock";
+        if (!FillAddress(socketPath_, address)) return false;
     }
-    const std::string pid = std::to_string(::getpid()) + "\n";
-    if (::ftruncate(fd, 0) == 0) {
-        [[maybe_unused]] const ssize_t written = ::pwrite(fd, pid.data(), pid.size(), 0);
+    listener_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    struct stat bound {};
+    if (listener_ < 0 || ::bind(listener_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(listener_, 16) != 0 || ::lstat(socketPath_.c_str(), &bound) != 0) {
+        if (listener_ >= 0) ::close(listener_);
+        listener_ = -1;
+        return false;
     }
-    return std::unique_ptr<InstanceLock>(new InstanceLock(fd));
+    socketInode_ = bound.st_ino;
+    return true;
+}
+
+// The socket's path, for later starts; written only once the socket listens, so that whatever a
+// later start finds there can already take its request. Readers check every record, so one read
+// while this is written is simply tried again.
+void InstanceLock::Publish() {
+    const std::string record = socketPath_ + "\n";
+    if (::pwrite(lockFd_, record.data(), record.size(), 0) == static_cast<ssize_t>(record.size())) {
+        [[maybe_unused]] const int cut = ::ftruncate(lockFd_, static_cast<off_t>(record.size()));
+    }
+}
+
+bool InstanceLock::TakeRequests() {
+    bool any = false;
+    for (;;) {
+        const int request = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (request < 0) {
+            if (errno == EINTR) continue;
+            return any;
+        }
+        if (PeerIsThisUser(request)) {
+            const char answer = '\n';
+            [[maybe_unused]] const ssize_t sent = ::send(request, &answer, 1, MSG_NOSIGNAL);
+            any = true;
+        }
+        ::close(request);
+    }
 }
 
 InstanceLock::~InstanceLock() {
-    if (fd_ >= 0) ::close(fd_);  // closing lets go of the lock
-}
-
-void ShowRunningGadget(std::uint64_t key) {
-    const int fd = ::open(LockFileOf(key).c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return;
-    char text[32] = {};
-    const ssize_t length = ::read(fd, text, sizeof text - 1);
-    ::close(fd);
-    const long pid = length > 0 ? std::strtol(text, nullptr, 10) : 0;
-    if (pid > 1) ::kill(static_cast<pid_t>(pid), SIGUSR1);
+    if (listener_ >= 0) {
+        ::close(listener_);
+        // Only the socket this run made goes; the lock file stays for every later start.
+        struct stat info {};
+        if (::lstat(socketPath_.c_str(), &info) == 0 && S_ISSOCK(info.st_mode) && info.st_ino == socketInode_) {
+            ::unlink(socketPath_.c_str());
+        }
+    }
+    if (!madeFolder_.empty()) ::rmdir(madeFolder_.c_str());
+    if (lockFd_ >= 0) ::close(lockFd_);  // lets go of the lock, last
 }
 
 }  // namespace kestrival

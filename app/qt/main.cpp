@@ -48,7 +48,7 @@ void CatchSignals() {
     action.sa_handler = OnSignal;
     ::sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (int number : {SIGTERM, SIGHUP, SIGINT, SIGUSR1}) ::sigaction(number, &action, nullptr);
+    for (int number : {SIGTERM, SIGHUP, SIGINT}) ::sigaction(number, &action, nullptr);
 }
 
 // The name the usage shows: the command as it was typed, without its folder.
@@ -98,13 +98,9 @@ int Run(int argc, char** argv) {
     const QtEnvironment environment;
 
     Setting.Locate(environment);
-    const std::uint64_t key = InstanceKeyOf(Setting.SettingFile);
-    const std::unique_ptr<InstanceLock> lock = InstanceLock::Acquire(key);
-    if (!lock) {
-        // A user who starts the gadget again is looking for it: the running one comes forward.
-        ShowRunningGadget(key);
-        return 0;
-    }
+    // A user who starts the gadget again is looking for it: the running one comes forward.
+    const std::unique_ptr<InstanceLock> lock = InstanceLock::Claim(Setting.SettingFile);
+    if (!lock) return 0;
     Setting.ReadFile(Clock, Goals);
     InitMessageDialogs(Setting.OsMajorVersion, &DialogBackendInstance);
 
@@ -125,10 +121,6 @@ int Run(int argc, char** argv) {
     QObject::connect(&signalNotifier, &QSocketNotifier::activated, [&] {
         char number = 0;
         if (::read(signalSockets[1], &number, 1) != 1) return;
-        if (number == SIGUSR1) {
-            gadget.ComeForward();
-            return;
-        }
         sessionEnded = true;
         // Before the event loop runs quit() does nothing: the start-up notice is closed instead.
         if (!loopRunning) {
@@ -137,6 +129,14 @@ int Run(int argc, char** argv) {
         }
         QApplication::quit();
     });
+    // Later starts that queued up while this one was starting are answered once it can show itself.
+    std::unique_ptr<QSocketNotifier> requestNotifier;
+    if (lock->RequestSocket() >= 0) {
+        requestNotifier = std::make_unique<QSocketNotifier>(lock->RequestSocket(), QSocketNotifier::Read);
+        QObject::connect(requestNotifier.get(), &QSocketNotifier::activated, [&] {
+            if (lock->TakeRequests()) gadget.ComeForward();
+        });
+    }
     gadget.show();
     ReportUnreadableFile(Setting);
     loopRunning = true;

@@ -163,7 +163,13 @@ LRESULT MainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 // user works with in it (the settings dialog or a notice, when one is open) takes the foreground.
 void MainForm::ComeForward() {
     ::ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
-    ::SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (StackingOf(setting_.ZO) == Stacking::kOnDesktop) {
+        // Kept below every window, it would be raised only to sink again: it is shown as showing
+        // the desktop shows it, above the others until another window comes forward.
+        MoveInStack(StackingMove::kAboveDesktop);
+    } else {
+        ::SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
     const HWND popup = ::GetLastActivePopup(hwnd_);
     ::SetForegroundWindow(popup ? popup : hwnd_);
 }

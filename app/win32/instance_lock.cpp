@@ -52,11 +52,16 @@ std::uint64_t InstanceKeyOf(const std::u16string& settingFile) {
     return InstanceKey(FromWide(Upper(full)));
 }
 
-std::unique_ptr<InstanceLock> InstanceLock::Acquire(std::uint64_t key) {
+std::unique_ptr<InstanceLock> InstanceLock::Acquire(std::uint64_t key, const std::u16string& settingFile) {
     UniqueHandle mutex(::CreateMutexW(nullptr, FALSE, Wide(InstanceLockName(key)).c_str()));
-    if (!mutex) return std::unique_ptr<InstanceLock>(new InstanceLock(UniqueHandle()));
-    if (::GetLastError() == ERROR_ALREADY_EXISTS) return nullptr;
-    return std::unique_ptr<InstanceLock>(new InstanceLock(std::move(mutex)));
+    if (mutex && ::GetLastError() == ERROR_ALREADY_EXISTS) return nullptr;
+    // Held open without sharing for the whole run and never deleted: a deleted name could be
+    // made again by a start that then would not see this one. Every spelling of the settings
+    // file's path reaches this one file. A link put in its place is opened as the link itself.
+    UniqueHandle file(::CreateFileW(Wide(settingFile + u".lock").c_str(), GENERIC_READ, 0, nullptr, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file && ::GetLastError() == ERROR_SHARING_VIOLATION) return nullptr;
+    return std::unique_ptr<InstanceLock>(new InstanceLock(std::move(mutex), std::move(file)));
 }
 
 void ShowRunningGadget(std::uint64_t key) {

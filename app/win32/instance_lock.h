@@ -1,7 +1,9 @@
 #pragma once
 // One gadget per settings file: a named mutex derived from the file's identity, held for the whole
 // run. A second start with the same file finds it taken, brings the running gadget to the user's
-// eyes and ends before touching the file.
+// eyes and ends before touching the file. A session's names are its own, so the gadget also holds
+// "<settings file>.lock" open without sharing: a gadget of another session (fast user switching,
+// a terminal server) or of another computer on a shared folder keeps a second one off the file.
 #include <windows.h>
 
 #include <cstdint>
@@ -19,13 +21,15 @@ std::uint64_t InstanceKeyOf(const std::u16string& settingFile);
 
 class InstanceLock {
 public:
-    // The lock for the file of `key`, or nothing when another running gadget holds it. Where the
-    // mutex cannot be made at all the gadget runs unguarded, as before this lock existed.
-    static std::unique_ptr<InstanceLock> Acquire(std::uint64_t key);
+    // The lock for `settingFile`, whose key is `key`, or nothing when another running gadget holds
+    // it. Where the mutex or the lock file cannot be made at all, the gadget runs without that
+    // guard, as before it existed.
+    static std::unique_ptr<InstanceLock> Acquire(std::uint64_t key, const std::u16string& settingFile);
 
 private:
-    explicit InstanceLock(UniqueHandle mutex) : mutex_(std::move(mutex)) {}
+    InstanceLock(UniqueHandle mutex, UniqueHandle file) : mutex_(std::move(mutex)), file_(std::move(file)) {}
     UniqueHandle mutex_;
+    UniqueHandle file_;
 };
 
 // Asks the gadget that holds `key` to show itself and come forward; the caller, which the user

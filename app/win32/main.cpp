@@ -39,7 +39,7 @@ enum class Startup { kRun, kRefused, kAlreadyRunning };
 Startup StartupLoad(std::unique_ptr<InstanceLock>& lock, std::uint64_t& key) {
     Setting.Locate(Environment);
     key = InstanceKeyOf(Setting.SettingFile);
-    lock = InstanceLock::Acquire(key);
+    lock = InstanceLock::Acquire(key, Setting.SettingFile);
     if (!lock) return Startup::kAlreadyRunning;
     Setting.ReadFile(Clock, Goals);
     InitMessageDialogs(Setting.OsMajorVersion, &DialogBackendInstance);

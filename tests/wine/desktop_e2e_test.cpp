@@ -114,6 +114,27 @@ TEST_F(DesktopTest, EachStackingAgainstTheDesktopAndAnOrdinaryWindow) {
     }
 }
 
+TEST_F(DesktopTest, ASecondStartShowsAGadgetOnTheDesktopAboveWindowsUntilAnotherComesForward) {
+    WriteBytes(DefaultSettingsPath(), Utf16File(std::u16string(kPlacedFile) + u"ZO=2\r\n"));
+    GadgetProcess gadget;
+    HWND window = gadget.WaitForGadget();
+    ASSERT_TRUE(window);
+    gadget.WaitIdle();
+    StandIn before(L"KestrivalTestBefore");
+    StandIn covering(L"KestrivalTestWindow");
+    ASSERT_FALSE(SeenAtBand(window, false));
+    GadgetProcess second;
+    EXPECT_EQ(second.WaitForExit(), 0);
+    EXPECT_TRUE(SeenAtBand(window, true));  // as showing the desktop shows it
+    // Wine reports a focus change only from one window to another: a window of this program
+    // takes the focus first (the gadget stays above it), then the next one comes forward.
+    StandIn focused(L"KestrivalTestFocused");
+    EXPECT_TRUE(SeenAtBand(window, true));
+    StandIn next(L"KestrivalTestNext");
+    EXPECT_FALSE(SeenAtBand(window, false));  // and back below every window
+    EXPECT_EQ(gadget.CloseAndWait(), 0);
+}
+
 TEST_F(DesktopTest, MenuSetsStackingAndLockAndSavesAtOnce) {
     WriteBytes(DefaultSettingsPath(), Utf16File(kPlacedFile));
     GadgetProcess gadget;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "support/text.h"
+#include "support/win32/handles.h"
 #include "support/win32/wide_text.h"
 #include "tests/common/win32/wine_helpers.h"
 
@@ -131,6 +132,39 @@ TEST_F(SettingsSafetyTest, TwoGadgetsStartedTogetherOnOneFile) {
         EXPECT_EQ(running.CloseAndWait(), 0);
         EXPECT_NE(SettingsText(ReadBytes(DefaultSettingsPath())).find(u"TITLE=mine\n"), std::u16string::npos);
     }
+}
+
+TEST_F(SettingsSafetyTest, AGadgetOfAnotherSessionKeepsItsFile) {
+    // Another session's named mutex cannot be seen from here; its gadget holds the lock file
+    // beside the settings file open, reached through whatever spelling of the folder it used.
+    WriteBytes(DefaultSettingsPath(), Utf16File(kUserFile));
+    const std::string before = ReadBytes(DefaultSettingsPath());
+    const std::wstring folder = DocumentsFolder() + L"\\ZKFILES\\Kestrival";
+    wchar_t shortFolder[MAX_PATH] = {};
+    ASSERT_TRUE(::GetShortPathNameW(folder.c_str(), shortFolder, MAX_PATH));
+    ASSERT_NE(std::wstring(shortFolder), folder);
+    {
+        UniqueHandle theirs(::CreateFileW((std::wstring(shortFolder) + L"\\ZKQV_set.txt.lock").c_str(), GENERIC_READ, 0,
+                                          nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr));
+        ASSERT_TRUE(theirs);
+        GadgetProcess gadget;
+        EXPECT_EQ(gadget.WaitForExit(), 0);
+        EXPECT_FALSE(FindGadgetWindow(gadget.pid()));
+        EXPECT_EQ(ReadBytes(DefaultSettingsPath()), before);
+    }
+    // Once that gadget has ended, the lock file it leaves keeps no one out; a running gadget
+    // keeps it, and so a second one off, and leaves it for the next start.
+    GadgetProcess gadget;
+    ASSERT_TRUE(gadget.WaitForGadget());
+    HANDLE probe =
+        ::CreateFileW((DefaultSettingsPath() + L".lock").c_str(), GENERIC_READ,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_EQ(probe, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    if (probe != INVALID_HANDLE_VALUE) ::CloseHandle(probe);
+    EXPECT_EQ(gadget.CloseAndWait(), 0);
+    EXPECT_TRUE(FileExistsW(DefaultSettingsPath() + L".lock"));
+    EXPECT_NE(SettingsText(ReadBytes(DefaultSettingsPath())).find(u"TITLE=mine\n"), std::u16string::npos);
 }
 
 TEST_F(SettingsSafetyTest, AReadOnlyFileIsLeftAsItIsAndTheUserIsTold) {
