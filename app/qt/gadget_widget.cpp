@@ -55,7 +55,7 @@ GadgetWidget::GadgetWidget(ExecuteSetting& setting, GoalList& goals, const Local
 std::int32_t GadgetWidget::PositionDpi() const { return environment_.ScreenDpi(); }
 
 Screens GadgetWidget::CurrentScreens() const {
-    return Screens{environment_.ScreenSize(), PositionDpi(), environment_.DesktopBounds()};
+    return Screens{environment_.ScreenSize(), PositionDpi(), environment_.DesktopBounds(), environment_.Monitors()};
 }
 
 void GadgetWidget::LayoutAndOpacity() {
