@@ -269,9 +269,10 @@ void GadgetWidget::ApplyStacking() {
     if (visible) show();
 }
 
-// What the window manager reads once, when the window is mapped: no taskbar or pager entry, and
-// for the desktop stacking the dock type and every virtual desktop (STICKY, and the desktop number "all" for window
-// managers that know no STICKY). Set on every show, as a change of stacking makes a new window.
+// What the window manager reads once, when the window is mapped: no taskbar or pager entry, and for
+// the desktop stacking the dock type and every virtual desktop (STICKY, and the desktop number
+// "all" for window managers that know no STICKY). Set on every show, as a change of stacking makes
+// a new window.
 void GadgetWidget::showEvent(QShowEvent* event) {
     PrepareNativeWindow();
     QWidget::showEvent(event);
