@@ -120,8 +120,8 @@ shows_through_show_desktop() {
     echo "(\"show desktop\" left the ordinary window in place; _NET_SHOWING_DESKTOP =$(root_value _NET_SHOWING_DESKTOP))"
     return 2
   fi
-  sleep 0.3
-  pixel_is "$px" "$py" "$gadget_colour"
+  # A compositor may still be fading windows: the gadget must be in sight once it settles.
+  wait_for 5 pixel_is "$px" "$py" "$gadget_colour"
 }
 hide_show_desktop() {
   wmctrl -k off
@@ -131,10 +131,12 @@ shows_on_second_desktop() {
   wmctrl -n 2
   wait_for 5 bash -c '[ "$(xprop -root _NET_NUMBER_OF_DESKTOPS | awk "{ print \$3 }")" -ge 2 ]' || return 1
   wmctrl -s 1
-  wait_for 5 pixel_is_not "$rx" "$ry" "$ordinary_colour" || return 1
-  sleep 0.3
+  wait_for 5 bash -c '[ "$(xprop -root _NET_CURRENT_DESKTOP | awk "{ print \$3 }")" = 1 ]' ||
+    { echo "(the window manager stayed on desktop 1)"; return 1; }
+  wait_for 5 pixel_is_not "$rx" "$ry" "$ordinary_colour" || { echo "(the ordinary window stayed in sight)"; return 1; }
+  # The switch may still be sliding: the gadget must be in sight once it settles.
   local seen=0
-  pixel_is "$px" "$py" "$gadget_colour" && seen=1
+  wait_for 5 pixel_is "$px" "$py" "$gadget_colour" && seen=1
   wmctrl -s 0
   wait_for 5 pixel_is "$rx" "$ry" "$ordinary_colour" || true
   [ "$seen" -eq 1 ]
