@@ -12,13 +12,6 @@ std::int64_t Anchored(std::int32_t anchor, std::int32_t offset, std::int64_t scr
     return (screen - extent) / 2;  // truncated toward zero
 }
 
-// Only a corner off the screen moves: a window hanging off the far edge stays where it is.
-std::int64_t KeptOnScreen(std::int64_t position, std::int64_t low, std::int64_t high, std::int64_t extent) {
-    if (position < low) position = low;
-    if (position > high - 1) position = high - extent;
-    return position;
-}
-
 Rect DesktopOf(const Screens& screens) {
     const Rect& d = screens.desktop;
     if (d.right > d.left && d.bottom > d.top) return d;
@@ -58,9 +51,16 @@ Point GadgetPosition(const ExecuteSetting& setting, Size window, const Screens& 
 Point KeptOnScreen(Point at, Size window, Size screen) { return KeptOnScreen(at, window, Screens{screen, 0, {}}); }
 
 Point KeptOnScreen(Point at, Size window, const Screens& screens) {
-    const Rect desktop = DesktopOf(screens);
-    return {ToInt32(KeptOnScreen(at.x, desktop.left, desktop.right, window.width)),
-            ToInt32(KeptOnScreen(at.y, desktop.top, desktop.bottom, window.height))};
+    // Monitors without an area say nothing; with none left the desktop stands for one monitor.
+    std::vector<Monitor> monitors;
+    for (const Monitor& m : screens.monitors) {
+        if (m.bounds.right > m.bounds.left && m.bounds.bottom > m.bounds.top) monitors.push_back(m);
+    }
+    if (monitors.empty()) {
+        const Rect desktop = DesktopOf(screens);
+        monitors.push_back({desktop, desktop});
+    }
+    return PlacedOnMonitor(at, window, monitors);
 }
 
 Point LayoutGadget(const ExecuteSetting& setting, Canvas& canvas, Size screen, GadgetWindow& window) {

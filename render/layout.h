@@ -1,8 +1,10 @@
 #pragma once
 // The gadget window's size, position, colour key and alpha, computed from the settings.
 #include <cstdint>
+#include <vector>
 
 #include "render/canvas.h"
+#include "render/monitor_placement.h"
 #include "settings/execute_setting.h"
 
 namespace kestrival {
@@ -24,14 +26,15 @@ inline constexpr std::int32_t kMaxWindowSide = 30000;
 
 // Where the gadget may stand: the primary display, whose edges the anchors measure from and whose
 // DPI is the unit of DX and DY (so a place on a monitor of another scale survives a restart), and
-// the desktop of all monitors, on which the window's top-left corner is kept. An empty desktop
-// is the primary display alone.
+// the monitors, on one of which the window's top-left corner is kept. Without a list of monitors
+// the desktop is taken as one monitor, and an empty desktop is the primary display alone.
 struct Screens {
-    Screens(Size primaryDisplay, std::int32_t dpi, Rect wholeDesktop)
-        : primary(primaryDisplay), primaryDpi(dpi), desktop(wholeDesktop) {}
+    Screens(Size primaryDisplay, std::int32_t dpi, Rect wholeDesktop, std::vector<Monitor> monitorList = {})
+        : primary(primaryDisplay), primaryDpi(dpi), desktop(wholeDesktop), monitors(std::move(monitorList)) {}
     Size primary;
     std::int32_t primaryDpi;
     Rect desktop;
+    std::vector<Monitor> monitors;
 };
 
 // Width and height for `titleTextHeight`, the height of "H" in the canvas's current font, with
@@ -42,8 +45,8 @@ Size GadgetSize(const ExecuteSetting& setting, std::int32_t titleTextHeight, std
 Point GadgetPosition(const ExecuteSetting& setting, Size window, Size screen, std::int32_t dpi = kDesignDpi);
 Point GadgetPosition(const ExecuteSetting& setting, Size window, const Screens& screens);
 
-// A window that stays where the user dragged it, brought back onto a screen that changed: only a
-// corner off the screen moves, as in GadgetPosition.
+// A window that stays where the user dragged it, brought back onto a screen that changed: a window
+// whose corner is on no monitor goes whole onto the nearest one, as in GadgetPosition.
 Point KeptOnScreen(Point at, Size window, Size screen);
 Point KeptOnScreen(Point at, Size window, const Screens& screens);
 // Lays the window out and returns where it was placed (LaidOutLeft, LaidOutTop).

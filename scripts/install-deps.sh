@@ -15,6 +15,9 @@ done
 # The Linux gadget's Qt 6 and the Linux package's checkers, without the recommended packages (Qt's would
 # pull in GTK 3).
 bare_packages=(qt6-base-dev libxcb1-dev lintian appstream desktop-file-utils man-db)
+# A launcher of desktop entries (gio) for the start-at-login test; the window managers the Linux
+# gadget is tried under, and the tools that drive them.
+bare_packages+=(libglib2.0-bin openbox xfwm4 kwin-x11 mutter wmctrl dbus-x11 x11-utils)
 bare_missing=()
 for p in "${bare_packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || bare_missing+=("$p")

@@ -35,6 +35,11 @@ public:
         const Size screen = ScreenSize();
         return {0, 0, screen.width, screen.height};
     }
+    // Every monitor with its work area, the primary first; by default the desktop as one monitor.
+    virtual std::vector<Monitor> Monitors() const {
+        const Rect desktop = DesktopBounds();
+        return {{desktop, desktop}};
+    }
 };
 
 }  // namespace kestrival

@@ -25,4 +25,11 @@ struct Rect {
     bool operator==(const Rect&) const = default;
 };
 
+// One monitor in desktop pixels: the whole display and the part left over by taskbars and panels.
+struct Monitor {
+    Rect bounds;
+    Rect work;
+    bool operator==(const Monitor&) const = default;
+};
+
 }  // namespace kestrival

@@ -6,7 +6,7 @@
 #include <QStandardPaths>
 #include <QTextStream>
 
-#include "app/desktop_rules.h"
+#include "app/desktop_entry.h"
 
 namespace kestrival {
 namespace {
@@ -25,7 +25,7 @@ bool StartsAtLogin(const std::u16string& programPath) {
     while (!in.atEnd()) {
         const QString line = in.readLine();
         if (line.startsWith(QStringLiteral("Exec="))) {
-            return StartupCommandNames(line.mid(5).toStdU16String(), programPath);
+            return DesktopEntryProgram(line.mid(5).toStdU16String()) == programPath;
         }
     }
     return false;
@@ -39,7 +39,7 @@ bool SetStartAtLogin(bool on, const std::u16string& programPath, bool local) {
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) return false;
     QTextStream out(&file);
     out << "[Desktop Entry]\nType=Application\nName=Kestrival\n"
-        << "Exec=" << QString::fromStdU16String(StartupCommand(programPath, local)) << "\n"
+        << "Exec=" << QString::fromStdU16String(DesktopEntryExec(programPath, local)) << "\n"
         << "X-GNOME-Autostart-enabled=true\n";
     out.flush();
     return file.commit();

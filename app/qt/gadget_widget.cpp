@@ -4,10 +4,12 @@
 #include <QBitmap>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QDBusConnection>
 #include <QDesktopServices>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QUrl>
 #include <QWindow>
 #include <xcb/xcb.h>
@@ -29,11 +31,19 @@ namespace {
 
 QString Q(const char16_t* text) { return QString::fromUtf16(text); }
 
+xcb_atom_t Atom(xcb_connection_t* connection, const char* name) {
+    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
+    const xcb_atom_t value = reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
+    std::free(reply);
+    return value;
+}
+
 }  // namespace
 
 GadgetWidget::GadgetWidget(ExecuteSetting& setting, GoalList& goals, const LocalClock& clock,
                            const QtEnvironment& environment)
-    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint),
+    : QWidget(nullptr, Qt::FramelessWindowHint),
       setting_(setting),
       goals_(goals),
       clock_(clock),
@@ -46,6 +56,15 @@ GadgetWidget::GadgetWidget(ExecuteSetting& setting, GoalList& goals, const Local
     setAttribute(Qt::WA_OpaquePaintEvent);
     timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, [this] { OnTimer(); });
+    FollowScreens();
+    wakeTimer_.setSingleShot(true);
+    connect(&wakeTimer_, &QTimer::timeout, this, [this] { RepaintAfterSleep(); });
+    // The minute timer does not count the time the machine sleeps: logind says when it wakes (and
+    // when it goes to sleep, where a repaint does no harm). Without a system bus the timer alone
+    // catches up.
+    QDBusConnection::systemBus().connect(QString(), QStringLiteral("/org/freedesktop/login1"),
+                                         QStringLiteral("org.freedesktop.login1.Manager"),
+                                         QStringLiteral("PrepareForSleep"), &wakeTimer_, SLOT(start()));
     ApplyStacking();
     LayoutAndOpacity();
     PaintPass(true);
@@ -55,7 +74,7 @@ GadgetWidget::GadgetWidget(ExecuteSetting& setting, GoalList& goals, const Local
 std::int32_t GadgetWidget::PositionDpi() const { return environment_.ScreenDpi(); }
 
 Screens GadgetWidget::CurrentScreens() const {
-    return Screens{environment_.ScreenSize(), PositionDpi(), environment_.DesktopBounds()};
+    return Screens{environment_.ScreenSize(), PositionDpi(), environment_.DesktopBounds(), environment_.Monitors()};
 }
 
 void GadgetWidget::LayoutAndOpacity() {
@@ -100,6 +119,48 @@ void GadgetWidget::OnTimer() {
     timer_.start(TimerInterval(TimeText(clock_.Now())));
 }
 
+void GadgetWidget::RepaintAfterSleep() {
+    PaintPass(true);
+    timer_.start(TimerInterval(TimeText(clock_.Now())));
+}
+
+void GadgetWidget::FollowScreens() {
+    displayTimer_.setSingleShot(true);
+    connect(&displayTimer_, &QTimer::timeout, this, [this] { OnDisplayChanged(); });
+    auto watch = [this](QScreen* screen) {
+        const auto changed = [this] { displayTimer_.start(0); };
+        connect(screen, &QScreen::geometryChanged, this, changed);
+        connect(screen, &QScreen::availableGeometryChanged, this, changed);
+        connect(screen, &QScreen::logicalDotsPerInchChanged, this, changed);
+    };
+    for (QScreen* screen : QGuiApplication::screens()) watch(screen);
+    connect(qApp, &QGuiApplication::screenAdded, this, [this, watch](QScreen* screen) {
+        watch(screen);
+        displayTimer_.start(0);
+    });
+    // Qt still lists a screen while it reports it removed: the layout waits for the event loop.
+    connect(qApp, &QGuiApplication::screenRemoved, this, [this] { displayTimer_.start(0); });
+    connect(qApp, &QGuiApplication::primaryScreenChanged, this, [this] { displayTimer_.start(0); });
+}
+
+// Screens added, removed, resized or scaled: drawn at the primary screen's DPI; a gadget in its
+// laid-out place is laid out again, so an anchored edge follows the screen's edge; a dragged one
+// keeps its place unless it is now on no monitor. Nothing is saved here.
+void GadgetWidget::OnDisplayChanged() {
+    const Point at = Position();
+    const bool dragged = at != laidOut_;
+    const std::int32_t dpi = environment_.ScreenDpi();
+    if (dpi != canvas_.Dpi()) canvas_.SetDpi(dpi);
+    if (!dragged) {
+        LayoutAndOpacity();
+    } else {
+        const Size size = GadgetSize(setting_, canvas_.TextExtent(u"H").height, dpi);
+        const Point kept = KeptOnScreen(at, size, CurrentScreens());
+        SetBounds({kept.x, kept.y, kept.x + size.width, kept.y + size.height});
+    }
+    PaintPass(true);
+}
+
 void GadgetWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.drawImage(0, 0, canvas_.Image());
@@ -110,8 +171,10 @@ void GadgetWidget::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton || setting_.LK != 0) return;
     const QPoint global = event->globalPosition().toPoint();
     if (!IsCaptionRow(global.y(), pos().y(), titleBandHeight_)) return;
-    // A window manager moves the window itself; without one the program follows the pointer.
-    if (windowHandle() && windowHandle()->startSystemMove()) return;
+    // A window manager moves the window itself; without one the program follows the pointer. On the
+    // desktop the window is a dock, which window managers do not move (though they say they will).
+    const bool onDesktop = StackingOf(setting_.ZO) == Stacking::kOnDesktop;
+    if (!onDesktop && windowHandle() && windowHandle()->startSystemMove()) return;
     dragging_ = true;
     dragOffset_ = global - pos();
 }
@@ -120,7 +183,11 @@ void GadgetWidget::mouseMoveEvent(QMouseEvent* event) {
     if (dragging_) move(event->globalPosition().toPoint() - dragOffset_);
 }
 
-void GadgetWidget::mouseReleaseEvent(QMouseEvent*) { dragging_ = false; }
+void GadgetWidget::mouseReleaseEvent(QMouseEvent*) {
+    dragging_ = false;
+    // Some window managers raise a dock that is clicked: back below the other windows.
+    if (StackingOf(setting_.ZO) == Stacking::kOnDesktop) lower();
+}
 
 void GadgetWidget::contextMenuEvent(QContextMenuEvent* event) {
     QMenu menu(this);
@@ -181,35 +248,61 @@ void GadgetWidget::SaveNow() {
     ReportSave(SaveWithPosition(setting_, goals_, Position(), laidOut_, PositionDpi()), setting_);
 }
 
-// Kept above or below other windows by the window manager's hints; "on the desktop" also shows on
-// every virtual desktop, as the desktop itself does.
+// Kept above or below other windows by the window manager's hints. "On the desktop" is a dock kept
+// below: window managers leave docks in place when the user shows the desktop and show them on
+// every virtual desktop, as the desktop itself. The other two are tool windows.
 void GadgetWidget::ApplyStacking() {
     const Stacking stacking = StackingOf(setting_.ZO);
+    Qt::WindowFlags flags = Qt::FramelessWindowHint | (stacking == Stacking::kOnDesktop ? Qt::Window : Qt::Tool);
+    if (stacking == Stacking::kOnTop) flags |= Qt::WindowStaysOnTopHint;
+    if (stacking == Stacking::kOnDesktop) flags |= Qt::WindowStaysOnBottomHint;
+    if (flags == windowFlags()) return;
+    // The window manager reads a window's type and states when it maps it, and forgets its states
+    // when it is withdrawn, at a moment of its own choosing: a window that was shown is replaced
+    // by a new native window, which the show prepares before it is mapped.
     const bool visible = isVisible();
-    setWindowFlag(Qt::WindowStaysOnTopHint, stacking == Stacking::kOnTop);
-    setWindowFlag(Qt::WindowStaysOnBottomHint, stacking == Stacking::kOnDesktop);
-    SkipTaskbar();
+    if (visible) {
+        hide();
+        destroy();
+    }
+    setWindowFlags(flags);
     if (visible) show();
 }
 
-// Qt's tool windows still appear in taskbars and pagers; the EWMH state says they should not. Set
-// before the window is mapped.
-void GadgetWidget::SkipTaskbar() {
+// What the window manager reads once, when the window is mapped: no taskbar or pager entry, and for
+// the desktop stacking the dock type and every virtual desktop (STICKY, and the desktop number
+// "all" for window managers that know no STICKY). Set on every show, as a change of stacking makes
+// a new window.
+void GadgetWidget::showEvent(QShowEvent* event) {
+    PrepareNativeWindow();
+    QWidget::showEvent(event);
+    // Some window managers map a new dock above the windows already there.
+    if (StackingOf(setting_.ZO) == Stacking::kOnDesktop) QTimer::singleShot(0, this, [this] { lower(); });
+}
+
+void GadgetWidget::PrepareNativeWindow() {
     auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
     if (!x11 || !x11->connection()) return;
     xcb_connection_t* connection = x11->connection();
-    auto atom = [connection](const char* name) {
-        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
-            connection, xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
-        const xcb_atom_t value = reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
-        std::free(reply);
-        return value;
-    };
-    const xcb_atom_t state = atom("_NET_WM_STATE");
-    std::vector<xcb_atom_t> states = {atom("_NET_WM_STATE_SKIP_TASKBAR"), atom("_NET_WM_STATE_SKIP_PAGER")};
-    if (StackingOf(setting_.ZO) == Stacking::kOnDesktop) states.push_back(atom("_NET_WM_STATE_STICKY"));
-    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, static_cast<xcb_window_t>(winId()), state, XCB_ATOM_ATOM, 32,
+    const auto window = static_cast<xcb_window_t>(winId());
+    const bool onDesktop = StackingOf(setting_.ZO) == Stacking::kOnDesktop;
+    std::vector<xcb_atom_t> states = {Atom(connection, "_NET_WM_STATE_SKIP_TASKBAR"),
+                                      Atom(connection, "_NET_WM_STATE_SKIP_PAGER")};
+    if (onDesktop) states.push_back(Atom(connection, "_NET_WM_STATE_STICKY"));
+    // Qt adds its own states (above, below) to these when it maps the window.
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, Atom(connection, "_NET_WM_STATE"), XCB_ATOM_ATOM, 32,
                         static_cast<std::uint32_t>(states.size()), states.data());
+    const xcb_atom_t desktop = Atom(connection, "_NET_WM_DESKTOP");
+    if (onDesktop) {
+        // Qt writes the type when it makes the window and not again when it maps it.
+        const xcb_atom_t dock = Atom(connection, "_NET_WM_WINDOW_TYPE_DOCK");
+        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, Atom(connection, "_NET_WM_WINDOW_TYPE"),
+                            XCB_ATOM_ATOM, 32, 1, &dock);
+        const std::uint32_t allDesktops = 0xFFFFFFFF;
+        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, desktop, XCB_ATOM_CARDINAL, 32, 1, &allDesktops);
+    } else {
+        xcb_delete_property(connection, window, desktop);
+    }
     xcb_flush(connection);
 }
 

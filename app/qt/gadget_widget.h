@@ -1,6 +1,7 @@
 #pragma once
-// The gadget window on Linux: a frameless tool window without a taskbar or pager entry that shows
-// the painted gadget, repaints on a timer, drags by its title band and offers the context menu.
+// The gadget window on Linux: a frameless window without a taskbar or pager entry that shows the
+// painted gadget, repaints on a timer and after the machine wakes, follows the screens, drags by its
+// title band and offers the context menu.
 #include <QTimer>
 #include <QWidget>
 
@@ -41,6 +42,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -49,7 +51,10 @@ private:
     void PaintPass(bool fullPaint);
     void OnTimer();
     void ApplyStacking();
-    void SkipTaskbar();
+    void PrepareNativeWindow();
+    void FollowScreens();
+    void OnDisplayChanged();
+    void RepaintAfterSleep();
     void SaveNow();
     Screens CurrentScreens() const;
 
@@ -59,6 +64,9 @@ private:
     const QtEnvironment& environment_;
     QtCanvas canvas_;
     QTimer timer_;
+    // Several screen signals of one change come together: the gadget is laid out once after them.
+    QTimer displayTimer_;
+    QTimer wakeTimer_;
     Point laidOut_;
     std::int32_t titleBandHeight_ = 0;
     bool colorKeyEnabled_ = false;

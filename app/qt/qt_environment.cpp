@@ -60,6 +60,22 @@ Rect QtEnvironment::DesktopBounds() const {
     return {all.left(), all.top(), all.left() + all.width(), all.top() + all.height()};
 }
 
+std::vector<Monitor> QtEnvironment::Monitors() const {
+    auto rect = [](const QRect& r) { return Rect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; };
+    std::vector<Monitor> monitors;
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const Monitor entry{rect(screen->geometry()), rect(screen->availableGeometry())};
+        // The primary first, so that it wins when two monitors are as near.
+        if (screen == primary)
+            monitors.insert(monitors.begin(), entry);
+        else
+            monitors.push_back(entry);
+    }
+    if (monitors.empty()) return Environment::Monitors();
+    return monitors;
+}
+
 std::int32_t QtEnvironment::ScreenDpi() const {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen) return kDesignDpi;

@@ -1,6 +1,6 @@
 #pragma once
 // The core's view of its surroundings on Linux, answered by Qt: arguments, program path, the XDG
-// documents folder, the primary screen. The look is the shaded one of Windows 6 and later.
+// documents folder, the screens. The look is the shaded one of Windows 6 and later.
 #include "settings/environment.h"
 
 namespace kestrival {
@@ -14,6 +14,7 @@ public:
     char16_t PathSeparator() const override { return u'/'; }
     Size ScreenSize() const override;
     Rect DesktopBounds() const override;
+    std::vector<Monitor> Monitors() const override;
     // The primary screen's DPI, as the display reports it.
     std::int32_t ScreenDpi() const;
 };

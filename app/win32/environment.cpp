@@ -44,6 +44,22 @@ std::optional<std::u16string> DocumentsFolderFromShell() {
     return FromWide(folder);
 }
 
+Rect FromRECT(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!::GetMonitorInfoW(monitor, &info)) return TRUE;
+    auto& monitors = *reinterpret_cast<std::vector<Monitor>*>(list);
+    const Monitor entry{FromRECT(info.rcMonitor), FromRECT(info.rcWork)};
+    // The primary first, so that it wins when two monitors are as near.
+    if (info.dwFlags & MONITORINFOF_PRIMARY)
+        monitors.insert(monitors.begin(), entry);
+    else
+        monitors.push_back(entry);
+    return TRUE;
+}
+
 }  // namespace
 
 std::vector<std::u16string> Win32Environment::Arguments() const {
@@ -87,6 +103,13 @@ Size Win32Environment::ScreenSize() const { return {::GetSystemMetrics(SM_CXSCRE
 Rect Win32Environment::DesktopBounds() const {
     const int left = ::GetSystemMetrics(SM_XVIRTUALSCREEN), top = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
     return {left, top, left + ::GetSystemMetrics(SM_CXVIRTUALSCREEN), top + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
+std::vector<Monitor> Win32Environment::Monitors() const {
+    std::vector<Monitor> monitors;
+    ::EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
+    if (monitors.empty()) return Environment::Monitors();
+    return monitors;
 }
 
 }  // namespace kestrival

@@ -1,6 +1,6 @@
 #pragma once
 // The core's view of its surroundings, answered by Windows: arguments, program path, documents
-// folder, system version, screen size.
+// folder, system version, screen size and monitors.
 #include "settings/environment.h"
 
 namespace kestrival {
@@ -14,6 +14,7 @@ public:
     OsVersion Version() const override;
     Size ScreenSize() const override;
     Rect DesktopBounds() const override;
+    std::vector<Monitor> Monitors() const override;
 };
 
 }  // namespace kestrival

@@ -317,7 +317,7 @@ void MainForm::MoveInStack(StackingMove move) {
 std::int32_t MainForm::PositionDpi() const { return SystemDpi(); }
 
 Screens MainForm::CurrentScreens() const {
-    return Screens{environment_.ScreenSize(), PositionDpi(), environment_.DesktopBounds()};
+    return Screens{environment_.ScreenSize(), PositionDpi(), environment_.DesktopBounds(), environment_.Monitors()};
 }
 
 void MainForm::PMsetClick() {

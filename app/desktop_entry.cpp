@@ -1,0 +1,125 @@
+#include "app/desktop_entry.h"
+
+#include <vector>
+
+namespace kestrival {
+namespace {
+
+// The characters a backslash must precede inside a quoted argument.
+bool EscapedInQuotes(char16_t c) { return c == u'"' || c == u'`' || c == u'$' || c == u'\\'; }
+
+std::u16string QuotedArgument(std::u16string_view text) {
+    std::u16string quoted = u"\"";
+    for (const char16_t c : text) {
+        if (EscapedInQuotes(c)) quoted += u'\\';
+        // A lone % would start a field code that the launcher replaces or drops.
+        if (c == u'%') quoted += u'%';
+        quoted += c;
+    }
+    return quoted + u'"';
+}
+
+// The escapes every string value of the file takes; a line break would end the line.
+std::u16string EscapedValue(std::u16string_view text) {
+    std::u16string value;
+    for (const char16_t c : text) {
+        switch (c) {
+            case u'\\':
+                value += u"\\\\";
+                break;
+            case u'\n':
+                value += u"\\n";
+                break;
+            case u'\t':
+                value += u"\\t";
+                break;
+            case u'\r':
+                value += u"\\r";
+                break;
+            default:
+                value += c;
+        }
+    }
+    return value;
+}
+
+std::u16string UnescapedValue(std::u16string_view value) {
+    std::u16string text;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        if (value[i] != u'\\' || i + 1 == value.size()) {
+            text += value[i];
+            continue;
+        }
+        switch (const char16_t next = value[++i]) {
+            case u'\\':
+                text += u'\\';
+                break;
+            case u'n':
+                text += u'\n';
+                break;
+            case u't':
+                text += u'\t';
+                break;
+            case u'r':
+                text += u'\r';
+                break;
+            case u's':
+                text += u' ';
+                break;
+            default:
+                text.append(1, u'\\').append(1, next);
+        }
+    }
+    return text;
+}
+
+// Launchers built on GLib check that the first word names an existing program before they turn
+// %% into %, and skip the entry when it does not: a path with a % goes through the shell there.
+constexpr std::u16string_view kShell = u"sh";
+constexpr std::u16string_view kShellScript = u"exec \"$0\" \"$@\"";
+
+// The command's words, each decoded; nothing when a quote is left open.
+std::optional<std::vector<std::u16string>> Words(const std::u16string& command) {
+    std::vector<std::u16string> words;
+    std::size_t i = 0;
+    while (true) {
+        i = command.find_first_not_of(u" \t", i);
+        if (i == std::u16string::npos) return words;
+        std::u16string word;
+        const bool quoted = command[i] == u'"';
+        if (quoted) ++i;
+        for (; i < command.size(); ++i) {
+            const char16_t c = command[i];
+            if (quoted ? c == u'"' : c == u' ' || c == u'\t') break;
+            const bool escaped = quoted && c == u'\\' && i + 1 < command.size() && EscapedInQuotes(command[i + 1]);
+            const bool percent = c == u'%' && i + 1 < command.size() && command[i + 1] == u'%';
+            word += escaped || percent ? command[++i] : c;
+        }
+        if (quoted && i == command.size()) return std::nullopt;
+        if (quoted) ++i;
+        words.push_back(std::move(word));
+    }
+}
+
+}  // namespace
+
+std::u16string DesktopEntryExec(std::u16string_view programPath, bool local) {
+    std::u16string command;
+    if (programPath.find(u'%') != std::u16string_view::npos)
+        command.append(kShell).append(u" -c ").append(QuotedArgument(kShellScript)).append(1, u' ');
+    command += QuotedArgument(programPath);
+    if (local) command += u" LOCAL";
+    return EscapedValue(command);
+}
+
+std::optional<std::u16string> DesktopEntryProgram(std::u16string_view execValue) {
+    const auto words = Words(UnescapedValue(execValue));
+    if (!words || words->empty()) return std::nullopt;
+    const std::vector<std::u16string>& w = *words;
+    const bool throughShell = w.size() >= 4 && w[0] == kShell && w[1] == u"-c" && w[2] == kShellScript;
+    const std::u16string& program = throughShell ? w[3] : w[0];
+    if (program.empty()) return std::nullopt;
+    return program;
+}
+
+}  // namespace kestrival
