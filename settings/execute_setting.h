@@ -4,7 +4,9 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "settings/count_choices.h"
 #include "support/civil_date.h"
 #include "support/extend_string_list.h"
 
@@ -65,6 +67,11 @@ struct ExecuteSetting {
     // Stacking (0 ordinary, 1 kept on top, 2 on the desktop) and the locked position; the file
     // holds each only while it differs from 0, so a file that never used them stays as it was.
     std::int32_t ZO = 0, LK = 0;
+    // How each goal counts, by its place in the goal list (CNT1 belongs to ITEM1); a goal past
+    // the end has no choices. The file holds a goal's key only while it has a choice.
+    std::vector<CountChoices> CNT;
+    // The user's days off, as typed; the file holds the key only while it is not empty.
+    std::u16string OFFDAYS;
 
     std::int32_t BFCOLOR = 0, BBCOLOR = 0, TBCOLOR = 0, TTCOLOR = 0, PFCOLOR = 0, CBCOLOR = 0, CTCOLOR = 0, SDCOLOR = 0,
                  EDCOLOR = 0, PNCOLOR = 0, RNCOLOR = 0, GFCOLOR = 0, GBCOLOR = 0;
@@ -125,6 +132,9 @@ std::u16string InstanceLockName(std::uint64_t key);
 std::u16string UnreadableFileNotice(std::u16string_view path);
 std::u16string UnsavedFileNotice(std::u16string_view path);
 std::u16string HeldBackFileNotice(std::u16string_view path);
+
+// The choices of the goal at `index` (from 0); none past the end of the list.
+CountChoices ChoicesOfGoal(const ExecuteSetting& setting, std::int32_t index);
 
 // "2027年まで,2026/01/01,2027/01/01" for a today in 2026.
 std::u16string DefaultGoal(const CivilDate& today);
