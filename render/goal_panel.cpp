@@ -51,14 +51,6 @@ std::int32_t WorkingDaysFrom(const WorkCalendar& calendar, std::int32_t first, s
 
 }  // namespace
 
-std::u16string CountChoicesMark(const CountChoices& choices) {
-    std::u16string mark;
-    if (choices.TodayIncluded) mark += u"今";
-    if (choices.WorkingDays) mark += u"平";
-    if (choices.Yearly) mark += u"毎";
-    return mark;
-}
-
 GoalPanelFigures ComputeGoalPanel(std::u16string_view goalLine, double now, std::u16string_view todayText,
                                   const CountChoices& choices, const WorkCalendar* calendar) {
     GoalPanelFigures f;

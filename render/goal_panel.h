@@ -39,9 +39,6 @@ GoalPanelFigures ComputeGoalPanel(std::u16string_view goalLine, double now, std:
 GoalPanelFigures GoalFigures(const ExecuteSetting& setting, const GoalList& goals, std::int32_t index,
                              const WorkCalendar& calendar, double now, std::u16string_view todayText);
 
-// The panel's mark for a goal's choices: one character each, empty without choices.
-std::u16string CountChoicesMark(const CountChoices& choices);
-
 inline constexpr std::int32_t kBarWidth = 148;
 // Right edge of the progress bar's fill for a bar starting at `barLeft`, `barWidth` pixels wide
 // (148 at 96 DPI, scaled on other displays).

@@ -20,4 +20,12 @@ std::u16string CountChoicesText(const CountChoices& choices) {
     return text;
 }
 
+std::u16string CountChoicesMark(const CountChoices& choices) {
+    std::u16string mark;
+    if (choices.TodayIncluded) mark += u"今";
+    if (choices.WorkingDays) mark += u"平";
+    if (choices.Yearly) mark += u"毎";
+    return mark;
+}
+
 }  // namespace kestrival

@@ -19,5 +19,8 @@ struct CountChoices {
 CountChoices ParseCountChoices(std::u16string_view letters);
 // "T", "W", "Y" in this order; empty without choices.
 std::u16string CountChoicesText(const CountChoices& choices);
+// The mark that shows a goal's choices on its panel and in the dialog's grid: one character
+// each, empty without choices.
+std::u16string CountChoicesMark(const CountChoices& choices);
 
 }  // namespace kestrival
