@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Linux settings dialog on an X display of its own, through real input (xdotool): opened from
-# the gadget's menu, Japanese typed into the goal grid, a 3 x 51 panel count (more than 150) refused with the
-# dialog still open and nothing written, then a valid OK saved and the gadget laid out again.
+# the gadget's menu, Japanese typed into the goal grid, a 3 x 51 panel count (more than 150)
+# refused with the dialog still open and nothing written, counting choices and days off set from
+# a row's menu, then a valid OK saved and the gadget laid out again.
 #   linux_dialog_test.sh path/to/kestrival
 source "$(dirname "$0")/lib.sh"
 find_window() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true; }
@@ -48,12 +49,37 @@ xdotool key Return
 sleep 0.5
 type_into $((dx + 310 + 157 + 20)) $((dy + 103 + 40 + 10)) 2
 type_into $((dx + 310 + 157 + 20)) $((dy + 179 + 40 + 10)) 3
+# How goals count: a right click on the first row, Shift+F10 and the menu key on the second; the
+# days-off dialog from the menu's last item.
+xdotool mousemove $((dx + 40)) $((dy + 20 + 20 + 8)) click 3
+sleep 0.5
+xdotool key t
+sleep 0.3
+click_at $((dx + 40)) $((dy + 20 + 2 * 20 + 8))
+xdotool key shift+F10
+sleep 0.5
+xdotool key w
+sleep 0.3
+xdotool key Menu
+sleep 0.5
+xdotool key y
+sleep 0.3
+xdotool key Menu
+sleep 0.5
+xdotool key Up Return
+check "the menu's last item opens the days-off dialog" wait_window '^休日の設定$'
+xdotool type --delay 50 '12/29-01/03 08/13'
+xdotool key Return
+sleep 0.5
 click_at $((dx + 441 + 37)) $((dy + 499 + 12))
 sleep 1
 check "a valid OK closes the dialog" test -z "$(find_window '^ Kestrival .* 設定$')"
 saved=$(read_settings)
 check "  and saves the counts" grep -qx 'CL=2' <<<"$saved"
 check "  and the goal typed in Japanese" grep -q '^ITEM2=目標abc,' <<<"$saved"
+check "  and each goal's counting choices beside it" test "$(grep -A1 '^ITEM1=' <<<"$saved" | tail -n 1)" = CNT1=T
+check "  (letters in their fixed order)" test "$(grep -A1 '^ITEM2=' <<<"$saved" | tail -n 1)" = CNT2=WY
+check "  and the days off" grep -qx 'OFFDAYS=12/29-01/03 08/13' <<<"$saved"
 eval "$(geometry_of '^ - Kestrival -$')"
 check "  and lays the gadget out again ($gadget_width -> $WIDTH)" test "$WIDTH" -eq $((2 * 162 + 6))
 
