@@ -91,6 +91,12 @@ struct ExecuteSetting {
     void Load(const Environment& environment, const LocalClock& clock, GoalList& goals);
     // Arguments, system version and the settings file's place; creates its folder.
     void Locate(const Environment& environment);
+    // The same without creating anything.
+    void LocatePaths(const Environment& environment);
+    // Reads the settings for a look only: nothing on disk changes (no folder made, no rewrite, no
+    // recovery of an interrupted save). False when the file exists but cannot be read; a missing
+    // file gives the defaults, as a first start would.
+    bool Peek(const Environment& environment, const LocalClock& clock, GoalList& goals);
     // Reads the located file (rewriting it in its normal form), fills the record and `goals`.
     void ReadFile(const LocalClock& clock, GoalList& goals);
     // Whether the gadget was started with LOCAL (its file beside the program).

@@ -130,6 +130,23 @@ void ExecuteSetting::Load(const Environment& environment, const LocalClock& cloc
 }
 
 void ExecuteSetting::Locate(const Environment& environment) {
+    LocatePaths(environment);
+    CreateFolders(FolderOf(SettingFile));
+}
+
+bool ExecuteSetting::Peek(const Environment& environment, const LocalClock& clock, GoalList& goals) {
+    LocatePaths(environment);
+    FileLines.FileName = SettingFile;
+    FileLines.Clear();
+    FileRead read = ReadWholeFile(SettingFile);
+    if (read.status == ReadStatus::kUnreadable) return false;
+    if (read.status == ReadStatus::kRead) FileLines.LoadFromBytes(read.bytes);
+    ReadValues(clock.Now().date, goals);
+    FileLines.Release();
+    return true;
+}
+
+void ExecuteSetting::LocatePaths(const Environment& environment) {
     Arguments.Clear();
     for (const auto& argument : environment.Arguments()) Arguments.Add(AsciiUpper(argument));
 
@@ -150,8 +167,6 @@ void ExecuteSetting::Locate(const Environment& environment) {
     DataFolder = documents + separator + kVendorFolder + separator;
     SettingFile = DataFolder + kProductFolder + separator + kProductFile;
     if (StartedLocal()) SettingFile = ProgramBase + kLocalSuffix;
-
-    CreateFolders(FolderOf(SettingFile));
 }
 
 bool ExecuteSetting::StartedLocal() const { return Arguments.IndexOf(kLocalSwitch) >= 0; }
