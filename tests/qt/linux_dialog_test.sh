@@ -36,7 +36,7 @@ before=$(md5sum <"$file")
 
 # The title cell of the second goal row; the grid starts at (4, 20), rows are 20 pixels.
 click_at $((dx + 40)) $((dy + 20 + 2 * 20 + 8))
-xdotool type '目標abc'
+xdotool type --delay 80 '目標abc'
 xdotool key Return
 sleep 0.3
 type_into $((dx + 310 + 157 + 20)) $((dy + 103 + 40 + 10)) 3   # panels across
@@ -76,7 +76,28 @@ sleep 1
 check "a valid OK closes the dialog" test -z "$(find_window '^ Kestrival .* 設定$')"
 saved=$(read_settings)
 check "  and saves the counts" grep -qx 'CL=2' <<<"$saved"
-check "  and the goal typed in Japanese" grep -q '^ITEM2=目標abc,' <<<"$saved"
+# xdotool types a character outside the keymap by remapping a spare key just before pressing it,
+# and under load Qt can read the press before the new mapping (a character is lost): the title is
+# typed again in the dialog opened anew, at most twice.
+for _ in 1 2; do
+  grep -q '^ITEM2=目標abc,' <<<"$saved" && break
+  eval "$(geometry_of '^ - Kestrival -$')"
+  xdotool mousemove $((X + 30)) $((Y + 40)) click 3
+  sleep 0.5
+  xdotool key s
+  wait_window '^ Kestrival .* 設定$'
+  sleep 0.5
+  eval "$(geometry_of '^ Kestrival .* 設定$')"
+  click_at $((X + 40)) $((Y + 20 + 2 * 20 + 8))
+  xdotool key F2 ctrl+a
+  xdotool type --delay 80 '目標abc'
+  xdotool key Return
+  sleep 0.3
+  click_at $((X + 441 + 37)) $((Y + 499 + 12))
+  sleep 1
+  saved=$(read_settings)
+done
+check "  and the goal typed in Japanese" grep -q "^ITEM2=目標abc," <<<"$saved"
 check "  and each goal's counting choices beside it" test "$(grep -A1 '^ITEM1=' <<<"$saved" | tail -n 1)" = CNT1=T
 check "  (letters in their fixed order)" test "$(grep -A1 '^ITEM2=' <<<"$saved" | tail -n 1)" = CNT2=WY
 check "  and the days off" grep -qx 'OFFDAYS=12/29-01/03 08/13' <<<"$saved"
