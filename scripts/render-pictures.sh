@@ -31,7 +31,7 @@ convert choices.bmp -strip ../docs/gadget-choices.png
   dialog=$(xdotool search --onlyvisible --name "Kestrival 1\.10" | head -n 1)
   eval "$(xdotool getwindowgeometry --shell "$dialog")"
   import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage ../docs/settings-dialog.png
-  # A goal row's counting menu, opened by a right click.
+  # The counting menu of a goal row, opened by a right click.
   xdotool mousemove $((X + 40)) $((Y + 20 + 2 * 20 + 8)) click 3; sleep 0.8
   import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage ../docs/settings-dialog-choices.png
   xdotool key Escape; sleep 0.3
