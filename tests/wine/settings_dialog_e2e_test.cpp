@@ -278,6 +278,16 @@ TEST_F(SettingsDialogTest, RowMenusSetHowGoalsCountAndTheDaysOff) {
     HWND dialog = OpenDialog();
     ASSERT_TRUE(dialog);
     const HWND grid = ::GetDlgItem(dialog, SGdata);
+    const DWORD pid = gadget_->pid();
+    // Each menu is waited for before its item's letter goes to it, and gone before the next step.
+    auto menuOpen = [pid] { return FindVisibleWindow(pid, L"#32768"); };
+    auto pick = [&](std::initializer_list<WORD> keys) {
+        ASSERT_TRUE(WaitFor(menuOpen));
+        ::Sleep(200);
+        for (const WORD key : keys) SendKey(key);
+        ASSERT_TRUE(WaitFor([&] { return menuOpen() ? nullptr : grid; }));
+        gadget_->WaitIdle();
+    };
     POINT firstRow{40, 20 + 8};  // the title cell of row 1, under the header
     ::ClientToScreen(grid, &firstRow);
     ::SetCursorPos(firstRow.x, firstRow.y);
@@ -286,8 +296,7 @@ TEST_F(SettingsDialogTest, RowMenusSetHowGoalsCountAndTheDaysOff) {
     click[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
     click[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
     ::SendInput(2, click, sizeof(INPUT));
-    ::Sleep(500);
-    SendKey('T');
+    pick({'T'});
     SendKey(VK_DOWN);
     INPUT shiftF10[4] = {};
     for (auto& input : shiftF10) input.type = INPUT_KEYBOARD;
@@ -295,15 +304,11 @@ TEST_F(SettingsDialogTest, RowMenusSetHowGoalsCountAndTheDaysOff) {
     shiftF10[1].ki.wVk = shiftF10[2].ki.wVk = VK_F10;
     shiftF10[2].ki.dwFlags = shiftF10[3].ki.dwFlags = KEYEVENTF_KEYUP;
     ::SendInput(4, shiftF10, sizeof(INPUT));
-    ::Sleep(500);
-    SendKey('W');
+    pick({'W'});
     SendKey(VK_APPS);
-    ::Sleep(300);
-    SendKey('Y');
+    pick({'Y'});
     SendKey(VK_APPS);
-    ::Sleep(300);
-    SendKey(VK_UP);
-    SendKey(VK_RETURN);
+    pick({VK_UP, VK_RETURN});
     const HWND daysOff = WaitFor([this] {
         const HWND found = FindDialogWindow(gadget_->pid());
         return found && WindowText(found) == L"休日の設定" ? found : nullptr;
