@@ -1,5 +1,6 @@
 #include "support/days_off.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace kestrival {
@@ -7,7 +8,7 @@ namespace {
 
 bool IsSeparator(char16_t c) { return c <= u' ' || c == u'\u3000'; }
 
-// "m/d" or "mm/dd" as month × 100 + day, for a day that some year has (29 February included).
+// "m/d" or "mm/dd" as month × 32 + day, for a day that some year has (29 February included).
 std::optional<std::int32_t> ParseMonthDay(std::u16string_view text) {
     const std::size_t slash = text.find(u'/');
     if (slash == std::u16string_view::npos) return std::nullopt;
@@ -23,7 +24,7 @@ std::optional<std::int32_t> ParseMonthDay(std::u16string_view text) {
     const auto month = number(text.substr(0, slash));
     const auto day = number(text.substr(slash + 1));
     if (!month || !day || !IsValidDate(2000, *month, *day)) return std::nullopt;
-    return *month * 100 + *day;
+    return *month * 32 + *day;
 }
 
 bool IsDatedText(std::u16string_view text) {
@@ -42,6 +43,29 @@ DaysOff::DaysOff(std::u16string_view text) {
         while (pos < text.size() && !IsSeparator(text[pos])) ++pos;
         if (pos > start) AddItem(text.substr(start, pos - start));
     }
+    // Overlapping or touching dated ranges become one, in order, for the search in Contains.
+    std::sort(dated_.begin(), dated_.end(), [](const DatedRange& a, const DatedRange& b) { return a.first < b.first; });
+    std::vector<DatedRange> merged;
+    for (const DatedRange& range : dated_) {
+        if (!merged.empty() && range.first <= merged.back().last + 1) {
+            merged.back().last = std::max(merged.back().last, range.last);
+        } else {
+            merged.push_back(range);
+        }
+    }
+    dated_ = std::move(merged);
+}
+
+void DaysOff::AddYearly(std::int32_t from, std::int32_t to) {
+    // Walks the days of a leap year from `from`, round the new year when `to` comes before it.
+    std::int32_t day = DayNumber({2000, from / 32, from % 32});
+    for (;;) {
+        const CivilDate date = DateOfDayNumber(day);
+        const std::int32_t bit = date.month * 32 + date.day;
+        yearly_.set(static_cast<std::size_t>(bit));
+        if (bit == to) return;
+        day = date.month == 12 && date.day == 31 ? DayNumber({2000, 1, 1}) : day + 1;
+    }
 }
 
 void DaysOff::AddItem(std::u16string_view item) {
@@ -57,21 +81,15 @@ void DaysOff::AddItem(std::u16string_view item) {
     }
     const auto from = ParseMonthDay(first);
     const auto to = ParseMonthDay(last);
-    if (from && to) yearly_.push_back({*from, *to});
+    if (from && to) AddYearly(*from, *to);
 }
 
 bool DaysOff::Contains(const CivilDate& date) const {
-    const std::int32_t dayOfYear = date.month * 100 + date.day;
-    for (const YearlyRange& range : yearly_) {
-        const bool inside = range.from <= range.to ? range.from <= dayOfYear && dayOfYear <= range.to
-                                                   : dayOfYear >= range.from || dayOfYear <= range.to;
-        if (inside) return true;
-    }
+    if (yearly_.test(static_cast<std::size_t>(date.month * 32 + date.day))) return true;
     const std::int32_t day = DayNumber(date);
-    for (const DatedRange& range : dated_) {
-        if (range.first <= day && day <= range.last) return true;
-    }
-    return false;
+    const auto after = std::upper_bound(dated_.begin(), dated_.end(), day,
+                                        [](std::int32_t d, const DatedRange& range) { return d < range.first; });
+    return after != dated_.begin() && day <= std::prev(after)->last;
 }
 
 }  // namespace kestrival

@@ -115,6 +115,15 @@ TEST(DaysOffTest, ItemsAndRanges) {
     for (const auto& c : cases) EXPECT_EQ(off.Contains(c.date), c.off) << c.date.year << "/" << c.date.month;
 }
 
+TEST(DaysOffTest, OverlappingDatedRangesJoin) {
+    const DaysOff off(u"2026/07/05-2026/07/20 2026/07/01-2026/07/10 2026/07/21 2026/08/01 2026/07/02");
+    for (int day = 1; day <= 21; ++day) EXPECT_TRUE(off.Contains({2026, 7, day})) << day;
+    EXPECT_FALSE(off.Contains({2026, 6, 30}));
+    EXPECT_FALSE(off.Contains({2026, 7, 22}));
+    EXPECT_TRUE(off.Contains({2026, 8, 1}));
+    EXPECT_FALSE(off.Contains({2026, 8, 2}));
+}
+
 TEST(DaysOffTest, OddItemsArePassedOver) {
     for (const char16_t* text :
          {u"", u"   ", u"13/01", u"02/30", u"2026/02/29", u"12/29-2027/01/03", u"2026/07/03-2026/07/01", u"abc",
