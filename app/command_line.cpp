@@ -41,6 +41,7 @@ std::string UsageText(std::string_view program) {
     };
     std::string text;
     text.append("Usage: ").append(program).append(" [LOCAL]\n");
+    text.append("       ").append(program).append(" --print [LOCAL]\n");
     text.append("       ").append(program).append(" OPTION\n");
     text.append("A desktop gadget that counts the days towards goals.\n\n");
     text.append(

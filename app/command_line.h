@@ -9,7 +9,7 @@
 namespace kestrival {
 
 // What one start of the command does: run the gadget, or the handler of one option.
-enum class CommandAction { kRunGadget, kShowHelp, kShowVersion, kUsageError };
+enum class CommandAction { kRunGadget, kShowHelp, kShowVersion, kPrintGoals, kUsageError };
 
 struct CommandOption {
     std::string_view name;  // exactly as typed
@@ -23,6 +23,8 @@ struct CommandOption {
 inline constexpr CommandOption kCommandOptions[] = {
     {"--help", CommandAction::kShowHelp, "print this help and exit"},
     {"--version", CommandAction::kShowVersion, "print the version and exit"},
+    {"--print", CommandAction::kPrintGoals,
+     "print the goals, one a line: title, dates, days elapsed and left, separated by tabs"},
     // A desktop session that restores its programs at login starts the gadget again with the
     // toolkit's session option; the toolkit reads it, and refusing it would lose the gadget.
     {"-session", CommandAction::kRunGadget, "", true},

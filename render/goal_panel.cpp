@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "render/drawing.h"
 #include "support/civil_date.h"
@@ -18,14 +19,48 @@ std::int32_t WholeDays(double days) { return static_cast<std::int32_t>(std::trun
 
 std::u16string NextField(std::u16string& line) { return std::u16string(TrimControlAndSpace(TakeField(line, &line))); }
 
+// The same day `years` later; 29 February becomes 28 February in a common year.
+std::optional<CivilDate> YearsLater(const CivilDate& date, std::int32_t years) {
+    CivilDate moved{date.year + years, date.month, date.day};
+    if (moved.year > 9999) return std::nullopt;
+    if (!IsValidDate(moved.year, moved.month, moved.day)) moved.day = 28;
+    return moved;
+}
+
+// A yearly goal whose end has passed moves both dates forward by the fewest whole years that
+// bring the end to today or later. The texts stay as they are when nothing moves.
+void MoveYearly(std::u16string& start, std::u16string& end, const CivilDate& today) {
+    const auto endDate = ParseDateText(end);
+    const auto startDate = ParseDateText(start);
+    if (!endDate || (!start.empty() && !startDate)) return;
+    const std::int32_t todayDay = DayNumber(today);
+    if (DayNumber(*endDate) >= todayDay) return;
+    std::int32_t years = today.year - endDate->year;
+    auto movedEnd = YearsLater(*endDate, years);
+    if (movedEnd && DayNumber(*movedEnd) < todayDay) movedEnd = YearsLater(*endDate, ++years);
+    const auto movedStart = startDate ? YearsLater(*startDate, years) : std::nullopt;
+    if (!movedEnd || (startDate && !movedStart)) return;
+    end = DateText(*movedEnd);
+    if (movedStart) start = DateText(*movedStart);
+}
+
+// Counts a number of days kept to working days: the `days` days that start at `first`.
+std::int32_t WorkingDaysFrom(const WorkCalendar& calendar, std::int32_t first, std::int32_t days) {
+    return calendar.CountWorkingDays(first, first + std::max(days, 0));
+}
+
 }  // namespace
 
-GoalPanelFigures ComputeGoalPanel(std::u16string_view goalLine, double now, std::u16string_view todayText) {
+GoalPanelFigures ComputeGoalPanel(std::u16string_view goalLine, double now, std::u16string_view todayText,
+                                  const CountChoices& choices, const WorkCalendar* calendar) {
     GoalPanelFigures f;
+    f.choices = choices;
     std::u16string line(goalLine);
     f.title = NextField(line);
     std::u16string start = NextField(line);
     std::u16string end = NextField(line);
+    const auto today = ParseDateText(todayText);
+    if (choices.Yearly && today) MoveYearly(start, end, *today);
 
     f.HasStart = !start.empty();
     if (!f.HasStart) {
@@ -38,12 +73,14 @@ GoalPanelFigures ComputeGoalPanel(std::u16string_view goalLine, double now, std:
         f.Substituted = true;
     }
     // Canonical date texts order like the dates they stand for, so plain text comparison decides.
-    if (start > todayText) {  // not started: count down to the start
+    const bool notStarted = start > todayText;
+    if (notStarted) {  // count down to the start
         end = start;
         start = todayText;
         f.Substituted = true;
     }
-    if (end < todayText) {  // ended: count the days since the end
+    const bool ended = end < todayText;
+    if (ended) {  // count the days since the end
         start = end;
         end = todayText;
         f.Substituted = true;
@@ -66,7 +103,25 @@ GoalPanelFigures ComputeGoalPanel(std::u16string_view goalLine, double now, std:
         f.SpanDays = WholeDays(endDay - startDay);
         f.ProgressDays = WholeDays(now - startDay);
     }
+    if (choices.TodayIncluded && today) {
+        // The start day is day 1 while the goal runs; counting down, today is one of the days left.
+        const std::int32_t todayDay = DayNumber(*today);
+        if (!notStarted && !ended) f.ElapsedDays = todayDay - DayNumber(*startDate) + 1;
+        if (!ended) f.RemainingDays = DayNumber(*endDate) - todayDay;
+    }
+    if (choices.WorkingDays && calendar) {
+        // Exactly the days the calendar numbers cover: the first ones from the shown start, the
+        // last ones before the shown end.
+        const std::int32_t first = DayNumber(*startDate), last = DayNumber(*endDate);
+        f.ElapsedDays = WorkingDaysFrom(*calendar, first, f.ElapsedDays);
+        f.RemainingDays = WorkingDaysFrom(*calendar, last - std::max(f.RemainingDays, 0), f.RemainingDays);
+    }
     return f;
+}
+
+GoalPanelFigures GoalFigures(const ExecuteSetting& setting, const GoalList& goals, std::int32_t index,
+                             const WorkCalendar& calendar, double now, std::u16string_view todayText) {
+    return ComputeGoalPanel(goals.LineAt(index), now, todayText, ChoicesOfGoal(setting, index), &calendar);
 }
 
 std::int32_t ProgressRight(std::int32_t progressDays, std::int32_t spanDays, std::int32_t barLeft,
@@ -85,7 +140,11 @@ std::int32_t ProgressRight(std::int32_t progressDays, std::int32_t spanDays, std
 
 void PaintGoalPanel(Canvas& canvas, const ExecuteSetting& setting, std::u16string_view goalLine, std::int32_t x0,
                     std::int32_t y0, std::int32_t h, double now, std::u16string_view todayText) {
-    const GoalPanelFigures f = ComputeGoalPanel(goalLine, now, todayText);
+    PaintGoalPanel(canvas, setting, ComputeGoalPanel(goalLine, now, todayText), x0, y0, h);
+}
+
+void PaintGoalPanel(Canvas& canvas, const ExecuteSetting& setting, const GoalPanelFigures& f, std::int32_t x0,
+                    std::int32_t y0, std::int32_t h) {
     if (!f.datesRead) return;  // leaves the cell as it is for this pass
     const RenderStyle& style = setting.Style;
     const Scaler S(canvas.Dpi());
@@ -122,6 +181,11 @@ void PaintGoalPanel(Canvas& canvas, const ExecuteSetting& setting, std::u16strin
     if (f.HasEnd) {
         const std::u16string remaining = FormatText(u"%d", {f.RemainingDays});
         canvas.Text({x0 + S(156) - canvas.TextExtent(remaining).width, daysRow}, remaining, setting.RNCOLOR);
+    }
+    // The choices sit centred between the two numbers, in the panel's frame colour.
+    const std::u16string mark = CountChoicesMark(f.choices);
+    if (!mark.empty()) {
+        canvas.Text({x0 + S(80) - canvas.TextExtent(mark).width / 2, daysRow}, mark, setting.PFCOLOR);
     }
 }
 

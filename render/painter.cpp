@@ -65,12 +65,13 @@ std::int32_t PaintGadget(Canvas& canvas, ExecuteSetting& setting, const GoalList
     PaintTitleBand(canvas, setting, size, h, nowDays, todayText, S);
 
     const PanelGrid grid = EffectivePanelGrid(setting.CL, setting.RW);
+    const WorkCalendar calendar{DaysOff(setting.OFFDAYS)};
     for (std::int32_t i = 0; i < grid.Cells(); ++i) {
         const std::int32_t column = setting.SR == 0 ? i / grid.rows : i % grid.columns;
         const std::int32_t row = setting.SR == 0 ? i % grid.rows : i / grid.columns;
         const std::int32_t x0 = S(column * kCellPitchX + 4);
         const std::int32_t y0 = S(row * kCellPitchY + 10) + h;
-        PaintGoalPanel(canvas, setting, goals.LineAt(i), x0, y0, h, nowDays, todayText);
+        PaintGoalPanel(canvas, setting, GoalFigures(setting, goals, i, calendar, nowDays, todayText), x0, y0, h);
     }
     return h + S(8);
 }

@@ -7,7 +7,7 @@ sudo_cmd=""
 dpkg --print-foreign-architectures | grep -qx i386 || $sudo_cmd dpkg --add-architecture i386
 packages=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev
           mingw-w64 wine64 xvfb xdotool x11-xserver-utils imagemagick faketime fonts-horai-umefont fonts-noto-cjk
-          clang-14 libclang-rt-14-dev clang-format zip python3 x11-utils wine32:i386)
+          clang-14 libclang-rt-14-dev clang-format zip python3 x11-utils wine32:i386 nodejs)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -32,4 +32,10 @@ fi
 if [ ${#bare_missing[@]} -gt 0 ]; then
   echo "installing: ${bare_missing[*]}"
   DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${bare_missing[@]}" >/dev/null
+fi
+# npm fetches the published list of Japanese holidays that the holiday rules are checked against;
+# some builds of nodejs bring it along, Debian's comes as a package of its own.
+if ! command -v npm >/dev/null; then
+  echo "installing: npm"
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends npm >/dev/null
 fi

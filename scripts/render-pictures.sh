@@ -10,14 +10,20 @@ export KESTRIVAL_WINE_STATE=$PWD/build-win/pictures-wine
 tests/wine/harness.sh setup >/dev/null
 trap "$PWD/tests/wine/harness.sh cleanup" EXIT
 cd build-win
-../tests/wine/harness.sh run ../tests/wine/run_exe.sh kestrival_render_pictures.exe default.bmp grid.bmp classic.bmp default-150.bmp
+../tests/wine/harness.sh run ../tests/wine/run_exe.sh kestrival_render_pictures.exe default.bmp grid.bmp classic.bmp default-150.bmp choices.bmp
 convert default.bmp -strip ../docs/gadget-default.png
 convert grid.bmp -strip ../docs/gadget-grid.png
 convert classic.bmp -strip ../docs/gadget-classic.png
 convert default-150.bmp -strip ../docs/gadget-default-150.png
+convert choices.bmp -strip ../docs/gadget-choices.png
 
-# The settings dialog, opened from the gadget's menu.
+# The settings dialog, opened from the gadget's menu, over goals that count in different ways.
 ../tests/wine/harness.sh run bash -c '
+  file=$("$WINE" winepath -u "$("$WINE" kestrival_probe.exe settings-path | tr -d "\r")" | tr -d "\r")
+  mkdir -p "$(dirname "$file")"
+  { printf "\xff\xfe"; printf "%s\r\n" "ITEM1=入学試験,2027/01/17,2027/02/25" "CNT1=T" "ITEM2=提出期限,2026/11/01,2027/01/29" \
+      "CNT2=W" "ITEM3=誕生日,2000/05/10,2000/05/10" "CNT3=Y" "ITEM4=年度末,2026/04/01,2027/03/31" "CNT4=TWY" \
+      | iconv -f UTF-8 -t UTF-16LE; } >"$file"
   "$WINE" Kestrival.exe & gadget=$!
   read -r left top right bottom < <("$WINE" kestrival_probe.exe wait | tr -d "\r")
   sleep 1
@@ -25,6 +31,10 @@ convert default-150.bmp -strip ../docs/gadget-default-150.png
   dialog=$(xdotool search --onlyvisible --name "Kestrival 1\.10" | head -n 1)
   eval "$(xdotool getwindowgeometry --shell "$dialog")"
   import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage ../docs/settings-dialog.png
+  # The counting menu of a goal row, opened by a right click.
+  xdotool mousemove $((X + 40)) $((Y + 20 + 2 * 20 + 8)) click 3; sleep 0.8
+  import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage ../docs/settings-dialog-choices.png
+  xdotool key Escape; sleep 0.3
   # Closed with its cancel button, then the running gadget at its true size, its menu open on the
   # title band.
   for _ in $(seq 30); do
@@ -36,7 +46,6 @@ convert default-150.bmp -strip ../docs/gadget-default-150.png
   xdotool key Escape; sleep 0.5
   "$WINE" kestrival_probe.exe close >/dev/null; wait $gadget
   # The notice of a settings file that cannot be read: here a folder stands where the file should be.
-  file=$("$WINE" winepath -u "$("$WINE" kestrival_probe.exe settings-path | tr -d "\r")" | tr -d "\r")
   rm -f "$file"; mkdir -p "$file"
   "$WINE" Kestrival.exe & gadget=$!
   for _ in $(seq 100); do notice=$(xdotool search --onlyvisible --name "^Kestrival\$" | head -n 1 || true); [ -n "$notice" ] && break; sleep 0.1; done
@@ -69,5 +78,6 @@ home=$(mktemp -d)
   kill -TERM $gadget; wait $gadget || true
 )
 echo "wrote docs/gadget-default.png docs/gadget-grid.png docs/gadget-classic.png docs/gadget-default-150.png"
-echo "      docs/settings-dialog.png docs/running-gadget.png docs/notice.png"
+echo "      docs/gadget-choices.png docs/settings-dialog.png docs/settings-dialog-choices.png"
+echo "      docs/running-gadget.png docs/notice.png"
 echo "      docs/linux-gadget.png docs/linux-settings-dialog.png"

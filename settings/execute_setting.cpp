@@ -34,6 +34,11 @@ RenderStyle ChooseRenderStyle(std::int32_t osMajorVersion) {
     return style;
 }
 
+CountChoices ChoicesOfGoal(const ExecuteSetting& setting, std::int32_t index) {
+    if (index < 0 || static_cast<std::size_t>(index) >= setting.CNT.size()) return {};
+    return setting.CNT[static_cast<std::size_t>(index)];
+}
+
 std::u16string DefaultGoal(const CivilDate& today) {
     const std::int32_t year = StrToIntDef(FormatText(u"%04d", {today.year}), 2010);
     return FormatText(std::u16string(texts::kDefaultGoalTitle) + u",%04d/01/01,%04d/01/01", {year + 1, year, year + 1});

@@ -4,7 +4,9 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "settings/count_choices.h"
 #include "support/civil_date.h"
 #include "support/extend_string_list.h"
 #include "support/file_io.h"
@@ -66,6 +68,11 @@ struct ExecuteSetting {
     // Stacking (0 ordinary, 1 kept on top, 2 on the desktop) and the locked position; the file
     // holds each only while it differs from 0, so a file that never used them stays as it was.
     std::int32_t ZO = 0, LK = 0;
+    // How each goal counts, by its place in the goal list (CNT1 belongs to ITEM1); a goal past
+    // the end has no choices. The file holds a goal's key only while it has a choice.
+    std::vector<CountChoices> CNT;
+    // The user's days off, as typed; the file holds the key only while it is not empty.
+    std::u16string OFFDAYS;
 
     std::int32_t BFCOLOR = 0, BBCOLOR = 0, TBCOLOR = 0, TTCOLOR = 0, PFCOLOR = 0, CBCOLOR = 0, CTCOLOR = 0, SDCOLOR = 0,
                  EDCOLOR = 0, PNCOLOR = 0, RNCOLOR = 0, GFCOLOR = 0, GBCOLOR = 0;
@@ -85,6 +92,12 @@ struct ExecuteSetting {
     void Load(const Environment& environment, const LocalClock& clock, GoalList& goals);
     // Arguments, system version and the settings file's place; creates its folder.
     void Locate(const Environment& environment);
+    // The same without creating anything.
+    void LocatePaths(const Environment& environment);
+    // Reads the settings for a look only: nothing on disk changes (no folder made, no rewrite, no
+    // recovery of an interrupted save). False when the file exists but cannot be read; a missing
+    // file gives the defaults, as a first start would.
+    bool Peek(const Environment& environment, const LocalClock& clock, GoalList& goals);
     // Reads the located file (rewriting it in its normal form), fills the record and `goals`.
     void ReadFile(const LocalClock& clock, GoalList& goals);
     // Whether the gadget was started with LOCAL (its file beside the program).
@@ -129,6 +142,9 @@ std::u16string InstanceLockName(std::uint64_t key);
 std::u16string UnreadableFileNotice(std::u16string_view path);
 std::u16string UnsavedFileNotice(std::u16string_view path);
 std::u16string HeldBackFileNotice(std::u16string_view path);
+
+// The choices of the goal at `index` (from 0); none past the end of the list.
+CountChoices ChoicesOfGoal(const ExecuteSetting& setting, std::int32_t index);
 
 // "2027年まで,2026/01/01,2027/01/01" for a today in 2026.
 std::u16string DefaultGoal(const CivilDate& today);

@@ -24,11 +24,13 @@ std::u16string FolderOf(const std::u16string& path) {
     return slash == std::u16string::npos ? std::u16string() : path.substr(0, slash + 1);
 }
 
-// The number n when `key` reads as the goal key "ITEM<n>" (n >= 1, written without leading
+// The number n when `key` reads as `prefix` followed by n (n >= 1, written without leading
 // zeros, as FormatText writes it), else 0.
-std::int32_t GoalNumberOfKey(std::u16string_view key) {
-    if (key.size() < 5 || key.size() > 14 || !EqualsIgnoreAsciiCase(key.substr(0, 4), u"ITEM")) return 0;
-    const std::u16string_view digits = key.substr(4);
+std::int32_t NumberOfKey(std::u16string_view key, std::u16string_view prefix) {
+    if (key.size() <= prefix.size() || key.size() > prefix.size() + 10 ||
+        !EqualsIgnoreAsciiCase(key.substr(0, prefix.size()), prefix))
+        return 0;
+    const std::u16string_view digits = key.substr(prefix.size());
     if (digits[0] < u'1' || digits[0] > u'9') return 0;
     std::int64_t n = 0;
     for (char16_t c : digits) {
@@ -38,15 +40,17 @@ std::int32_t GoalNumberOfKey(std::u16string_view key) {
     return n > 2147483647 ? 0 : static_cast<std::int32_t>(n);
 }
 
-// The goal lines ITEM1, ITEM2, ... up to the first missing or empty one. Key lookups take the
-// first non-comment line of each key; one walk over the lines finds them all, where looking
-// each number up on its own would rescan the file once per goal.
-void ReadGoals(const ExtendStringList& lines, GoalList& goals) {
+// The goal lines ITEM1, ITEM2, ... up to the first missing or empty one, and the counting
+// choices CNTn of those goals. Key lookups take the first non-comment line of each key; one walk
+// over the lines finds them all, where looking each number up on its own would rescan the file
+// once per goal.
+void ReadGoals(const ExtendStringList& lines, GoalList& goals, std::vector<CountChoices>& choices) {
     const auto lineCount = static_cast<std::size_t>(lines.Count());
-    auto goalNumberAt = [&lines](std::size_t i) {
+    auto numberAt = [&lines](std::size_t i, std::u16string_view prefix) {
         const std::u16string_view line = lines.LineView(i);
-        return IsCommentLine(line) ? 0 : GoalNumberOfKey(TrimmedKeyOf(line));
+        return IsCommentLine(line) ? 0 : NumberOfKey(TrimmedKeyOf(line), prefix);
     };
+    auto goalNumberAt = [&numberAt](std::size_t i) { return numberAt(i, u"ITEM"); };
     // A contiguous run of goals cannot be longer than the file has goal lines; sizing the table
     // by those keeps a file of millions of other lines from costing a slot per line.
     std::size_t goalLines = 0;
@@ -63,6 +67,15 @@ void ReadGoals(const ExtendStringList& lines, GoalList& goals) {
         const std::u16string value = ValuePart(lines.LineView(static_cast<std::size_t>(firstLineOfGoal[n])));
         if (value.empty()) break;
         goals.Add(value);
+    }
+    // Choices of goals that are not in the list are not kept.
+    choices.assign(static_cast<std::size_t>(goals.Count()), CountChoices{});
+    std::vector<bool> seen(choices.size() + 1, false);
+    for (std::size_t i = 0; i < lineCount && !choices.empty(); ++i) {
+        const auto n = static_cast<std::size_t>(numberAt(i, u"CNT"));
+        if (n == 0 || n > choices.size() || seen[n]) continue;
+        seen[n] = true;
+        choices[n - 1] = ParseCountChoices(ValuePart(lines.LineView(i)));
     }
 }
 
@@ -118,6 +131,23 @@ void ExecuteSetting::Load(const Environment& environment, const LocalClock& cloc
 }
 
 void ExecuteSetting::Locate(const Environment& environment) {
+    LocatePaths(environment);
+    CreateFolders(FolderOf(SettingFile));
+}
+
+bool ExecuteSetting::Peek(const Environment& environment, const LocalClock& clock, GoalList& goals) {
+    LocatePaths(environment);
+    FileLines.FileName = SettingFile;
+    FileLines.Clear();
+    FileRead read = ReadWholeFile(SettingFile);
+    if (read.status == ReadStatus::kUnreadable) return false;
+    if (read.status == ReadStatus::kRead) FileLines.LoadFromBytes(read.bytes);
+    ReadValues(clock.Now().date, goals);
+    FileLines.Release();
+    return true;
+}
+
+void ExecuteSetting::LocatePaths(const Environment& environment) {
     Arguments.Clear();
     for (const auto& argument : environment.Arguments()) Arguments.Add(AsciiUpper(argument));
 
@@ -138,8 +168,6 @@ void ExecuteSetting::Locate(const Environment& environment) {
     DataFolder = documents + separator + kVendorFolder + separator;
     SettingFile = DataFolder + kProductFolder + separator + kProductFile;
     if (StartedLocal()) SettingFile = ProgramBase + kLocalSuffix;
-
-    CreateFolders(FolderOf(SettingFile));
 }
 
 bool ExecuteSetting::StartedLocal() const { return Arguments.IndexOf(kLocalSwitch) >= 0; }
@@ -208,8 +236,10 @@ void ExecuteSetting::ReadValues(const CivilDate& today, GoalList& goals) {
         const std::int32_t fallback = StrToIntDef(std::u16string(u"0x") + key.fallbackText, 0);
         this->*key.member = StrToIntDef(u"0x" + FileLines.GetValue(key.key, key.fallbackText), fallback);
     }
-    ReadGoals(FileLines, goals);
+    OFFDAYS = FileLines.GetValue(u"OFFDAYS");
+    ReadGoals(FileLines, goals, CNT);
     if (goals.Count() == 0) goals.Add(DefaultGoal(today));
+    CNT.resize(static_cast<std::size_t>(goals.Count()));
     Style = ChooseRenderStyle(OsMajorVersion);
 }
 
@@ -233,7 +263,12 @@ void ExecuteSetting::BuildFileLines(const GoalList& goals) {
     FileLines.Add(u"");
     for (const auto& key : kColourKeys) put(key.key, ColourText(this->*key.member));
     FileLines.Add(u"");
-    for (std::int32_t i = 0; i < goals.Count(); ++i) put(FormatText(u"ITEM%d", {i + 1}), goals.LineAt(i));
+    if (!OFFDAYS.empty()) put(u"OFFDAYS", OFFDAYS);
+    for (std::int32_t i = 0; i < goals.Count(); ++i) {
+        put(FormatText(u"ITEM%d", {i + 1}), goals.LineAt(i));
+        const std::u16string choices = CountChoicesText(ChoicesOfGoal(*this, i));
+        if (!choices.empty()) put(FormatText(u"CNT%d", {i + 1}), choices);
+    }
 }
 
 SaveOutcome ExecuteSetting::Save(const GoalList& goals) {

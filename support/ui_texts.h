@@ -85,4 +85,16 @@ inline constexpr const char16_t* kOk = u"設定する";
 inline constexpr const char16_t* kCancel = u"設定しない";
 inline constexpr const char16_t* kDelete = u"削除";
 
+// The goal grid's context menu for how a goal counts, and the days-off dialog.
+inline constexpr const char16_t* kCountHeading = u"数え方";
+inline constexpr const char16_t* kCountCalendar = u"暦日どおり";
+inline constexpr const char16_t* kCountTodayIncluded = u"今日を含める(&T)";
+inline constexpr const char16_t* kCountWorkingDays = u"平日のみ(&W)";
+inline constexpr const char16_t* kCountYearly = u"毎年くり返す(&Y)";
+inline constexpr const char16_t* kDaysOffMenu = u"休日の設定...";
+inline constexpr const char16_t* kDaysOffCaption = u"休日の設定";
+inline constexpr const char16_t* kDaysOffHelp =
+    u"土日と祝日のほかに休む日を、空白で区切って入力してください。\n"
+    u"例: 12/29-01/03 (毎年)  08/13 (毎年)  2027/05/06 (その日だけ)";
+
 }  // namespace kestrival::texts

@@ -1,7 +1,8 @@
 // Renders the README's pictures with the program's GDI canvas: the default gadget, and a 3 x 2
 // grid with a running, a not-started, an ended and a title-only goal. Writes BMP files named on
 // the command line (default.bmp grid.bmp), and optionally the same grid in the classic look of
-// Windows 2000 and XP (classic.bmp), and the default gadget on a display at 150 % (default-150.bmp).
+// Windows 2000 and XP (classic.bmp), the default gadget on a display at 150 % (default-150.bmp), and
+// four goals with counting choices (choices.bmp).
 #include <windows.h>
 
 #include <cstdio>
@@ -80,6 +81,19 @@ int wmain(int argc, wchar_t** argv) {
     if (argc > 3) {
         setting.Style = ChooseRenderStyle(5);
         Render(setting, goals, now, argv[3]);
+    }
+    if (argc > 5) {  // goals with counting choices
+        setting.Style = ChooseRenderStyle(6);
+        setting.CL = 2;
+        goals.Clear();
+        goals.Add(u"入学試験," + Day(now, -40) + u"," + Day(now, 25));
+        goals.Add(u"提出期限," + Day(now, -10) + u"," + Day(now, 30));
+        goals.Add(u"誕生日,2000/05/10,2000/05/10");
+        goals.Add(u"年度末,2025/04/01,2026/03/31");
+        setting.CNT = {ParseCountChoices(u"T"), ParseCountChoices(u"W"), ParseCountChoices(u"Y"),
+                       ParseCountChoices(u"TWY")};
+        setting.OFFDAYS = u"12/29-01/03";
+        Render(setting, goals, now, argv[5]);
     }
     return 0;
 }

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/print_goals.h"
 #include "app/gadget_rules.h"
 #include "app/posix/instance_lock.h"
 #include "app/qt/gadget_widget.h"
@@ -25,6 +26,7 @@
 #include "support/message_dialogs.h"
 #include "support/posix/clock.h"
 #include "support/qt/message_dialogs.h"
+#include "support/text.h"
 
 namespace kestrival {
 namespace {
@@ -64,6 +66,16 @@ int Print(std::FILE* stream, const std::string& text, int status) {
     return written ? status : 1;
 }
 
+// The goals as text: no display, no lock, and the settings file only read. Qt's core part gives
+// the program's path and the documents folder.
+int PrintGoalsOnTerminal(int argc, char** argv, const std::string& program) {
+    QCoreApplication application(argc, argv);
+    const PrintOutcome outcome = PrintGoals(QtEnvironment(), Clock);
+    if (!outcome.error.empty()) Print(stderr, program + ": " + ToUtf8(outcome.error), outcome.status);
+    if (outcome.status != 0) return outcome.status;
+    return Print(stdout, ToUtf8(outcome.output), 0);
+}
+
 // The options' handlers. They run before anything opens a display, takes the lock or reads the
 // settings file; nothing when the command runs the gadget.
 std::optional<int> AnswerOnTerminal(int argc, char** argv) {
@@ -77,6 +89,8 @@ std::optional<int> AnswerOnTerminal(int argc, char** argv) {
             return Print(stdout, UsageText(program), 0);
         case CommandAction::kShowVersion:
             return Print(stdout, VersionText(program), 0);
+        case CommandAction::kPrintGoals:
+            return PrintGoalsOnTerminal(argc, argv, program);
         case CommandAction::kUsageError:
             Print(stderr, UsageErrorText(program, line.unknownOption), kUsageErrorStatus);
             return kUsageErrorStatus;

@@ -4,14 +4,20 @@
 #include <cstdint>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
+#include "app/command_line.h"
 #include "app/gadget_rules.h"
+#include "app/print_goals.h"
 #include "app/win32/environment.h"
 #include "app/win32/gadget_ids.h"
 #include "app/win32/gadget_window.h"
 #include "app/win32/instance_lock.h"
 #include "app/win32/settings_command.h"
+#include "app/win32/terminal_output.h"
 #include "settings/execute_setting.h"
 #include "support/message_dialogs.h"
 #include "support/text.h"
@@ -56,7 +62,22 @@ void RunMessageLoop(const MainForm& form) {
     }
 }
 
+// Kestrival.exe --print: the goals as text, before any window, lock or write. Other options are
+// left alone here, as the gadget has always ignored arguments other than LOCAL.
+std::optional<int> PrintIfAsked() {
+    std::vector<std::string> utf8;
+    const std::vector<std::u16string> arguments = Environment.Arguments();
+    for (std::size_t i = 1; i < arguments.size(); ++i) utf8.push_back(ToUtf8(arguments[i]));
+    const std::vector<std::string_view> views(utf8.begin(), utf8.end());
+    if (ParseCommandLine(views).action != CommandAction::kPrintGoals) return std::nullopt;
+    const PrintOutcome outcome = PrintGoals(Environment, Clock);
+    if (!outcome.error.empty()) WriteToTerminal(STD_ERROR_HANDLE, u"Kestrival: " + outcome.error);
+    if (outcome.status != 0) return outcome.status;
+    return WriteToTerminal(STD_OUTPUT_HANDLE, outcome.output) ? 0 : 1;
+}
+
 int Run(HINSTANCE instance) {
+    if (const std::optional<int> status = PrintIfAsked()) return *status;
     std::unique_ptr<InstanceLock> lock;
     std::uint64_t key = 0;
     const Startup startup = StartupLoad(lock, key);

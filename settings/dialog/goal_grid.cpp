@@ -18,10 +18,20 @@ const std::u16string& GoalGrid::Cell(std::int32_t c, std::int32_t r) const {
                  [static_cast<std::size_t>(std::clamp(c, 0, kGoalColumns - 1))];
 }
 
-void FillGoalGrid(GoalGrid& grid, const GoalList& goals) {
+CountChoices& GoalGrid::Choices(std::int32_t r) {
+    return choices_[static_cast<std::size_t>(std::clamp(r, 0, kGoalRows))];
+}
+
+const CountChoices& GoalGrid::Choices(std::int32_t r) const {
+    return choices_[static_cast<std::size_t>(std::clamp(r, 0, kGoalRows))];
+}
+
+void FillGoalGrid(GoalGrid& grid, const GoalList& goals, const std::vector<CountChoices>& choices) {
     for (std::int32_t i = 0; i < kGoalRows; ++i) {
         std::u16string line = goals.LineAt(i);
         for (std::int32_t c = 0; c < kGoalColumns; ++c) grid.Cell(c, i + 1) = TakeField(line, &line);
+        const auto index = static_cast<std::size_t>(i);
+        grid.Choices(i + 1) = index < choices.size() && i < goals.Count() ? choices[index] : CountChoices{};
     }
 }
 
@@ -108,6 +118,7 @@ bool CurrentRowHasText(const GoalGrid& grid) {
 
 void ClearCurrentRow(GoalGrid& grid) {
     for (std::int32_t c = 0; c < kGoalColumns; ++c) grid.Cell(c, grid.row).clear();
+    grid.Choices(grid.row) = {};
 }
 
 std::optional<GoalRowProblem> CheckGoalRows(const GoalGrid& grid, const CivilDate& today) {
@@ -121,20 +132,28 @@ std::optional<GoalRowProblem> CheckGoalRows(const GoalGrid& grid, const CivilDat
     return std::nullopt;
 }
 
-void CommitGoalGrid(const GoalGrid& grid, GoalList& goals) {
+void CommitGoalGrid(const GoalGrid& grid, GoalList& goals, std::vector<CountChoices>& choices) {
     // Goals past the grid's rows (a hand-edited file may hold thousands) were never shown, so
-    // they stay as they were, after the grid's rows.
+    // they stay as they were, with their choices, after the grid's rows.
     GoalList beyondGrid;
-    for (std::int32_t i = kGoalRows; i < goals.Count(); ++i)
+    std::vector<CountChoices> choicesBeyondGrid;
+    for (std::int32_t i = kGoalRows; i < goals.Count(); ++i) {
         beyondGrid.Add(goals.LineView(static_cast<std::size_t>(i)));
+        const auto index = static_cast<std::size_t>(i);
+        choicesBeyondGrid.push_back(index < choices.size() ? choices[index] : CountChoices{});
+    }
     goals.Clear();
+    choices.clear();
     for (std::int32_t r = 1; r <= kGoalRows; ++r) {
         const std::u16string line = TrimSpaces(grid.Cell(kTitleColumn, r)) + u"," +
                                     TrimSpaces(grid.Cell(kStartColumn, r)) + u"," +
                                     TrimSpaces(grid.Cell(kEndColumn, r));
-        if (line != u",,") goals.Add(line);
+        if (line == u",,") continue;  // a blank row takes its choices with it
+        goals.Add(line);
+        choices.push_back(grid.Choices(r));
     }
     for (std::int32_t i = 0; i < beyondGrid.Count(); ++i) goals.Add(beyondGrid.LineView(static_cast<std::size_t>(i)));
+    choices.insert(choices.end(), choicesBeyondGrid.begin(), choicesBeyondGrid.end());
 }
 
 }  // namespace kestrival

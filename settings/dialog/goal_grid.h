@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "settings/count_choices.h"
 #include "settings/execute_setting.h"
 #include "support/civil_date.h"
 
@@ -25,6 +27,9 @@ public:
     // Cells of goal rows 1 to 150; row 0 is the fixed header and holds no goal.
     std::u16string& Cell(std::int32_t column, std::int32_t row);
     const std::u16string& Cell(std::int32_t column, std::int32_t row) const;
+    // How the goal of a row counts; it goes with the row's cells.
+    CountChoices& Choices(std::int32_t row);
+    const CountChoices& Choices(std::int32_t row) const;
 
     std::int32_t column = 0;
     std::int32_t row = 1;
@@ -32,10 +37,12 @@ public:
 
 private:
     std::array<std::array<std::u16string, kGoalColumns>, kGoalRows + 1> cells_;
+    std::array<CountChoices, kGoalRows + 1> choices_{};
 };
 
-// Rows 1 to 150 from the first 150 goal lines; rows after the last goal become empty.
-void FillGoalGrid(GoalGrid& grid, const GoalList& goals);
+// Rows 1 to 150 from the first 150 goal lines and their choices; rows after the last goal become
+// empty.
+void FillGoalGrid(GoalGrid& grid, const GoalList& goals, const std::vector<CountChoices>& choices);
 // Normalises the current cell when it is a date cell (the cell being left).
 void SGdataExit(GoalGrid& grid, const CivilDate& today);
 // Makes another cell current, normalising the one being left.
@@ -60,7 +67,7 @@ bool CurrentRowHasText(const GoalGrid& grid);
 void ClearCurrentRow(GoalGrid& grid);
 // The first row with a comma in its title or a start date after its end date.
 std::optional<GoalRowProblem> CheckGoalRows(const GoalGrid& grid, const CivilDate& today);
-// Rebuilds the goal list from the rows that are not blank, trimmed, in order.
-void CommitGoalGrid(const GoalGrid& grid, GoalList& goals);
+// Rebuilds the goal list and its choices from the rows that are not blank, trimmed, in order.
+void CommitGoalGrid(const GoalGrid& grid, GoalList& goals, std::vector<CountChoices>& choices);
 
 }  // namespace kestrival

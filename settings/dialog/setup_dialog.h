@@ -40,6 +40,8 @@ struct SetupControls {
     std::int32_t SPpfrm = 0, SPpcst = 0, SPpcbk = 0, SPpsta = 0, SPpfin = 0, SPpgfr = 0, SPpgrh = 0, SPppdy = 0,
                  SPprdy = 0;
     bool BTdelEnabled = true;
+    // The days off as the days-off dialog last left them.
+    std::u16string EDoffd;
 };
 
 // The track bar's position for an opacity: (TR - 10) / 5, kept within 0 to 18.

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "render/goal_panel.h"
 #include "settings/execute_setting.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -20,5 +21,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     again.FileLines.LoadFromBytes(written);
     again.ReadValues({2026, 12, 10}, goalsAgain);
     if (goalsAgain.ToVector() != goals.ToVector()) __builtin_trap();
+    // And so do the choices, and the figures every goal shows by them.
+    if (again.CNT != setting.CNT || again.OFFDAYS != setting.OFFDAYS) __builtin_trap();
+    const WorkCalendar calendar{DaysOff(setting.OFFDAYS)};
+    for (std::int32_t i = 0; i < goals.Count() && i < kMaxPanels; ++i) {
+        GoalFigures(setting, goals, i, calendar, DaysOf({{2026, 12, 10}, 12, 0, 0, 0}), u"2026/12/10");
+    }
     return 0;
 }

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The Linux command's options without any display: --help and --version answer on standard output
-# and exit 0, an unknown option prints the usage on standard error and exits 2; none of them creates
+# The Linux command's options without any display: --help, --version and --print answer on standard
+# output and exit 0, an unknown option prints the usage on standard error and exits 2; none of them creates
 # the settings file, the file beside the program or the lock, nor a folder for them.
 #   command_line_test.sh path/to/kestrival
 set -euo pipefail
@@ -40,6 +40,19 @@ check "LOCAL --help: the usage" grep -q -e '^  --version ' "$state/out"
 run --version
 check "--version: exit 0, \"kestrival $version\"" test "$status" -eq 0 -a "$out" = "kestrival $version" -a -z "$err"
 check "  nothing made" untouched
+
+# --print reads the settings file without a display and makes nothing: without a file, the goal a
+# first start would show; with LOCAL, the file beside the program.
+run --print
+check "--print: exit 0, one line of five tab-separated fields" \
+  test "$status" -eq 0 -a "$(awk -F'\t' 'NF == 5' <<<"$out" | wc -l)" -eq 1 -a -z "$err"
+check "  nothing made" untouched
+printf '\xff\xfeI\0T\0E\0M\0001\0=\0g\0,\0,\0\r\0\n\0' >"$state/bin/kestrival_set.txt"
+before=$(md5sum <"$state/bin/kestrival_set.txt")
+run --print LOCAL
+check "--print LOCAL: the goal of the file beside the program" test "$status" -eq 0 -a "$(cut -f1 <<<"$out")" = g
+check "  left as it was" test "$(md5sum <"$state/bin/kestrival_set.txt")" = "$before"
+rm "$state/bin/kestrival_set.txt"
 
 # The arguments, then the option the error names.
 for bad in "-x|-x" "--bogus --help|--bogus" "-local|-local" "LOCAL --Help|--Help"; do

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Linux settings dialog on an X display of its own, through real input (xdotool): opened from
-# the gadget's menu, Japanese typed into the goal grid, a 3 x 51 panel count (more than 150) refused with the
-# dialog still open and nothing written, then a valid OK saved and the gadget laid out again.
+# the gadget's menu, Japanese typed into the goal grid, a 3 x 51 panel count (more than 150)
+# refused with the dialog still open and nothing written, counting choices and days off set from
+# a row's menu, then a valid OK saved and the gadget laid out again.
 #   linux_dialog_test.sh path/to/kestrival
 source "$(dirname "$0")/lib.sh"
 find_window() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true; }
@@ -49,7 +50,7 @@ before=$(md5sum <"$file")
 
 # The title cell of the second goal row; the grid starts at (4, 20), rows are 20 pixels.
 click_at $((dx + 40)) $((dy + 20 + 2 * 20 + 8))
-xdotool type '目標abc'
+xdotool type --delay 80 '目標abc'
 xdotool key Return
 sleep 0.3
 type_into $((dx + 310 + 157 + 20)) $((dy + 103 + 40 + 10)) 3   # panels across
@@ -62,12 +63,58 @@ xdotool key Return
 sleep 0.5
 type_into $((dx + 310 + 157 + 20)) $((dy + 103 + 40 + 10)) 2
 type_into $((dx + 310 + 157 + 20)) $((dy + 179 + 40 + 10)) 3
+# How goals count: a right click on the first row, Shift+F10 and the menu key on the second; the
+# days-off dialog from the menu's last item.
+xdotool mousemove $((dx + 40)) $((dy + 20 + 20 + 8)) click 3
+sleep 0.5
+xdotool key t
+sleep 0.3
+click_at $((dx + 40)) $((dy + 20 + 2 * 20 + 8))
+xdotool key shift+F10
+sleep 0.5
+xdotool key w
+sleep 0.3
+xdotool key Menu
+sleep 0.5
+xdotool key y
+sleep 0.3
+xdotool key Menu
+sleep 0.5
+xdotool key Up Return
+check "the menu's last item opens the days-off dialog" wait_window '^休日の設定$'
+xdotool type --delay 50 '12/29-01/03 08/13'
+xdotool key Return
+sleep 0.5
 click_at $((dx + 441 + 37)) $((dy + 499 + 12))
 sleep 1
 check "a valid OK closes the dialog" test -z "$(find_window '^ Kestrival .* 設定$')"
 saved=$(read_settings)
 check "  and saves the counts" grep -qx 'CL=2' <<<"$saved"
-check "  and the goal typed in Japanese" grep -q '^ITEM2=目標abc,' <<<"$saved"
+# xdotool types a character outside the keymap by remapping a spare key just before pressing it,
+# and under load Qt can read the press before the new mapping (a character is lost): the title is
+# typed again in the dialog opened anew, at most twice.
+for _ in 1 2; do
+  grep -q '^ITEM2=目標abc,' <<<"$saved" && break
+  eval "$(geometry_of '^ - Kestrival -$')"
+  xdotool mousemove $((X + 30)) $((Y + 40)) click 3
+  sleep 0.5
+  xdotool key s
+  wait_window '^ Kestrival .* 設定$'
+  sleep 0.5
+  eval "$(geometry_of '^ Kestrival .* 設定$')"
+  click_at $((X + 40)) $((Y + 20 + 2 * 20 + 8))
+  xdotool key F2 ctrl+a
+  xdotool type --delay 80 '目標abc'
+  xdotool key Return
+  sleep 0.3
+  click_at $((X + 441 + 37)) $((Y + 499 + 12))
+  sleep 1
+  saved=$(read_settings)
+done
+check "  and the goal typed in Japanese" grep -q "^ITEM2=目標abc," <<<"$saved"
+check "  and each goal's counting choices beside it" test "$(grep -A1 '^ITEM1=' <<<"$saved" | tail -n 1)" = CNT1=T
+check "  (letters in their fixed order)" test "$(grep -A1 '^ITEM2=' <<<"$saved" | tail -n 1)" = CNT2=WY
+check "  and the days off" grep -qx 'OFFDAYS=12/29-01/03 08/13' <<<"$saved"
 eval "$(geometry_of '^ - Kestrival -$')"
 check "  and lays the gadget out again ($gadget_width -> $WIDTH)" test "$WIDTH" -eq $((2 * 162 + 6))
 

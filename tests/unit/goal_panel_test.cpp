@@ -223,3 +223,41 @@ TEST_F(PanelPaintTest, SkippedCellKeepsWhatWasThere) {
 
 }  // namespace
 }  // namespace kestrival
+
+namespace kestrival {
+namespace {
+
+// The mark of a goal's choices sits between the two numbers, clear of both and of the dates.
+TEST(PanelMarkTest, ChoicesShowBetweenTheNumbers) {
+    ExecuteSetting setting;
+    GoalList goals;
+    setting.ReadValues({2026, 12, 10}, goals);
+    TestCanvas canvas({200, 120});
+    const WorkCalendar calendar;
+    const GoalPanelFigures figures = ComputeGoalPanel(u"試験,2026/12/01,2027/01/31", DaysOf({{2026, 12, 10}, 12}),
+                                                      u"2026/12/10", ParseCountChoices(u"TWY"), &calendar);
+    PaintGoalPanel(canvas, setting, figures, 4, 24, 14);
+    const DrawnText* mark = nullptr;
+    for (const auto& text : canvas.Texts()) {
+        if (text.text == u"今平毎") mark = &text;
+    }
+    ASSERT_NE(mark, nullptr);
+    for (const auto& text : canvas.Texts()) {
+        if (&text == mark || text.at.y != mark->at.y) continue;
+        // Another text on the mark's row is a number: left of the mark or right of it.
+        const std::int32_t right = text.at.x + canvas.TextExtent(text.text).width;
+        const std::int32_t markRight = mark->at.x + canvas.TextExtent(mark->text).width;
+        EXPECT_TRUE(right <= mark->at.x || text.at.x >= markRight) << "a text at x " << text.at.x;
+    }
+    EXPECT_EQ(mark->colour, setting.PFCOLOR);
+
+    canvas.ClearTexts();
+    PaintGoalPanel(canvas, setting,
+                   ComputeGoalPanel(u"試験,2026/12/01,2027/01/31", DaysOf({{2026, 12, 10}, 12}), u"2026/12/10"), 4, 24,
+                   14);
+    for (const auto& text : canvas.Texts()) EXPECT_NE(text.text, u"");
+    EXPECT_EQ(canvas.Texts().size(), 5u);  // title, two dates, two numbers: no mark
+}
+
+}  // namespace
+}  // namespace kestrival

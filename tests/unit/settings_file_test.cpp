@@ -181,6 +181,42 @@ TEST_F(SettingsFileTest, GoalNumberingRules) {
     EXPECT_EQ(saved.find(u"OTHER"), std::u16string::npos);
 }
 
+TEST_F(SettingsFileTest, CountingChoicesAndDaysOffBesideTheirGoals) {
+    // Letters in any order and case; a goal's first key counts; keys of goals the list does not
+    // hold are not kept.
+    std::u16string file(kDefaultsFile);
+    file = file.substr(0, file.find(u"ITEM1="));
+    file +=
+        u"OFFDAYS=12/29-01/03 08/13 odd\r\nITEM1=a,2026/01/01,\r\ncnt1=wt\r\nCNT1=Y\r\nITEM2=b,,\r\n"
+        u"ITEM3=c,,\r\nCNT3=y\r\nCNT7=T\r\n";
+    LoadText(file);
+    ASSERT_EQ(setting_.CNT.size(), 3u);
+    EXPECT_EQ(CountChoicesText(setting_.CNT[0]), u"TW");
+    EXPECT_FALSE(setting_.CNT[1].Any());
+    EXPECT_EQ(CountChoicesText(setting_.CNT[2]), u"Y");
+    EXPECT_EQ(setting_.OFFDAYS, u"12/29-01/03 08/13 odd");
+    const std::u16string saved = SavedText();
+    EXPECT_NE(
+        saved.find(u"OFFDAYS=12/29-01/03 08/13 odd\nITEM1=a,2026/01/01,\nCNT1=TW\nITEM2=b,,\nITEM3=c,,\nCNT3=Y\n"),
+        std::u16string::npos);
+    EXPECT_EQ(saved.find(u"CNT7"), std::u16string::npos);
+
+    // Without choices and days off the file is what it always was.
+    setting_.CNT.assign(3, CountChoices{});
+    setting_.OFFDAYS.clear();
+    const std::u16string plain = SavedText();
+    EXPECT_EQ(plain.find(u"CNT"), std::u16string::npos);
+    EXPECT_EQ(plain.find(u"OFFDAYS"), std::u16string::npos);
+}
+
+TEST_F(SettingsFileTest, AFileWithoutChoicesKeepsItsBytes) {
+    LoadText(kDefaultsFile);
+    EXPECT_TRUE(setting_.OFFDAYS.empty());
+    ASSERT_EQ(setting_.CNT.size(), 1u);
+    setting_.Save(goals_);
+    EXPECT_EQ(folder_.Read(kSettingPath), Utf16File(kDefaultsFile));
+}
+
 TEST_F(SettingsFileTest, ManyGoalsLoadAndSaveInOrder) {
     std::u16string file;
     for (int i = 1; i <= 400; ++i) file += FormatText(u"ITEM%d=g%d,,\r\n", {i, i});

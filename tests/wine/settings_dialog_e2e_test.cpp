@@ -272,6 +272,61 @@ TEST_F(SettingsDialogTest, DeleteAsksFirst) {
     EXPECT_EQ(saved.find(u"second"), std::u16string::npos);
 }
 
+// Right click on a goal row, Shift+F10 and the menu key open the row's counting menu, whose items
+// are picked by their letters; its last item opens the days-off dialog. OK saves it all.
+TEST_F(SettingsDialogTest, RowMenusSetHowGoalsCountAndTheDaysOff) {
+    HWND dialog = OpenDialog();
+    ASSERT_TRUE(dialog);
+    const HWND grid = ::GetDlgItem(dialog, SGdata);
+    const DWORD pid = gadget_->pid();
+    // Each menu is waited for before its item's letter goes to it, and gone before the next step.
+    auto menuOpen = [pid] { return FindVisibleWindow(pid, L"#32768"); };
+    auto pick = [&](std::initializer_list<WORD> keys) {
+        ASSERT_TRUE(WaitFor(menuOpen));
+        ::Sleep(200);
+        for (const WORD key : keys) SendKey(key);
+        ASSERT_TRUE(WaitFor([&] { return menuOpen() ? nullptr : grid; }));
+        gadget_->WaitIdle();
+    };
+    POINT firstRow{40, 20 + 8};  // the title cell of row 1, under the header
+    ::ClientToScreen(grid, &firstRow);
+    ::SetCursorPos(firstRow.x, firstRow.y);
+    INPUT click[2] = {};
+    click[0].type = click[1].type = INPUT_MOUSE;
+    click[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
+    click[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+    ::SendInput(2, click, sizeof(INPUT));
+    pick({'T'});
+    SendKey(VK_DOWN);
+    INPUT shiftF10[4] = {};
+    for (auto& input : shiftF10) input.type = INPUT_KEYBOARD;
+    shiftF10[0].ki.wVk = shiftF10[3].ki.wVk = VK_SHIFT;
+    shiftF10[1].ki.wVk = shiftF10[2].ki.wVk = VK_F10;
+    shiftF10[2].ki.dwFlags = shiftF10[3].ki.dwFlags = KEYEVENTF_KEYUP;
+    ::SendInput(4, shiftF10, sizeof(INPUT));
+    pick({'W'});
+    SendKey(VK_APPS);
+    pick({'Y'});
+    SendKey(VK_APPS);
+    pick({VK_UP, VK_RETURN});
+    const HWND daysOff = WaitFor([this] {
+        const HWND found = FindDialogWindow(gadget_->pid());
+        return found && WindowText(found) == L"休日の設定" ? found : nullptr;
+    });
+    ASSERT_TRUE(daysOff);
+    ::Sleep(300);
+    Type(L"12/29-01/03 08/13");
+    SendKey(VK_RETURN);
+    WaitDestroyed(daysOff);
+    Press(dialog, BTok);
+    ASSERT_TRUE(WaitHidden(dialog));
+    const std::u16string saved = SavedText();
+    EXPECT_NE(saved.find(u"\nOFFDAYS=12/29-01/03 08/13\nITEM1=first,2026/01/01,2026/12/31\nCNT1=T\n"
+                         u"ITEM2=second,,\nCNT2=WY\nITEM3=third,2025/01/01,2025/06/01\n"),
+              std::u16string::npos)
+        << ToUtf8(saved);
+}
+
 TEST_F(SettingsDialogTest, BurstOfCharactersPostedToTheGridIsKeptWhole) {
     HWND dialog = OpenDialog();
     ASSERT_TRUE(dialog);

@@ -1,12 +1,15 @@
 #include "settings/dialog/qt/goal_grid_widget.h"
 
+#include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QMenu>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
 
+#include "settings/dialog/count_menu.h"
 #include "support/ui_texts.h"
 
 namespace kestrival {
@@ -44,8 +47,15 @@ void GoalGridWidget::paintEvent(QPaintEvent*) {
         painter.fillRect(area, row == 0 ? colours.button() : current && focused ? colours.highlight() : colours.base());
         painter.setPen(current && focused && row != 0 ? colours.highlightedText().color() : colours.text().color());
         const QString text = row == 0 ? Q(kHeaders[column]) : Q(grid_.Cell(column, row));
-        painter.drawText(area.adjusted(2, 0, -2, 0), Qt::AlignVCenter | Qt::AlignLeft,
-                         painter.fontMetrics().elidedText(text, Qt::ElideRight, area.width() - 4));
+        // A row's counting choices show at the right end of its title cell.
+        const QString mark = row != 0 && column == kTitleColumn ? Q(CountChoicesMark(grid_.Choices(row))) : QString();
+        const std::int32_t markWidth = mark.isEmpty() ? 0 : painter.fontMetrics().horizontalAdvance(mark) + 2;
+        painter.drawText(area.adjusted(2, 0, -2 - markWidth, 0), Qt::AlignVCenter | Qt::AlignLeft,
+                         painter.fontMetrics().elidedText(text, Qt::ElideRight, area.width() - 4 - markWidth));
+        if (!mark.isEmpty()) {
+            if (!(current && focused)) painter.setPen(colours.placeholderText().color());
+            painter.drawText(area.adjusted(2, 0, -2, 0), Qt::AlignVCenter | Qt::AlignRight, mark);
+        }
     };
     for (std::int32_t c = 0; c < kGoalColumns; ++c) drawCell(c, 0);
     for (std::int32_t r = topRow_; r <= lastRow; ++r) {
@@ -84,6 +94,42 @@ void GoalGridWidget::wheelEvent(QWheelEvent* event) {
     update();
 }
 
+// A right click has already made its cell current; the menu key opens the menu at the current cell.
+void GoalGridWidget::contextMenuEvent(QContextMenuEvent* event) {
+    if (event->reason() == QContextMenuEvent::Mouse) {
+        const auto cell = layout_.CellAt({event->pos().x(), event->pos().y()}, topRow_);
+        if (cell && cell->row >= 1) ShowCountMenu(event->pos());
+        return;
+    }
+    const Rect cell = layout_.CellRect(grid_.column, grid_.row, topRow_);
+    ShowCountMenu({cell.left, cell.bottom});
+}
+
+void GoalGridWidget::ShowCountMenu(QPoint at) {
+    TakeEditorText();
+    SGdataExit(grid_, today_());
+    CloseEditor();
+    QMenu menu(this);
+    CountChoices& choices = grid_.Choices(grid_.row);
+    for (const CountMenuRow& row : CountMenuRows()) {
+        if (row.separatorBefore) menu.addSeparator();
+        QAction* action = menu.addAction(Q(row.text));
+        action->setData(static_cast<int>(row.item));
+        action->setEnabled(row.item != CountMenuItem::kHeading);
+        action->setCheckable(row.mark != CountMenuMark::kNone);
+        action->setChecked(CountMenuChecked(row.item, choices));
+    }
+    const QAction* chosen = menu.exec(mapToGlobal(at));
+    if (!chosen) return;
+    const auto item = static_cast<CountMenuItem>(chosen->data().toInt());
+    if (item == CountMenuItem::kDaysOff) {
+        if (onDaysOff) onDaysOff();
+    } else {
+        ApplyCountMenuItem(item, choices);
+    }
+    update();
+}
+
 void GoalGridWidget::keyPressEvent(QKeyEvent* event) {
     static constexpr struct {
         int qtKey;
@@ -95,6 +141,13 @@ void GoalGridWidget::keyPressEvent(QKeyEvent* event) {
     };
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         Enter();
+        return;
+    }
+    const bool menuKey =
+        event->key() == Qt::Key_Menu || (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier);
+    if (menuKey) {
+        const Rect cell = layout_.CellRect(grid_.column, grid_.row, topRow_);
+        ShowCountMenu({cell.left, cell.bottom});
         return;
     }
     for (const auto& entry : kKeys) {

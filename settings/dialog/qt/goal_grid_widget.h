@@ -22,6 +22,8 @@ public:
     void Refresh();
     // Called after a click or a move made another cell current.
     std::function<void()> onCellChanged;
+    // Called when the user asks for the days-off dialog from the row's menu.
+    std::function<void()> onDaysOff;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -29,6 +31,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
@@ -42,6 +45,8 @@ private:
     void Enter();
     void ScrollToCurrent();
     void LeaveGrid();
+    // The counting menu of the current row, its top left corner at `at` (widget coordinates).
+    void ShowCountMenu(QPoint at);
     std::int32_t VisibleRows() const { return layout_.VisibleRows(height()); }
 
     GoalGrid& grid_;

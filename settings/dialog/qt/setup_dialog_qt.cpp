@@ -15,6 +15,8 @@
 #include <algorithm>
 #include <functional>
 
+#include "settings/dialog/count_menu.h"
+#include "settings/dialog/qt/days_off_dialog_qt.h"
 #include "support/display_scale.h"
 #include "support/integer_rule.h"
 #include "support/qt/font_faces.h"
@@ -79,6 +81,10 @@ QtSetupDialog::QtSetupDialog(QWidget* owner, const RenderStyle& style, const Loc
     grid_->onCellChanged = [this] {
         SGdataClick(controls_);
         widgets_[setup_ids::BTdel]->setEnabled(controls_.BTdelEnabled);
+    };
+    grid_->onDaysOff = [this] {
+        std::u16string typed = controls_.EDoffd;
+        if (EditDaysOff(this, typed)) controls_.EDoffd = DaysOffText(typed);
     };
     std::int32_t label = setup_ids::FirstLabel;
     QWidget* previous = nullptr;

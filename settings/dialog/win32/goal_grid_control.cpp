@@ -6,6 +6,7 @@
 #include <array>
 #include <string>
 
+#include "settings/dialog/count_menu.h"
 #include "support/ui_texts.h"
 #include "support/win32/gdi_handles.h"
 #include "support/win32/handles.h"
@@ -75,6 +76,21 @@ LRESULT GoalGridControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
             return 0;
         case WM_KEYDOWN:
             OnKeyDown(wParam);
+            return 0;
+        case WM_SYSKEYDOWN:
+            // Shift+F10 opens the row's menu, as the menu key does.
+            if (wParam == VK_F10 && (::GetKeyState(VK_SHIFT) & 0x8000)) {
+                ShowCountMenuAtCurrentCell();
+                return 0;
+            }
+            return ::DefWindowProcW(hwnd_, message, wParam, lParam);
+        case WM_RBUTTONDOWN:
+            OnRightButtonDown(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+            return 0;
+        case WM_CONTEXTMENU:
+            // From the mouse only: the grid answers the keys that ask for a menu itself, and the
+            // system's own message for them would open a second one.
+            if (lParam != -1) OnContextMenu({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
             return 0;
         case WM_CHAR:
             OnChar(static_cast<wchar_t>(wParam));
@@ -216,6 +232,22 @@ void GoalGridControl::OnPaint() {
         const std::wstring text =
             row == 0 ? AsWide(kHeaders[static_cast<std::size_t>(column)]) : Wide(grid_.Cell(column, row));
         RECT inner{cell.left + 2, cell.top, cell.right - 2, cell.bottom};
+        // A row's counting choices show at the right end of its title cell.
+        const std::wstring mark =
+            row != 0 && column == kTitleColumn ? Wide(CountChoicesMark(grid_.Choices(row))) : std::wstring();
+        if (!mark.empty()) {
+            RECT markArea = inner;
+            ::DrawTextW(dc, mark.c_str(), static_cast<int>(mark.size()), &markArea,
+                        DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
+            const int markWidth = markArea.right - markArea.left;
+            RECT placed{inner.right - markWidth, inner.top, inner.right, inner.bottom};
+            const COLORREF textColour = ::GetTextColor(dc);
+            if (!(current && focused)) ::SetTextColor(dc, ::GetSysColor(COLOR_GRAYTEXT));
+            ::DrawTextW(dc, mark.c_str(), static_cast<int>(mark.size()), &placed,
+                        DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+            ::SetTextColor(dc, textColour);
+            inner.right -= markWidth + 2;
+        }
         ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &inner,
                     DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
     };
@@ -258,7 +290,68 @@ void GoalGridControl::Move(int column, int row) {
     NotifyClick();
 }
 
+void GoalGridControl::OnRightButtonDown(int x, int y) {
+    ::SetFocus(hwnd_);
+    const auto cell = layout_.CellAt({x, y}, topRow_);
+    if (!cell || cell->row < 1) return;
+    Move(cell->column, cell->row);
+}
+
+void GoalGridControl::OnContextMenu(POINT at) {
+    // Only a goal row has choices: nothing for the header or past the columns.
+    POINT client = at;
+    ::ScreenToClient(hwnd_, &client);
+    const auto cell = layout_.CellAt({client.x, client.y}, topRow_);
+    if (cell && cell->row >= 1) ShowCountMenu(at);
+}
+
+void GoalGridControl::ShowCountMenuAtCurrentCell() {
+    const RECT cell = CellRect(grid_.column, grid_.row);
+    POINT at{cell.left, cell.bottom};
+    ::ClientToScreen(hwnd_, &at);
+    ShowCountMenu(at);
+}
+
+void GoalGridControl::ShowCountMenu(POINT at) {
+    TakeEditorText();
+    SGdataExit(grid_, today_());
+    CloseEditor();
+    const HMENU menu = ::CreatePopupMenu();
+    if (!menu) return;
+    CountChoices& choices = grid_.Choices(grid_.row);
+    UINT command = 1;
+    for (const CountMenuRow& row : CountMenuRows()) {
+        if (row.separatorBefore) ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        MENUITEMINFOW item{};
+        item.cbSize = sizeof item;
+        item.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_STRING;
+        item.fType = MFT_STRING | (row.mark == CountMenuMark::kRadio ? MFT_RADIOCHECK : 0);
+        item.fState = (row.item == CountMenuItem::kHeading ? MFS_GRAYED : MFS_ENABLED) |
+                      (CountMenuChecked(row.item, choices) ? MFS_CHECKED : MFS_UNCHECKED);
+        item.wID = command++;
+        std::wstring text = AsWide(row.text);
+        item.dwTypeData = text.data();
+        ::InsertMenuItemW(menu, ::GetMenuItemCount(menu), TRUE, &item);
+    }
+    const auto chosen = static_cast<UINT>(
+        ::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, hwnd_, nullptr));
+    ::DestroyMenu(menu);
+    const auto rows = CountMenuRows();
+    if (chosen == 0 || chosen > rows.size()) return;
+    const CountMenuItem item = rows[chosen - 1].item;
+    if (item == CountMenuItem::kDaysOff) {
+        if (onDaysOff) onDaysOff();
+    } else {
+        ApplyCountMenuItem(item, choices);
+    }
+    ::InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
 void GoalGridControl::OnKeyDown(WPARAM key) {
+    if (key == VK_APPS) {
+        ShowCountMenuAtCurrentCell();
+        return;
+    }
     static constexpr struct {
         WPARAM virtualKey;
         GridKey key;

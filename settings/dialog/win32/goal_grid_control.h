@@ -34,6 +34,8 @@ public:
     // Shows the grid's current state again: cells, current cell, editor.
     void Refresh();
     void ScrollToCurrent();
+    // Called when the user asks for the days-off dialog from a row's menu.
+    std::function<void()> onDaysOff;
 
 private:
     template <typename Window>
@@ -45,6 +47,12 @@ private:
     void OnPaint();
     void OnClick(int x, int y, bool open);
     void OnKeyDown(WPARAM key);
+    void OnRightButtonDown(int x, int y);
+    void OnContextMenu(POINT at);
+    // The counting menu of the current row at `at` (screen coordinates).
+    void ShowCountMenu(POINT at);
+    // The menu for the keyboard: below the current cell's left end.
+    void ShowCountMenuAtCurrentCell();
     void OnChar(wchar_t character);
     void OnStartComposition();
     void OnCompositionEnded();

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "settings/dialog/count_menu.h"
+#include "settings/dialog/win32/days_off_dialog.h"
 #include "settings/dialog/win32/setup_form_ids.h"
 #include "support/ui_texts.h"
 #include "support/win32/dpi.h"
@@ -193,6 +195,10 @@ void SetupForm::CreateControls() {
         hwnd_, SGdata, RECT{S(4), S(20), S(304), S(493)}, font_.get(), controls_.SGdata, [this] { return Today(); },
         S.dpi());
     ::SendMessageW(grid_->hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    grid_->onDaysOff = [this] {
+        std::u16string typed = controls_.EDoffd;
+        if (EditDaysOff(hwnd_, font_.get(), scaled_, typed)) controls_.EDoffd = DaysOffText(typed);
+    };
 
     int label = FirstLabel;
     HWND previous = nullptr;
