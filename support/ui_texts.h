@@ -85,4 +85,13 @@ inline constexpr const char16_t* kOk = u"設定する";
 inline constexpr const char16_t* kCancel = u"設定しない";
 inline constexpr const char16_t* kDelete = u"削除";
 
+// What a screen reader speaks for the gadget: the band's days since the birth date, and a panel's
+// dates and day counts after its title ("2026/01/01 から 2027/01/01、経過 343 日、残り 21 日").
+inline constexpr const char16_t* kReadBirthDaysBefore = u"生後 ";
+inline constexpr const char16_t* kReadBirthDaysAfter = u" 日";
+inline constexpr const char16_t* kReadBandSeparator = u"、";
+inline constexpr const char16_t* kReadDateRange = u" から ";
+inline constexpr const char16_t* kReadElapsedDays = u"、経過 %d 日";
+inline constexpr const char16_t* kReadRemainingDays = u"、残り %d 日";
+
 }  // namespace kestrival::texts
