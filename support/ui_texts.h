@@ -93,5 +93,11 @@ inline constexpr const char16_t* kReadBandSeparator = u"、";
 inline constexpr const char16_t* kReadDateRange = u" から ";
 inline constexpr const char16_t* kReadElapsedDays = u"、経過 %d 日";
 inline constexpr const char16_t* kReadRemainingDays = u"、残り %d 日";
+// The goal grid's cell editor is named by its column and this row number.
+inline constexpr const char16_t* kReadGridRow = u"%d 行目";
+// A colour swatch's value, and the two arrows of a number's spinner after the number's name.
+inline constexpr const char16_t* kReadColour = u"赤 %d、緑 %d、青 %d";
+inline constexpr const char16_t* kReadSpinUp = u" 増やす";
+inline constexpr const char16_t* kReadSpinDown = u" 減らす";
 
 }  // namespace kestrival::texts

@@ -18,8 +18,10 @@
 #include "app/command_line.h"
 #include "app/gadget_rules.h"
 #include "app/posix/instance_lock.h"
+#include "app/qt/gadget_accessible.h"
 #include "app/qt/gadget_widget.h"
 #include "app/qt/qt_environment.h"
+#include "settings/dialog/qt/goal_grid_accessible.h"
 #include "settings/dialog/qt/setup_dialog_qt.h"
 #include "settings/execute_setting.h"
 #include "support/message_dialogs.h"
@@ -96,6 +98,9 @@ int Run(int argc, char** argv) {
     QApplication application(argc, argv);
     application.setQuitOnLastWindowClosed(false);
     const QtEnvironment environment;
+    QAccessible::installFactory(GadgetAccessibleFactory);
+    QAccessible::installFactory(GoalGridAccessibleFactory);
+    QAccessible::installFactory(SwatchAccessibleFactory);
 
     Setting.Locate(environment);
     const std::uint64_t key = InstanceKeyOf(Setting.SettingFile);

@@ -7,6 +7,8 @@
 #include <QPainter>
 #include <QWheelEvent>
 
+#include "settings/dialog/qt/goal_grid_accessible.h"
+#include "support/text.h"
 #include "support/ui_texts.h"
 
 namespace kestrival {
@@ -70,7 +72,7 @@ void GoalGridWidget::mousePressEvent(QMouseEvent* event) {
     SelectCell(grid_, cell->column, cell->row, today_());
     CloseEditor();
     ScrollToCurrent();
-    if (onCellChanged) onCellChanged();
+    CellMoved();
 }
 
 void GoalGridWidget::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -176,6 +178,11 @@ bool GoalGridWidget::eventFilter(QObject* watched, QEvent* event) {
     return false;
 }
 
+void GoalGridWidget::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    AnnounceCurrentCell(*this);
+}
+
 void GoalGridWidget::focusOutEvent(QFocusEvent* event) {
     if (!editor_->hasFocus()) LeaveGrid();
     QWidget::focusOutEvent(event);
@@ -194,7 +201,7 @@ void GoalGridWidget::Press(GridKey key) {
         case GridAction::kMoved:
             CloseEditor();
             ScrollToCurrent();
-            if (onCellChanged) onCellChanged();
+            CellMoved();
             break;
         case GridAction::kEditorOpened:
             OpenEditor(false);
@@ -217,12 +224,20 @@ void GoalGridWidget::Enter() {
     } else {
         CloseEditor();
     }
-    if ((column != grid_.column || row != grid_.row) && onCellChanged) onCellChanged();
+    if (column != grid_.column || row != grid_.row) CellMoved();
     update();
+}
+
+void GoalGridWidget::CellMoved() {
+    AnnounceCurrentCell(*this);
+    if (onCellChanged) onCellChanged();
 }
 
 void GoalGridWidget::OpenEditor(bool selectAll, const QString* replaceWith) {
     grid_.editorOpen = true;
+    // The editor stands for one cell: it is named after the cell's column and row.
+    editor_->setAccessibleName(Q(kHeaders[grid_.column]) + Q(texts::kReadBandSeparator) +
+                               Q(FormatText(texts::kReadGridRow, {grid_.row})));
     ScrollToCurrent();
     editor_->setText(replaceWith ? *replaceWith : Q(grid_.Cell(grid_.column, grid_.row)));
     PlaceEditor();

@@ -23,12 +23,19 @@ public:
     // Called after a click or a move made another cell current.
     std::function<void()> onCellChanged;
 
+    // For screen readers: the cells, where one stands now, and whether its row is scrolled into view.
+    const GoalGrid& Grid() const { return grid_; }
+    Rect CellRectNow(std::int32_t column, std::int32_t row) const { return layout_.CellRect(column, row, topRow_); }
+    bool RowShown(std::int32_t row) const { return row == 0 || (row >= topRow_ && row < topRow_ + VisibleRows()); }
+    bool Editing() const { return grid_.editorOpen && editor_->hasFocus(); }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
@@ -42,6 +49,7 @@ private:
     void Enter();
     void ScrollToCurrent();
     void LeaveGrid();
+    void CellMoved();
     std::int32_t VisibleRows() const { return layout_.VisibleRows(height()); }
 
     GoalGrid& grid_;
