@@ -82,6 +82,12 @@ IAccessible* WindowAccessible::Standard() {
     return standard_;
 }
 
+IAccessible* WindowAccessible::ForwardedTo(const VARIANT& child) {
+    if (!KeepsSystemChildren() || !Connected()) return nullptr;
+    if (child.vt == VT_I4 && child.lVal == CHILDID_SELF) return nullptr;
+    return Standard();
+}
+
 long WindowAccessible::ChildOf(const VARIANT& child) const {
     if (child.vt != VT_I4) return -1;
     const long id = child.lVal;
@@ -140,6 +146,7 @@ HRESULT WindowAccessible::get_accParent(IDispatch** parent) {
 }
 
 HRESULT WindowAccessible::get_accChildCount(LONG* count) {
+    if (KeepsSystemChildren() && Connected() && Standard()) return Standard()->get_accChildCount(count);
     if (!count) return E_POINTER;
     if (!Connected()) return Disconnected();
     *count = ChildCount();
@@ -148,6 +155,7 @@ HRESULT WindowAccessible::get_accChildCount(LONG* count) {
 
 // The children are simple elements, reached through this object and their id.
 HRESULT WindowAccessible::get_accChild(VARIANT child, IDispatch** element) {
+    if (IAccessible* system = ForwardedTo(child)) return system->get_accChild(child, element);
     if (!element) return E_POINTER;
     *element = nullptr;
     if (!Connected()) return Disconnected();
@@ -155,6 +163,7 @@ HRESULT WindowAccessible::get_accChild(VARIANT child, IDispatch** element) {
 }
 
 HRESULT WindowAccessible::get_accName(VARIANT child, BSTR* name) {
+    if (IAccessible* system = ForwardedTo(child)) return system->get_accName(child, name);
     if (ChildOf(child) == 0 && Connected() && Name(0).empty()) {
         IAccessible* standard = Standard();
         if (standard) return standard->get_accName(child, name);
@@ -163,14 +172,20 @@ HRESULT WindowAccessible::get_accName(VARIANT child, BSTR* name) {
 }
 
 HRESULT WindowAccessible::get_accValue(VARIANT child, BSTR* value) {
+    if (IAccessible* system = ForwardedTo(child)) return system->get_accValue(child, value);
+    if (ChildOf(child) == 0 && Connected() && Value(0).empty() && KeepsSystemChildren()) {
+        if (IAccessible* standard = Standard()) return standard->get_accValue(child, value);
+    }
     return Text(child, &WindowAccessible::Value, value);
 }
 
 HRESULT WindowAccessible::get_accDescription(VARIANT child, BSTR* description) {
+    if (IAccessible* system = ForwardedTo(child)) return system->get_accDescription(child, description);
     return Text(child, &WindowAccessible::Description, description);
 }
 
 HRESULT WindowAccessible::get_accRole(VARIANT child, VARIANT* role) {
+    if (IAccessible* system = ForwardedTo(child)) return system->get_accRole(child, role);
     if (!role) return E_POINTER;
     role->vt = VT_EMPTY;
     if (!Connected()) return Disconnected();
@@ -186,6 +201,7 @@ HRESULT WindowAccessible::get_accRole(VARIANT child, VARIANT* role) {
 }
 
 HRESULT WindowAccessible::get_accState(VARIANT child, VARIANT* state) {
+    if (IAccessible* system = ForwardedTo(child)) return system->get_accState(child, state);
     if (!state) return E_POINTER;
     state->vt = VT_EMPTY;
     if (!Connected()) return Disconnected();
@@ -214,13 +230,15 @@ HRESULT WindowAccessible::get_accHelpTopic(BSTR* file, VARIANT, LONG* topic) {
     return Connected() ? S_FALSE : Disconnected();
 }
 
-HRESULT WindowAccessible::get_accKeyboardShortcut(VARIANT, BSTR* shortcut) {
+HRESULT WindowAccessible::get_accKeyboardShortcut(VARIANT child, BSTR* shortcut) {
+    if (KeepsSystemChildren() && Connected() && Standard()) return Standard()->get_accKeyboardShortcut(child, shortcut);
     if (!shortcut) return E_POINTER;
     *shortcut = nullptr;
     return Connected() ? S_FALSE : Disconnected();
 }
 
 HRESULT WindowAccessible::get_accFocus(VARIANT* child) {
+    if (KeepsSystemChildren() && Connected() && Standard()) return Standard()->get_accFocus(child);
     if (!child) return E_POINTER;
     child->vt = VT_EMPTY;
     if (!Connected()) return Disconnected();
@@ -230,6 +248,7 @@ HRESULT WindowAccessible::get_accFocus(VARIANT* child) {
 }
 
 HRESULT WindowAccessible::get_accSelection(VARIANT* children) {
+    if (KeepsSystemChildren() && Connected() && Standard()) return Standard()->get_accSelection(children);
     if (!children) return E_POINTER;
     children->vt = VT_EMPTY;
     if (!Connected()) return Disconnected();
@@ -239,7 +258,8 @@ HRESULT WindowAccessible::get_accSelection(VARIANT* children) {
     return S_OK;
 }
 
-HRESULT WindowAccessible::get_accDefaultAction(VARIANT, BSTR* action) {
+HRESULT WindowAccessible::get_accDefaultAction(VARIANT child, BSTR* action) {
+    if (KeepsSystemChildren() && Connected() && Standard()) return Standard()->get_accDefaultAction(child, action);
     if (!action) return E_POINTER;
     *action = nullptr;
     return Connected() ? S_FALSE : Disconnected();
@@ -248,6 +268,7 @@ HRESULT WindowAccessible::get_accDefaultAction(VARIANT, BSTR* action) {
 HRESULT WindowAccessible::accSelect(LONG, VARIANT) { return Connected() ? DISP_E_MEMBERNOTFOUND : Disconnected(); }
 
 HRESULT WindowAccessible::accLocation(LONG* left, LONG* top, LONG* width, LONG* height, VARIANT child) {
+    if (IAccessible* system = ForwardedTo(child)) return system->accLocation(left, top, width, height, child);
     if (!left || !top || !width || !height) return E_POINTER;
     *left = *top = *width = *height = 0;
     if (!Connected()) return Disconnected();
@@ -269,6 +290,7 @@ HRESULT WindowAccessible::accLocation(LONG* left, LONG* top, LONG* width, LONG* 
 }
 
 HRESULT WindowAccessible::accNavigate(LONG direction, VARIANT start, VARIANT* end) {
+    if (KeepsSystemChildren() && Connected() && Standard()) return Standard()->accNavigate(direction, start, end);
     if (!end) return E_POINTER;
     end->vt = VT_EMPTY;
     if (!Connected()) return Disconnected();
@@ -290,6 +312,7 @@ HRESULT WindowAccessible::accNavigate(LONG direction, VARIANT start, VARIANT* en
 }
 
 HRESULT WindowAccessible::accHitTest(LONG x, LONG y, VARIANT* child) {
+    if (KeepsSystemChildren() && Connected() && Standard()) return Standard()->accHitTest(x, y, child);
     if (!child) return E_POINTER;
     child->vt = VT_EMPTY;
     if (!Connected()) return Disconnected();
@@ -310,7 +333,10 @@ HRESULT WindowAccessible::accHitTest(LONG x, LONG y, VARIANT* child) {
     return S_OK;
 }
 
-HRESULT WindowAccessible::accDoDefaultAction(VARIANT) { return Connected() ? DISP_E_MEMBERNOTFOUND : Disconnected(); }
+HRESULT WindowAccessible::accDoDefaultAction(VARIANT child) {
+    if (KeepsSystemChildren() && Connected() && Standard()) return Standard()->accDoDefaultAction(child);
+    return Connected() ? DISP_E_MEMBERNOTFOUND : Disconnected();
+}
 HRESULT WindowAccessible::put_accName(VARIANT, BSTR) { return E_NOTIMPL; }
 HRESULT WindowAccessible::put_accValue(VARIANT, BSTR) { return E_NOTIMPL; }
 

@@ -74,12 +74,16 @@ protected:
     virtual std::optional<RECT> Bounds(long child) const = 0;
     // The child with the focus, or 0.
     virtual long FocusedChild() const { return 0; }
+    // True: the children, and everything but the texts this class gives, are the system object's.
+    virtual bool KeepsSystemChildren() const { return false; }
 
 private:
     bool Connected() const { return window_ != nullptr; }
     // The child an argument names: 0 for the window, -1 for none of ours.
     long ChildOf(const VARIANT& child) const;
     IAccessible* Standard();
+    // The system object that answers for `child`, when it is not this class's to answer.
+    IAccessible* ForwardedTo(const VARIANT& child);
     HRESULT Text(const VARIANT& child, std::u16string (WindowAccessible::*text)(long) const, BSTR* out) const;
 
     LONG references_ = 1;

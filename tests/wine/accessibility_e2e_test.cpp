@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "settings/dialog/setup_form_table.h"
 #include "support/text.h"
 #include "support/win32/clock.h"
 #include "support/win32/wide_text.h"
@@ -49,6 +50,39 @@ TEST_F(AccessibilityTest, AReaderInAnotherProcessFindsTheTitleBandAndEveryGoal) 
                     panel.place.bottom > panel.place.top)
             << "a panel's place lies within the window";
     }
+    EXPECT_EQ(gadget.CloseAndWait(), 0);
+}
+
+// Every control of the settings dialog has a name, as the system's objects and the swatches' own
+// give it: the label before it, and a swatch's colour as its value.
+TEST_F(AccessibilityTest, EveryControlOfTheSettingsDialogHasItsName) {
+    WriteBytes(DefaultSettingsPath(), Utf16File(u"PNCOLOR=00DD00\r\n"));
+    GadgetProcess gadget;
+    HWND window = gadget.WaitForGadget();
+    ASSERT_TRUE(window);
+    HWND dialog = OpenSettingsDialog(gadget, window);
+    ASSERT_TRUE(dialog);
+    gadget.WaitIdle();
+    std::wstring unnamed;
+    for (const ControlRow& row : SetupFormRows()) {
+        if (row.id == 0) continue;
+        HWND control = ::GetDlgItem(dialog, row.id);
+        ASSERT_TRUE(control) << row.id;
+        const ReadWindow read = ReadAccessible(control);
+        ASSERT_EQ(read.result, S_OK) << row.id;
+        if (read.self.name != Wide(ControlName(row.id))) {
+            unnamed += std::to_wstring(row.id) + L"=" + read.self.name + L" ";
+        }
+        if (row.kind == ControlKind::kSwatch) {
+            EXPECT_EQ(read.self.role, ROLE_SYSTEM_PUSHBUTTON);
+        }
+    }
+    EXPECT_EQ(unnamed, L"") << "controls whose names are not their labels";
+    const ReadWindow elapsedColour = ReadAccessible(::GetDlgItem(dialog, setup_ids::SPppdy));
+    EXPECT_EQ(elapsedColour.self.name, L"経過日数色");
+    EXPECT_EQ(elapsedColour.self.value, L"赤 0、緑 221、青 0");
+    ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    gadget.WaitIdle();
     EXPECT_EQ(gadget.CloseAndWait(), 0);
 }
 

@@ -6,15 +6,13 @@
 #include <map>
 #include <utility>
 
+#include "settings/dialog/grid_reading.h"
 #include "settings/dialog/qt/goal_grid_widget.h"
-#include "support/ui_texts.h"
 
 namespace kestrival {
 namespace {
 
 QString Q(const std::u16string& text) { return QString::fromStdU16String(text); }
-
-constexpr const char16_t* kHeaders[kGoalColumns] = {texts::kGridTitle, texts::kGridStart, texts::kGridEnd};
 
 class GridTableAccessible;
 
@@ -36,8 +34,10 @@ public:
     QAccessible::Role role() const override { return row_ == 0 ? QAccessible::ColumnHeader : QAccessible::Cell; }
 
     QString text(QAccessible::Text t) const override {
-        if (t != QAccessible::Name || !grid_) return {};
-        return row_ == 0 ? Q(kHeaders[column_]) : Q(Grid().Grid().Cell(column_, row_));
+        if (!grid_) return {};
+        if (t == QAccessible::Description && row_ != 0) return Q(GridCellPlace({column_, row_}));
+        if (t != QAccessible::Name) return {};
+        return row_ == 0 ? Q(GridHeader(column_)) : Q(Grid().Grid().Cell(column_, row_));
     }
     void setText(QAccessible::Text, const QString&) override {}
 
@@ -135,7 +135,7 @@ public:
     int columnCount() const override { return kGoalColumns; }
     int rowCount() const override { return kGoalRows; }
     QString columnDescription(int column) const override {
-        return column >= 0 && column < kGoalColumns ? QString::fromUtf16(kHeaders[column]) : QString();
+        return Q(GridHeader(column));
     }
     QString rowDescription(int) const override { return {}; }
     int selectedColumnCount() const override { return 0; }

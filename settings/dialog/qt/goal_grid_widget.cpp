@@ -7,8 +7,8 @@
 #include <QPainter>
 #include <QWheelEvent>
 
+#include "settings/dialog/grid_reading.h"
 #include "settings/dialog/qt/goal_grid_accessible.h"
-#include "support/text.h"
 #include "support/ui_texts.h"
 
 namespace kestrival {
@@ -236,8 +236,7 @@ void GoalGridWidget::CellMoved() {
 void GoalGridWidget::OpenEditor(bool selectAll, const QString* replaceWith) {
     grid_.editorOpen = true;
     // The editor stands for one cell: it is named after the cell's column and row.
-    editor_->setAccessibleName(Q(kHeaders[grid_.column]) + Q(texts::kReadBandSeparator) +
-                               Q(FormatText(texts::kReadGridRow, {grid_.row})));
+    editor_->setAccessibleName(QString::fromStdU16String(GridCellPlace({grid_.column, grid_.row})));
     ScrollToCurrent();
     editor_->setText(replaceWith ? *replaceWith : Q(grid_.Cell(grid_.column, grid_.row)));
     PlaceEditor();

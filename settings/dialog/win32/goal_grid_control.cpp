@@ -6,6 +6,8 @@
 #include <array>
 #include <string>
 
+#include "settings/dialog/grid_reading.h"
+#include "settings/dialog/win32/goal_grid_accessible.h"
 #include "support/ui_texts.h"
 #include "support/win32/gdi_handles.h"
 #include "support/win32/handles.h"
@@ -102,6 +104,13 @@ LRESULT GoalGridControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
             return 0;
         case WM_SETFOCUS:
             ::InvalidateRect(hwnd_, nullptr, FALSE);
+            AnnounceCurrentCell();
+            return 0;
+        case WM_GETOBJECT:
+            if (LRESULT answer = OnGetObject(wParam, lParam)) return answer;
+            return ::DefWindowProcW(hwnd_, message, wParam, lParam);
+        case WM_DESTROY:
+            accessible_.Reset();
             return 0;
         case WM_KILLFOCUS:
             OnFocusLeft(reinterpret_cast<HWND>(wParam));
@@ -419,7 +428,27 @@ void GoalGridControl::Refresh() {
     ::InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
+LRESULT GoalGridControl::OnGetObject(WPARAM flags, LPARAM objectId) {
+    if (static_cast<LONG>(objectId) != OBJID_CLIENT) return 0;
+    if (!accessible_) {
+        accessible_.Reset(new GridAccessible(hwnd_, grid_, [this](int column, int row) -> std::optional<RECT> {
+            if (row != 0 && (row < topRow_ || row > topRow_ + VisibleRows() - 1)) return std::nullopt;
+            return CellRect(column, row);
+        }));
+    }
+    return accessible_->Answer(flags, objectId);
+}
+
+// The current cell becomes the selection and, while the grid has the keyboard, the focus: a
+// reader then reads it by its text, column and row.
+void GoalGridControl::AnnounceCurrentCell() const {
+    const LONG child = GridChildOf({grid_.column, grid_.row});
+    ::NotifyWinEvent(EVENT_OBJECT_SELECTION, hwnd_, OBJID_CLIENT, child);
+    if (::GetFocus() == hwnd_) ::NotifyWinEvent(EVENT_OBJECT_FOCUS, hwnd_, OBJID_CLIENT, child);
+}
+
 void GoalGridControl::NotifyClick() {
+    AnnounceCurrentCell();
     ::SendMessageW(::GetParent(hwnd_), WM_COMMAND, MAKEWPARAM(static_cast<WORD>(::GetDlgCtrlID(hwnd_)), kGridClicked),
                    reinterpret_cast<LPARAM>(hwnd_));
 }
