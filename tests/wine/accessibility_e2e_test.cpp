@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <vector>
+
 #include "settings/dialog/setup_form_table.h"
 #include "support/text.h"
 #include "support/win32/clock.h"
@@ -81,6 +83,99 @@ TEST_F(AccessibilityTest, EveryControlOfTheSettingsDialogHasItsName) {
     const ReadWindow elapsedColour = ReadAccessible(::GetDlgItem(dialog, setup_ids::SPppdy));
     EXPECT_EQ(elapsedColour.self.name, L"経過日数色");
     EXPECT_EQ(elapsedColour.self.value, L"赤 0、緑 221、青 0");
+    // A named edit still reads as the system's edit, with its text as its value.
+    const ReadWindow panelsAcross = ReadAccessible(::GetDlgItem(dialog, setup_ids::EDhnum));
+    EXPECT_EQ(panelsAcross.self.role, ROLE_SYSTEM_TEXT);
+    EXPECT_EQ(panelsAcross.self.value, L"1");
+    ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    gadget.WaitIdle();
+    EXPECT_EQ(gadget.CloseAndWait(), 0);
+}
+
+std::vector<LONG> focusedChildren;
+void CALLBACK OnFocus(HWINEVENTHOOK, DWORD, HWND, LONG object, LONG child, DWORD, DWORD) {
+    if (object == OBJID_CLIENT) focusedChildren.push_back(child);
+}
+
+// The goal grid reads as a table: header cells, then each goal cell by its text, column and row;
+// moving the current cell gives that cell the focus.
+TEST_F(AccessibilityTest, TheGoalGridIsATableOfNamedCellsWithTheCurrentOneFocused) {
+    WriteBytes(DefaultSettingsPath(), Utf16File(u"ITEM1=試験,2026/01/01,2027/01/01\r\nITEM2=禁煙,2026/06/01,\r\n"));
+    GadgetProcess gadget;
+    HWND window = gadget.WaitForGadget();
+    ASSERT_TRUE(window);
+    HWND dialog = OpenSettingsDialog(gadget, window);
+    ASSERT_TRUE(dialog);
+    gadget.WaitIdle();
+    HWND grid = ::GetDlgItem(dialog, setup_ids::SGdata);
+    const ReadWindow table = ReadAccessible(grid);
+    ASSERT_EQ(table.result, S_OK);
+    EXPECT_EQ(table.self.role, ROLE_SYSTEM_TABLE);
+    ASSERT_EQ(table.children.size(), 3u * 151u);
+    const struct {
+        std::size_t index;
+        long role;
+        const wchar_t* name;
+        const wchar_t* place;
+    } cells[] = {
+        {0, ROLE_SYSTEM_COLUMNHEADER, L"表題", L""},
+        {2, ROLE_SYSTEM_COLUMNHEADER, L"終了日", L""},
+        {3, ROLE_SYSTEM_CELL, L"試験", L"表題、1 行目"},
+        {5, ROLE_SYSTEM_CELL, L"2027/01/01", L"終了日、1 行目"},
+        {7, ROLE_SYSTEM_CELL, L"2026/06/01", L"開始日、2 行目"},
+        {8, ROLE_SYSTEM_CELL, L"", L"終了日、2 行目"},
+    };
+    for (const auto& c : cells) {
+        const ReadElement& cell = table.children[c.index];
+        EXPECT_EQ(cell.role, c.role) << c.index;
+        EXPECT_EQ(cell.name, c.name) << c.index;
+    }
+    // The cell's place in words, as its description.
+    IAccessible* object = nullptr;
+    ASSERT_EQ(::AccessibleObjectFromWindow(grid, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                           reinterpret_cast<void**>(&object)),
+              S_OK);
+    for (const auto& c : cells) {
+        VARIANT child;
+        ::VariantInit(&child);
+        child.vt = VT_I4;
+        child.lVal = static_cast<LONG>(c.index) + 1;
+        BSTR text = nullptr;
+        object->get_accDescription(child, &text);
+        EXPECT_EQ(std::wstring(text ? text : L""), c.place) << c.index;
+        ::SysFreeString(text);
+    }
+    object->Release();
+    RECT gridRect{};
+    ::GetWindowRect(grid, &gridRect);
+    EXPECT_GE(table.children[3].place.top, gridRect.top);
+    EXPECT_EQ(table.children[450].place.bottom, 0) << "row 150 is scrolled out of view";
+    EXPECT_NE(table.children[450].state & STATE_SYSTEM_INVISIBLE, 0);
+
+    // The grid has the keyboard with row 1's title current; a move right focuses the next cell.
+    EXPECT_EQ(table.focus, 4);
+    HWINEVENTHOOK hook = ::SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, nullptr, OnFocus, gadget.pid(), 0,
+                                           WINEVENT_OUTOFCONTEXT);
+    ASSERT_TRUE(hook);
+    focusedChildren.clear();
+    SendKey(VK_RIGHT);
+    gadget.WaitIdle();
+    for (int i = 0; i < 40 && focusedChildren.empty(); ++i) {
+        MSG message{};
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
+        ::Sleep(25);
+    }
+    ::UnhookWinEvent(hook);
+    EXPECT_EQ(focusedChildren, std::vector<LONG>{5});
+    EXPECT_EQ(FocusOf(grid), 5);
+    // Typing opens the cell's editor, which is named by the cell's column and row.
+    SendKey('A');
+    gadget.WaitIdle();
+    HWND editor = ::GetFocus() ? nullptr : ::FindWindowExW(grid, nullptr, L"EDIT", nullptr);
+    ASSERT_TRUE(editor);
+    const ReadWindow editing = ReadAccessible(editor);
+    EXPECT_EQ(editing.self.name, L"開始日、1 行目");
+    EXPECT_EQ(editing.self.role, ROLE_SYSTEM_TEXT);
     ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     gadget.WaitIdle();
     EXPECT_EQ(gadget.CloseAndWait(), 0);

@@ -11,6 +11,7 @@
 #include "support/ui_texts.h"
 #include "support/win32/gdi_handles.h"
 #include "support/win32/handles.h"
+#include "support/win32/named_control.h"
 #include "support/win32/wide_text.h"
 #include "support/win32/window_proc.h"
 
@@ -44,6 +45,8 @@ GoalGridControl::GoalGridControl(HWND parent, int id, const RECT& bounds, HFONT 
     editor_ = ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD | ES_AUTOHSCROLL, 0, 0, 10, 10, hwnd_, nullptr,
                                 ::GetModuleHandleW(nullptr), nullptr);
     ::SendMessageW(editor_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    // Named for readers before the grid's own subclass, which hands on to this one.
+    NameForReaders(editor_, GridCellPlace({grid_.column, grid_.row}));
     ::SetWindowLongPtrW(editor_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     editorDefault_ = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrW(editor_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&GoalGridControl::EditorProc)));
@@ -342,6 +345,7 @@ void GoalGridControl::Enter() {
 
 void GoalGridControl::OpenEditor(bool selectAll, const wchar_t* replaceWith) {
     grid_.editorOpen = true;
+    NameForReaders(editor_, GridCellPlace({grid_.column, grid_.row}));
     ScrollToCurrent();
     const std::wstring text = replaceWith ? std::wstring(replaceWith) : Wide(grid_.Cell(grid_.column, grid_.row));
     ::SetWindowTextW(editor_, text.c_str());

@@ -72,6 +72,17 @@ ReadWindow ReadAccessible(HWND window) {
     return read;
 }
 
+long FocusOf(HWND window) {
+    HRESULT result = E_FAIL;
+    IAccessible* object = ObjectOf(window, &result);
+    if (!object) return -1;
+    VARIANT focus;
+    ::VariantInit(&focus);
+    const long found = object->get_accFocus(&focus) == S_OK && focus.vt == VT_I4 ? focus.lVal : -1;
+    object->Release();
+    return found;
+}
+
 long HitTest(HWND window, POINT at) {
     HRESULT result = E_FAIL;
     IAccessible* object = ObjectOf(window, &result);

@@ -34,6 +34,8 @@ struct ReadWindow {
 };
 
 ReadWindow ReadAccessible(HWND window);
+// The child get_accFocus names (0 for the object itself), -1 for none or a failed call.
+long FocusOf(HWND window);
 // The child id under a screen point, as accHitTest answers; -1 when the call fails.
 long HitTest(HWND window, POINT at);
 
