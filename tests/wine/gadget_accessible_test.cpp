@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "app/win32/environment.h"
-#include "app/win32/gadget_ids.h"
 #include "app/win32/gadget_window.h"
 #include "support/text.h"
 #include "support/win32/clock.h"
@@ -117,9 +116,11 @@ TEST_F(GadgetAccessibleTest, ChangesAreAnnouncedAndAnObjectHeldPastTheWindowFail
     ASSERT_TRUE(hook);
     events.clear();
 
+    // Paint passes are driven by a clock change, which repaints as the timer does without asking
+    // for session notices (another test here checks those are asked for at the first timer pass).
     // A pass with nothing changed says nothing; a new end date changes the first panel's value,
     // a new title the window's name.
-    ::SendMessageW(form->hwnd(), WM_TIMER, kRepaintTimerId, 0);
+    ::SendMessageW(form->hwnd(), WM_TIMECHANGE, 0, 0);
     PumpMessages();
     EXPECT_TRUE(events.empty());
     goals_.Clear();
@@ -127,7 +128,7 @@ TEST_F(GadgetAccessibleTest, ChangesAreAnnouncedAndAnObjectHeldPastTheWindowFail
     goals_.Add(u"");
     goals_.Add(u"禁煙,2020/06/01,");
     setting_.TITLE = u"新";
-    ::SendMessageW(form->hwnd(), WM_TIMER, kRepaintTimerId, 0);
+    ::SendMessageW(form->hwnd(), WM_TIMECHANGE, 0, 0);
     PumpMessages();
     auto announced = [](DWORD event, LONG child) {
         for (const WinEvent& e : events) {
@@ -151,7 +152,7 @@ TEST_F(GadgetAccessibleTest, ChangesAreAnnouncedAndAnObjectHeldPastTheWindowFail
     events.clear();
     goals_.Clear();
     for (const char16_t* line : {u"a,2020/01/01,2099/01/01", u"b,2020/01/01,", u"c,2020/06/01,"}) goals_.Add(line);
-    ::SendMessageW(form->hwnd(), WM_TIMER, kRepaintTimerId, 0);
+    ::SendMessageW(form->hwnd(), WM_TIMECHANGE, 0, 0);
     PumpMessages();
     EXPECT_TRUE(announced(EVENT_OBJECT_REORDER, CHILDID_SELF));
     LONG count = 0;
