@@ -25,4 +25,10 @@ struct PanelGrid {
 
 PanelGrid EffectivePanelGrid(std::int32_t CL, std::int32_t RW);
 
+// Top-left corner of the panel cell `index` of `grid`, filled down the columns first (SR 0) or
+// across the rows first; `bandTextHeight` is the band's text height of the pass, lengths scaled
+// to `dpi`.
+Point PanelCellOrigin(std::int32_t index, const PanelGrid& grid, std::int32_t SR, std::int32_t bandTextHeight,
+                      std::int32_t dpi);
+
 }  // namespace kestrival

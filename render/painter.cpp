@@ -23,16 +23,6 @@ void PaintBackgroundAndFrame(Canvas& canvas, const ExecuteSetting& setting, Size
     if (setting.FM[kFrameRight]) canvas.Fill({W - t, 0, W, H}, setting.BFCOLOR);
 }
 
-// The subtitle at the band's right end: today's date, or the days since the birth date.
-std::u16string Subtitle(std::int32_t DVIEW, const std::optional<CivilDate>& birth, double now,
-                        std::u16string_view todayText) {
-    if (DVIEW == 1) return std::u16string(todayText);
-    if (DVIEW == 2 && birth) {
-        return FormatText(u"%d", {static_cast<std::int32_t>(std::trunc(now - DayNumber(*birth)))});
-    }
-    return {};
-}
-
 void PaintTitleBand(Canvas& canvas, ExecuteSetting& setting, Size size, std::int32_t h, double now,
                     std::u16string_view todayText, const Scaler& S) {
     const std::int32_t W = size.width;
@@ -44,13 +34,22 @@ void PaintTitleBand(Canvas& canvas, ExecuteSetting& setting, Size size, std::int
     // A birth date that does not read as a date is forgotten, whatever the subtitle shows.
     const std::optional<CivilDate> birth = ParseDateText(setting.BIRTH);
     if (!birth) setting.BIRTH.clear();
-    const std::u16string subtitle = Subtitle(setting.DVIEW, birth, now, todayText);
+    const std::u16string subtitle = TitleSubtitle(setting.DVIEW, birth, now, todayText);
     if (!subtitle.empty()) {
         canvas.Text({(W - S(4)) - canvas.TextExtent(subtitle).width - S(2), S(6)}, subtitle, setting.TTCOLOR);
     }
 }
 
 }  // namespace
+
+std::u16string TitleSubtitle(std::int32_t DVIEW, const std::optional<CivilDate>& birth, double now,
+                             std::u16string_view todayText) {
+    if (DVIEW == kSubtitleShowsToday) return std::u16string(todayText);
+    if (DVIEW == kSubtitleShowsBirthDays && birth) {
+        return FormatText(u"%d", {static_cast<std::int32_t>(std::trunc(now - DayNumber(*birth)))});
+    }
+    return {};
+}
 
 std::int32_t PaintGadget(Canvas& canvas, ExecuteSetting& setting, const GoalList& goals, const LocalDateTime& now,
                          bool fullPaint) {
@@ -67,11 +66,8 @@ std::int32_t PaintGadget(Canvas& canvas, ExecuteSetting& setting, const GoalList
     const PanelGrid grid = EffectivePanelGrid(setting.CL, setting.RW);
     const WorkCalendar calendar{DaysOff(setting.OFFDAYS)};
     for (std::int32_t i = 0; i < grid.Cells(); ++i) {
-        const std::int32_t column = setting.SR == 0 ? i / grid.rows : i % grid.columns;
-        const std::int32_t row = setting.SR == 0 ? i % grid.rows : i / grid.columns;
-        const std::int32_t x0 = S(column * kCellPitchX + 4);
-        const std::int32_t y0 = S(row * kCellPitchY + 10) + h;
-        PaintGoalPanel(canvas, setting, GoalFigures(setting, goals, i, calendar, nowDays, todayText), x0, y0, h);
+        const Point at = PanelCellOrigin(i, grid, setting.SR, h, S.dpi());
+        PaintGoalPanel(canvas, setting, GoalFigures(setting, goals, i, calendar, nowDays, todayText), at.x, at.y, h);
     }
     return h + S(8);
 }

@@ -7,7 +7,8 @@ sudo_cmd=""
 dpkg --print-foreign-architectures | grep -qx i386 || $sudo_cmd dpkg --add-architecture i386
 packages=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev
           mingw-w64 wine64 xvfb xdotool x11-xserver-utils imagemagick faketime fonts-horai-umefont fonts-noto-cjk
-          clang-14 libclang-rt-14-dev clang-format zip python3 x11-utils wine32:i386 nodejs)
+          clang-14 libclang-rt-14-dev clang-format zip python3 x11-utils wine32:i386 nodejs
+          at-spi2-core python3-pyatspi dbus-x11)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

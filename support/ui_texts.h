@@ -96,5 +96,19 @@ inline constexpr const char16_t* kDaysOffCaption = u"休日の設定";
 inline constexpr const char16_t* kDaysOffHelp =
     u"土日と祝日のほかに休む日を、空白で区切って入力してください。\n"
     u"例: 12/29-01/03 (毎年)  08/13 (毎年)  2027/05/06 (その日だけ)";
+// What a screen reader speaks for the gadget: the band's days since the birth date, and a panel's
+// dates and day counts after its title ("2026/01/01 から 2027/01/01、経過 343 日、残り 21 日").
+inline constexpr const char16_t* kReadBirthDaysBefore = u"生後 ";
+inline constexpr const char16_t* kReadBirthDaysAfter = u" 日";
+inline constexpr const char16_t* kReadBandSeparator = u"、";
+inline constexpr const char16_t* kReadDateRange = u" から ";
+inline constexpr const char16_t* kReadElapsedDays = u"、経過 %d 日";
+inline constexpr const char16_t* kReadRemainingDays = u"、残り %d 日";
+// The goal grid's cell editor is named by its column and this row number.
+inline constexpr const char16_t* kReadGridRow = u"%d 行目";
+// A colour swatch's value, and the two arrows of a number's spinner after the number's name.
+inline constexpr const char16_t* kReadColour = u"赤 %d、緑 %d、青 %d";
+inline constexpr const char16_t* kReadSpinUp = u" 増やす";
+inline constexpr const char16_t* kReadSpinDown = u" 減らす";
 
 }  // namespace kestrival::texts

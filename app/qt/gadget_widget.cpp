@@ -20,6 +20,7 @@
 
 #include "app/gadget_rules.h"
 #include "app/qt/autostart.h"
+#include "app/qt/gadget_accessible.h"
 #include "app/qt/qt_environment.h"
 #include "render/painter.h"
 #include "support/file_io.h"
@@ -102,7 +103,11 @@ void GadgetWidget::SetAlpha(std::uint8_t alpha) { setWindowOpacity(alpha / 255.0
 Point GadgetWidget::Position() const { return {pos().x(), pos().y()}; }
 
 void GadgetWidget::PaintPass(bool fullPaint) {
-    titleBandHeight_ = PaintGadget(canvas_, setting_, goals_, clock_.Now(), fullPaint);
+    const LocalDateTime now = clock_.Now();
+    titleBandHeight_ = PaintGadget(canvas_, setting_, goals_, now, fullPaint);
+    GadgetReading reading = ReadGadget(canvas_, setting_, goals_, now);
+    AnnounceReadingChanges(*this, reading_, reading);
+    reading_ = std::move(reading);
     if (colorKeyEnabled_) {
         // The key colour cut away by a window mask: the same see-through background as Windows'
         // colour key, with or without a compositor.

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "app/desktop_rules.h"
+#include "render/gadget_reading.h"
 #include "render/layout.h"
 #include "render/qt/qt_canvas.h"
 #include "settings/environment.h"
@@ -27,6 +28,8 @@ public:
     std::int32_t PositionDpi() const;
     // Shown, raised and given the focus: a second start on the same file asks for it.
     void ComeForward();
+    // What the last paint pass showed, in words for screen readers.
+    const GadgetReading& Reading() const { return reading_; }
     // Shows the settings dialog over the gadget; 1 when it committed the edits. Without one the
     // menu item is disabled.
     std::function<std::int32_t(QWidget* owner, std::int32_t tag)> settingsCommand;
@@ -69,6 +72,7 @@ private:
     QTimer wakeTimer_;
     Point laidOut_;
     std::int32_t titleBandHeight_ = 0;
+    GadgetReading reading_;
     bool colorKeyEnabled_ = false;
     std::int32_t colorKey_ = 0;
     // A drag the program moves itself, where no window manager does (a bare X display).

@@ -19,8 +19,10 @@
 #include "app/print_goals.h"
 #include "app/gadget_rules.h"
 #include "app/posix/instance_lock.h"
+#include "app/qt/gadget_accessible.h"
 #include "app/qt/gadget_widget.h"
 #include "app/qt/qt_environment.h"
+#include "settings/dialog/qt/goal_grid_accessible.h"
 #include "settings/dialog/qt/setup_dialog_qt.h"
 #include "settings/execute_setting.h"
 #include "support/message_dialogs.h"
@@ -110,6 +112,9 @@ int Run(int argc, char** argv) {
     QApplication application(argc, argv);
     application.setQuitOnLastWindowClosed(false);
     const QtEnvironment environment;
+    QAccessible::installFactory(GadgetAccessibleFactory);
+    QAccessible::installFactory(GoalGridAccessibleFactory);
+    QAccessible::installFactory(SwatchAccessibleFactory);
 
     Setting.Locate(environment);
     // A user who starts the gadget again is looking for it: the running one comes forward.

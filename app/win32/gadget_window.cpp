@@ -5,6 +5,7 @@
 #include <wtsapi32.h>
 
 #include "app/gadget_rules.h"
+#include "app/win32/gadget_accessible.h"
 #include "app/win32/gadget_ids.h"
 #include "app/win32/gadget_menu.h"
 #include "app/win32/instance_lock.h"
@@ -83,6 +84,12 @@ LRESULT MainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_ERASEBKGND:
             return 1;
+        case WM_GETOBJECT:
+            if (LRESULT answer = OnGetObject(wParam, lParam)) return answer;
+            break;
+        case WM_DESTROY:
+            accessible_.Reset();
+            break;
         case WM_TIMER:
             if (wParam != kRepaintTimerId) return 0;
             TMtimerTimer();
@@ -206,6 +213,25 @@ void MainForm::StartTimer(const LocalDateTime& now) {
 void MainForm::Paint(bool fullPaint, const LocalDateTime& now) {
     titleBandHeight_ = PaintGadget(*canvas_, setting_, goals_, now, fullPaint);
     ++paintPasses_;
+    UpdateReading(now);
+}
+
+// Read only once a reader has asked: until then nobody hears the changes.
+void MainForm::UpdateReading(const LocalDateTime& now) {
+    if (!accessible_) return;
+    GadgetReading reading = ReadGadget(*canvas_, setting_, goals_, now);
+    const ReadingChanges changes = CompareReadings(reading_, reading);
+    reading_ = std::move(reading);
+    static_cast<GadgetAccessible*>(accessible_.get())->Announce(changes);
+}
+
+LRESULT MainForm::OnGetObject(WPARAM flags, LPARAM objectId) {
+    if (static_cast<LONG>(objectId) != OBJID_CLIENT || !canvas_) return 0;
+    if (!accessible_) {
+        reading_ = ReadGadget(*canvas_, setting_, goals_, clock_.Now());
+        accessible_.Reset(new GadgetAccessible(hwnd_, reading_));
+    }
+    return accessible_->Answer(flags, objectId);
 }
 
 void MainForm::PaintAndPresent(bool fullPaint, const LocalDateTime& now) {

@@ -9,11 +9,13 @@
 #include <string>
 
 #include "app/win32/desktop_stacking.h"
+#include "render/gadget_reading.h"
 #include "render/layout.h"
 #include "render/win32/gdi_canvas.h"
 #include "settings/environment.h"
 #include "settings/execute_setting.h"
 #include "support/win32/handles.h"
+#include "support/win32/window_accessible.h"
 #include "support/civil_date.h"
 
 namespace kestrival {
@@ -84,6 +86,8 @@ private:
     void Paint(bool fullPaint, const LocalDateTime& now);
     void PaintAndPresent(bool fullPaint, const LocalDateTime& now);
     void ApplyLayeredAttributes();
+    LRESULT OnGetObject(WPARAM flags, LPARAM objectId);
+    void UpdateReading(const LocalDateTime& now);
 
     HWND hwnd_ = nullptr;
     ExecuteSetting& setting_;
@@ -111,6 +115,9 @@ private:
     // shell's desktop window for now.
     std::unique_ptr<DesktopWatch> desktopWatch_;
     bool aboveDesktop_ = false;
+    // What a screen reader reads, kept once a reader has asked for the window's object.
+    GadgetReading reading_;
+    AccessibleRef accessible_;
     // Last, so that the window is destroyed first, while everything it might ask for still exists.
     OwnedWindow window_;
 };

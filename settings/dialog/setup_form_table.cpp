@@ -1,5 +1,6 @@
 #include "settings/dialog/setup_form_table.h"
 
+#include "support/text.h"
 #include "support/ui_texts.h"
 
 namespace kestrival {
@@ -99,6 +100,27 @@ const ControlRow* SetupFormRow(int id) {
         if (row.id == id) return &row;
     }
     return nullptr;
+}
+
+std::u16string ControlName(int id) {
+    const std::span<const ControlRow> rows = SetupFormRows();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i].id != id) continue;
+        if (rows[i].kind == kSpinner) return i > 0 ? ControlName(rows[i - 1].id) : std::u16string();
+        if (rows[i].caption) return TrimSpaces(rows[i].caption);
+        if (i == 0 || !rows[i - 1].caption) return {};
+        const ControlKind before = rows[i - 1].kind;
+        if (before == kLabel || before == kLabelBefore || before == kGroup) return TrimSpaces(rows[i - 1].caption);
+        return {};
+    }
+    return {};
+}
+
+std::u16string ColourWords(std::int32_t colour) {
+    const auto c = static_cast<std::uint32_t>(colour);
+    return FormatText(texts::kReadColour,
+                      {static_cast<std::int32_t>(c & 0xFF), static_cast<std::int32_t>((c >> 8) & 0xFF),
+                       static_cast<std::int32_t>((c >> 16) & 0xFF)});
 }
 
 }  // namespace kestrival

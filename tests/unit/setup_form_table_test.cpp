@@ -5,6 +5,7 @@
 #include <set>
 
 #include "support/message_dialogs.h"
+#include "support/text.h"
 #include "tests/common/fakes.h"
 
 namespace kestrival {
@@ -81,6 +82,31 @@ TEST(SetupFormTableTest, NoTwoControlsShareAFieldAndNoneIsLeftOut) {
     }
     // Six edits, eleven radio buttons, five check boxes, thirteen swatches, the track bar.
     EXPECT_EQ(fields.size(), 6u + 11u + 5u + 13u + 1u);
+}
+
+TEST(SetupFormTableTest, ControlsAreNamedByTheLabelBesideThem) {
+    using namespace setup_ids;
+    const struct {
+        int id;
+        const char16_t* name;
+    } cases[] = {
+        {EDtitl, u"タイトル"},                         // first in its group: the group's caption, without its spaces
+        {EDtbdy, u"生年月日"},                         // a label placed before its edit
+        {UDhofs, u"オフセット"},                       // a spinner: its edit's name
+        {UDvnum, u"パネル数"},   {SPtstr, u"文字色"},  // a swatch
+        {SPprdy, u"残日数色"},   {TBftrr, u"透明度"},  // the slider
+        {CHftrs, u"透過"},                             // its own caption
+        {RBphor, u"縦"},         {BTok, u"設定する"}, {12345, u""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ToUtf8(ControlName(c.id)), ToUtf8(c.name)) << c.id;
+    // Every control a reader can reach has a name.
+    for (const auto& row : SetupFormRows()) {
+        if (row.id != 0) {
+            EXPECT_FALSE(ControlName(row.id).empty()) << row.id;
+        }
+    }
+    EXPECT_EQ(ToUtf8(ColourWords(0x8040FF)), "赤 255、緑 64、青 128");
+    EXPECT_EQ(ToUtf8(ColourWords(0x7F000000)), "赤 0、緑 0、青 0");
 }
 
 }  // namespace

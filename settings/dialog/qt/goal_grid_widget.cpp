@@ -10,6 +10,8 @@
 #include <QWheelEvent>
 
 #include "settings/dialog/count_menu.h"
+#include "settings/dialog/grid_reading.h"
+#include "settings/dialog/qt/goal_grid_accessible.h"
 #include "support/ui_texts.h"
 
 namespace kestrival {
@@ -80,7 +82,7 @@ void GoalGridWidget::mousePressEvent(QMouseEvent* event) {
     SelectCell(grid_, cell->column, cell->row, today_());
     CloseEditor();
     ScrollToCurrent();
-    if (onCellChanged) onCellChanged();
+    CellMoved();
 }
 
 void GoalGridWidget::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -229,6 +231,11 @@ bool GoalGridWidget::eventFilter(QObject* watched, QEvent* event) {
     return false;
 }
 
+void GoalGridWidget::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    AnnounceCurrentCell(*this);
+}
+
 void GoalGridWidget::focusOutEvent(QFocusEvent* event) {
     if (!editor_->hasFocus()) LeaveGrid();
     QWidget::focusOutEvent(event);
@@ -247,7 +254,7 @@ void GoalGridWidget::Press(GridKey key) {
         case GridAction::kMoved:
             CloseEditor();
             ScrollToCurrent();
-            if (onCellChanged) onCellChanged();
+            CellMoved();
             break;
         case GridAction::kEditorOpened:
             OpenEditor(false);
@@ -270,12 +277,19 @@ void GoalGridWidget::Enter() {
     } else {
         CloseEditor();
     }
-    if ((column != grid_.column || row != grid_.row) && onCellChanged) onCellChanged();
+    if (column != grid_.column || row != grid_.row) CellMoved();
     update();
+}
+
+void GoalGridWidget::CellMoved() {
+    AnnounceCurrentCell(*this);
+    if (onCellChanged) onCellChanged();
 }
 
 void GoalGridWidget::OpenEditor(bool selectAll, const QString* replaceWith) {
     grid_.editorOpen = true;
+    // The editor stands for one cell: it is named after the cell's column and row.
+    editor_->setAccessibleName(QString::fromStdU16String(GridCellPlace({grid_.column, grid_.row})));
     ScrollToCurrent();
     editor_->setText(replaceWith ? *replaceWith : Q(grid_.Cell(grid_.column, grid_.row)));
     PlaceEditor();

@@ -25,6 +25,12 @@ public:
     // Called when the user asks for the days-off dialog from the row's menu.
     std::function<void()> onDaysOff;
 
+    // For screen readers: the cells, where one stands now, and whether its row is scrolled into view.
+    const GoalGrid& Grid() const { return grid_; }
+    Rect CellRectNow(std::int32_t column, std::int32_t row) const { return layout_.CellRect(column, row, topRow_); }
+    bool RowShown(std::int32_t row) const { return row == 0 || (row >= topRow_ && row < topRow_ + VisibleRows()); }
+    bool Editing() const { return grid_.editorOpen && editor_->hasFocus(); }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -32,6 +38,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
@@ -47,6 +54,7 @@ private:
     void LeaveGrid();
     // The counting menu of the current row, its top left corner at `at` (widget coordinates).
     void ShowCountMenu(QPoint at);
+    void CellMoved();
     std::int32_t VisibleRows() const { return layout_.VisibleRows(height()); }
 
     GoalGrid& grid_;

@@ -1,5 +1,6 @@
 #include "settings/dialog/qt/setup_dialog_qt.h"
 
+#include <QAccessibleWidget>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QColorDialog>
@@ -26,6 +27,7 @@ namespace kestrival {
 namespace {
 
 QString Q(const char16_t* text) { return text ? QString::fromUtf16(text) : QString(); }
+QString Q(const std::u16string& text) { return QString::fromStdU16String(text); }
 
 QColor ColourOf(std::int32_t colour) {
     const auto c = static_cast<std::uint32_t>(colour);
@@ -40,6 +42,13 @@ public:
     }
     std::int32_t colour = 0;
     std::function<void()> onRelease;
+
+    // Shown again, and told to readers as the swatch's description.
+    void SetColour(std::int32_t value) {
+        colour = value;
+        setAccessibleDescription(QString::fromStdU16String(ColourWords(value)));
+        update();
+    }
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -57,6 +66,12 @@ private:
 };
 
 }  // namespace
+
+// A swatch is a button to readers: a click on it opens the colour picker.
+QAccessibleInterface* SwatchAccessibleFactory(const QString&, QObject* object) {
+    if (auto* swatch = dynamic_cast<Swatch*>(object)) return new QAccessibleWidget(swatch, QAccessible::Button);
+    return nullptr;
+}
 
 std::int32_t QtSetupDialog::S(std::int32_t length) const { return ScaleLength(length, dpi_); }
 
@@ -130,6 +145,8 @@ void QtSetupDialog::AddRow(const ControlRow& row, std::int32_t id, QWidget*& pre
             auto* down = new QToolButton(this);
             up->setArrowType(Qt::UpArrow);
             down->setArrowType(Qt::DownArrow);
+            up->setAccessibleName(Q(ControlName(id) + texts::kReadSpinUp));
+            down->setAccessibleName(Q(ControlName(id) + texts::kReadSpinDown));
             up->setGeometry(place.x(), place.y(), place.width(), place.height() / 2);
             down->setGeometry(place.x(), place.y() + place.height() / 2, place.width(),
                               place.height() - place.height() / 2);
@@ -197,6 +214,8 @@ void QtSetupDialog::AddRow(const ControlRow& row, std::int32_t id, QWidget*& pre
             row.kind == ControlKind::kFirstRadio || row.kind == ControlKind::kRadio || row.kind == ControlKind::kCheck;
         if (marked) bounds.setWidth(std::max(bounds.width(), widget->sizeHint().width()));
         widget->setGeometry(bounds);
+        // Readers name a control by the label beside it; on this layout nothing ties them but place.
+        if (row.kind != ControlKind::kGroup) widget->setAccessibleName(Q(ControlName(id)));
     }
     widgets_[id] = widget;
     previous = widget;
@@ -222,10 +241,7 @@ void QtSetupDialog::Push() {
         QWidget* widget = widgets_[row.id];
         if (bound.text) static_cast<QLineEdit*>(widget)->setText(QString::fromStdU16String(controls_.*bound.text));
         if (bound.checked) static_cast<QAbstractButton*>(widget)->setChecked(controls_.*bound.checked);
-        if (bound.colour) {
-            static_cast<Swatch*>(widget)->colour = controls_.*bound.colour;
-            widget->update();
-        }
+        if (bound.colour) static_cast<Swatch*>(widget)->SetColour(controls_.*bound.colour);
         if (bound.position) static_cast<QSlider*>(widget)->setValue(controls_.*bound.position);
     }
     widgets_[setup_ids::BTdel]->setEnabled(controls_.BTdelEnabled);
@@ -271,8 +287,7 @@ void QtSetupDialog::OnSwatch(std::int32_t id) {
     auto* swatch = static_cast<Swatch*>(widgets_[id]);
     const QColor chosen = QColorDialog::getColor(ColourOf(swatch->colour), this);
     if (!chosen.isValid()) return;
-    swatch->colour = chosen.red() | (chosen.green() << 8) | (chosen.blue() << 16);
-    swatch->update();
+    swatch->SetColour(chosen.red() | (chosen.green() << 8) | (chosen.blue() << 16));
 }
 
 }  // namespace kestrival

@@ -2,6 +2,7 @@
 // The settings dialog on Linux, made from the same control table as on Windows and driven by the
 // same rules (setup_dialog.h): this class only makes the controls and moves values between them
 // and the dialog's state.
+#include <QAccessible>
 #include <QButtonGroup>
 #include <QDialog>
 
@@ -12,6 +13,9 @@
 #include "settings/dialog/setup_form_table.h"
 
 namespace kestrival {
+
+// For QAccessible::installFactory: the colour swatches as buttons, nothing for any other object.
+QAccessibleInterface* SwatchAccessibleFactory(const QString& key, QObject* object);
 
 class QtSetupDialog final : public QDialog {
 public:

@@ -7,9 +7,12 @@
 #include <string>
 
 #include "settings/dialog/count_menu.h"
+#include "settings/dialog/grid_reading.h"
+#include "settings/dialog/win32/goal_grid_accessible.h"
 #include "support/ui_texts.h"
 #include "support/win32/gdi_handles.h"
 #include "support/win32/handles.h"
+#include "support/win32/named_control.h"
 #include "support/win32/wide_text.h"
 #include "support/win32/window_proc.h"
 
@@ -43,6 +46,8 @@ GoalGridControl::GoalGridControl(HWND parent, int id, const RECT& bounds, HFONT 
     editor_ = ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD | ES_AUTOHSCROLL, 0, 0, 10, 10, hwnd_, nullptr,
                                 ::GetModuleHandleW(nullptr), nullptr);
     ::SendMessageW(editor_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    // Named for readers before the grid's own subclass, which hands on to this one.
+    NameForReaders(editor_, GridCellPlace({grid_.column, grid_.row}));
     ::SetWindowLongPtrW(editor_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     editorDefault_ = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrW(editor_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&GoalGridControl::EditorProc)));
@@ -118,6 +123,13 @@ LRESULT GoalGridControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
             return 0;
         case WM_SETFOCUS:
             ::InvalidateRect(hwnd_, nullptr, FALSE);
+            AnnounceCurrentCell();
+            return 0;
+        case WM_GETOBJECT:
+            if (LRESULT answer = OnGetObject(wParam, lParam)) return answer;
+            return ::DefWindowProcW(hwnd_, message, wParam, lParam);
+        case WM_DESTROY:
+            accessible_.Reset();
             return 0;
         case WM_KILLFOCUS:
             OnFocusLeft(reinterpret_cast<HWND>(wParam));
@@ -426,6 +438,7 @@ void GoalGridControl::Enter() {
 
 void GoalGridControl::OpenEditor(bool selectAll, const wchar_t* replaceWith) {
     grid_.editorOpen = true;
+    NameForReaders(editor_, GridCellPlace({grid_.column, grid_.row}));
     ScrollToCurrent();
     const std::wstring text = replaceWith ? std::wstring(replaceWith) : Wide(grid_.Cell(grid_.column, grid_.row));
     ::SetWindowTextW(editor_, text.c_str());
@@ -512,7 +525,27 @@ void GoalGridControl::Refresh() {
     ::InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
+LRESULT GoalGridControl::OnGetObject(WPARAM flags, LPARAM objectId) {
+    if (static_cast<LONG>(objectId) != OBJID_CLIENT) return 0;
+    if (!accessible_) {
+        accessible_.Reset(new GridAccessible(hwnd_, grid_, [this](int column, int row) -> std::optional<RECT> {
+            if (row != 0 && (row < topRow_ || row > topRow_ + VisibleRows() - 1)) return std::nullopt;
+            return CellRect(column, row);
+        }));
+    }
+    return accessible_->Answer(flags, objectId);
+}
+
+// The current cell becomes the selection and, while the grid has the keyboard, the focus: a
+// reader then reads it by its text, column and row.
+void GoalGridControl::AnnounceCurrentCell() const {
+    const LONG child = GridChildOf({grid_.column, grid_.row});
+    ::NotifyWinEvent(EVENT_OBJECT_SELECTION, hwnd_, OBJID_CLIENT, child);
+    if (::GetFocus() == hwnd_) ::NotifyWinEvent(EVENT_OBJECT_FOCUS, hwnd_, OBJID_CLIENT, child);
+}
+
 void GoalGridControl::NotifyClick() {
+    AnnounceCurrentCell();
     ::SendMessageW(::GetParent(hwnd_), WM_COMMAND, MAKEWPARAM(static_cast<WORD>(::GetDlgCtrlID(hwnd_)), kGridClicked),
                    reinterpret_cast<LPARAM>(hwnd_));
 }

@@ -8,6 +8,7 @@
 
 #include "settings/dialog/goal_grid.h"
 #include "settings/dialog/grid_layout.h"
+#include "support/win32/window_accessible.h"
 #include "support/display_scale.h"
 
 namespace kestrival {
@@ -65,6 +66,8 @@ private:
     void CloseEditor();
     void PlaceEditor();
     void NotifyClick();
+    void AnnounceCurrentCell() const;
+    LRESULT OnGetObject(WPARAM flags, LPARAM objectId);
     RECT CellRect(int column, int row) const;
     int VisibleRows() const;
     void UpdateScrollBar();
@@ -79,6 +82,8 @@ private:
     std::function<CivilDate()> today_;
     int topRow_ = 1;
     GridLayout layout_;
+    // What a screen reader reads: made when one first asks.
+    AccessibleRef accessible_;
 };
 
 }  // namespace kestrival

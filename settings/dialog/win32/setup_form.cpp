@@ -8,10 +8,12 @@
 #include "settings/dialog/count_menu.h"
 #include "settings/dialog/win32/days_off_dialog.h"
 #include "settings/dialog/win32/setup_form_ids.h"
+#include "settings/dialog/win32/swatch_accessible.h"
 #include "support/ui_texts.h"
 #include "support/win32/dpi.h"
 #include "support/win32/font_faces.h"
 #include "support/win32/library.h"
+#include "support/win32/named_control.h"
 #include "support/win32/wide_text.h"
 #include "support/win32/window_proc.h"
 
@@ -37,6 +39,12 @@ LRESULT CALLBACK SwatchProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
             ::FrameRect(dc, &r, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
             return 0;
         }
+        case WM_GETOBJECT:
+            if (LRESULT answer = AnswerSwatchObject(hwnd, wParam, lParam)) return answer;
+            return ::DefWindowProcW(hwnd, message, wParam, lParam);
+        case WM_NCDESTROY:
+            ForgetSwatchObject(hwnd);
+            return ::DefWindowProcW(hwnd, message, wParam, lParam);
         case WM_LBUTTONUP:
         case WM_RBUTTONUP:
         case WM_MBUTTONUP:
@@ -205,6 +213,11 @@ void SetupForm::CreateControls() {
     for (const ControlRow& row : SetupFormRows()) {
         const int id = row.id ? row.id : label++;
         previous = AddRow(row, id, previous);
+        // The system names a control after the label created just before it; a control with no
+        // such label (the title's edit, a spinner, the slider) is named from the table instead.
+        if (row.kind == ControlKind::kEdit || row.kind == ControlKind::kSpinner || row.kind == ControlKind::kTrackBar) {
+            NameForReaders(previous, ControlName(id));
+        }
     }
 }
 
@@ -419,6 +432,7 @@ void SetupForm::OnSwatchReleased(int id) {
     choose.Flags = CC_FULLOPEN | CC_RGBINIT;
     if (!chooseColour(&choose)) return;
     ::SetWindowLongPtrW(swatch, GWLP_USERDATA, static_cast<LONG_PTR>(choose.rgbResult));
+    AnnounceSwatchValue(swatch);
     ::InvalidateRect(swatch, nullptr, TRUE);
 }
 

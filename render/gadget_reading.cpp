@@ -1,0 +1,87 @@
+#include "render/gadget_reading.h"
+
+#include "render/drawing.h"
+#include "render/geometry.h"
+#include "render/painter.h"
+#include "support/text.h"
+#include "support/ui_texts.h"
+
+namespace kestrival {
+namespace {
+
+// The subtitle as words: a bare number of days says nothing when heard.
+std::u16string SpokenSubtitle(const ExecuteSetting& setting, const LocalDateTime& now) {
+    const std::optional<CivilDate> birth = ParseDateText(setting.BIRTH);
+    const std::u16string subtitle = TitleSubtitle(setting.DVIEW, birth, DaysOf(now), DateText(now.date));
+    if (subtitle.empty() || setting.DVIEW != kSubtitleShowsBirthDays) return subtitle;
+    return texts::kReadBirthDaysBefore + subtitle + texts::kReadBirthDaysAfter;
+}
+
+std::u16string BandName(const ExecuteSetting& setting, const LocalDateTime& now) {
+    const std::u16string title = TrimSpaces(setting.TITLE);
+    const std::u16string subtitle = SpokenSubtitle(setting, now);
+    if (title.empty() && subtitle.empty()) return texts::kProductCaption;
+    if (title.empty()) return subtitle;
+    if (subtitle.empty()) return title;
+    return title + texts::kReadBandSeparator + subtitle;
+}
+
+// The painter leaves a cell without a frame or texts when its line is empty, and skips one whose
+// dates do not read.
+bool ShowsGoal(const GoalPanelFigures& f) { return f.datesRead && (!f.title.empty() || f.HasStart || f.HasEnd); }
+
+template <typename Field>
+void CollectChanged(const GadgetReading& before, const GadgetReading& after, Field field,
+                    std::vector<std::size_t>& changed) {
+    for (std::size_t i = 0; i < after.panels.size(); ++i) {
+        if (before.panels[i].*field != after.panels[i].*field) changed.push_back(i);
+    }
+}
+
+}  // namespace
+
+std::u16string PanelDescription(const GoalPanelFigures& f) {
+    std::u16string words = f.ShownStart + texts::kReadDateRange + f.ShownEnd;
+    if (f.HasStart) words += FormatText(texts::kReadElapsedDays, {f.ElapsedDays});
+    if (f.HasEnd) words += FormatText(texts::kReadRemainingDays, {f.RemainingDays});
+    return words;
+}
+
+GadgetReading ReadGadget(Canvas& canvas, const ExecuteSetting& setting, const GoalList& goals,
+                         const LocalDateTime& now) {
+    GadgetReading reading;
+    reading.name = BandName(setting, now);
+    canvas.SetFontSize(setting.Style.TitleFontSize);
+    const std::int32_t h = EvenTextHeight(canvas);
+    const Scaler S(canvas.Dpi());
+    const double nowDays = DaysOf(now);
+    const std::u16string todayText = DateText(now.date);
+    const PanelGrid grid = EffectivePanelGrid(setting.CL, setting.RW);
+    for (std::int32_t i = 0; i < grid.Cells(); ++i) {
+        const GoalPanelFigures figures = ComputeGoalPanel(goals.LineAt(i), nowDays, todayText);
+        if (!ShowsGoal(figures)) continue;
+        const Point at = PanelCellOrigin(i, grid, setting.SR, h, S.dpi());
+        reading.panels.push_back(
+            {i, figures.title, PanelDescription(figures), {at.x, at.y, at.x + S(kCellWidth), at.y + S(kCellHeight)}});
+    }
+    return reading;
+}
+
+ReadingChanges CompareReadings(const GadgetReading& before, const GadgetReading& after) {
+    ReadingChanges changes;
+    changes.name = before.name != after.name;
+    bool sameCells = before.panels.size() == after.panels.size();
+    for (std::size_t i = 0; sameCells && i < after.panels.size(); ++i) {
+        sameCells = before.panels[i].cell == after.panels[i].cell;
+    }
+    if (!sameCells) {
+        changes.children = true;
+        return changes;
+    }
+    CollectChanged(before, after, &PanelReading::name, changes.panelNames);
+    CollectChanged(before, after, &PanelReading::description, changes.panelDescriptions);
+    CollectChanged(before, after, &PanelReading::bounds, changes.panelBounds);
+    return changes;
+}
+
+}  // namespace kestrival

@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# The Linux gadget as a screen reader reads it, through AT-SPI on an X display and a D-Bus session
+# of its own: the window named by the title band, each goal panel with its title, its dates and
+# day counts and its place; every control of the settings dialog by its name, the swatches with
+# their colours; the goal grid as a table with its headers, its cells and the current cell given
+# the focus; and a new title and start date announced as changes of a name and a description.
+#   linux_accessibility_test.sh path/to/kestrival
+source "$(dirname "$0")/lib.sh"
+export TZ=UTC
+reader() { /usr/bin/python3 "$(dirname "$0")/read_accessibility.py" "$@"; }
+eval "$(dbus-launch --sh-syntax)" >/dev/null
+bus_launcher_pid=""
+/usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
+bus_launcher_pid=$!
+trap 'kill "$bus_launcher_pid" "$DBUS_SESSION_BUS_PID" 2>/dev/null || true; cleanup' EXIT
+
+mkdir -p "$(dirname "$file")"
+{ printf '\xff\xfe'
+  printf '%s\r\n' TITLE=目標 DVIEW=1 CL=1 RW=3 ITEM1=試験,2020/01/01,2099/01/01 ITEM2=禁煙,2020/06/01, ITEM3=,,, \
+    | iconv -f UTF-8 -t UTF-16LE; } >"$file"
+QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$binary" >/dev/null 2>&1 &
+gadget_pid=$!
+window() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true; }
+for _ in $(seq 100); do [ -n "$(window '^ - Kestrival -$')" ] && break; sleep 0.1; done
+sleep 1
+
+# The day counts the way the gadget counts them: whole days between the dates and this moment.
+read -r elapsed1 remaining1 elapsed2 < <(/usr/bin/python3 -c '
+import datetime
+now = datetime.datetime.now()
+days = lambda d: int((d - now).total_seconds() / 86400)
+print(-days(datetime.datetime(2020, 1, 1)), days(datetime.datetime(2099, 1, 1)), -days(datetime.datetime(2020, 6, 1)))')
+today=$(date +%Y/%m/%d)
+gadget=$(reader gadget)
+check "the window is named by the title band: $(head -n 1 <<<"$gadget")" test "$(head -n 1 <<<"$gadget")" = "目標、$today"
+check "the first panel: its title, dates, days and place" \
+  grep -qxF "試験|2020/01/01 から 2099/01/01、経過 $elapsed1 日、残り $remaining1 日|True" <<<"$gadget"
+check "a goal without an end: no remaining days" grep -qxF "禁煙|2020/06/01 から $today、経過 $elapsed2 日|True" <<<"$gadget"
+check "an empty goal line is no panel" test "$(wc -l <<<"$gadget")" -eq 3
+
+eval "$(xdotool getwindowgeometry --shell "$(window '^ - Kestrival -$')")"
+xdotool mousemove $((X + 30)) $((Y + 40)) click 3
+sleep 0.5
+xdotool key s
+for _ in $(seq 100); do [ -n "$(window ' 設定$')" ] && break; sleep 0.1; done
+sleep 1
+dialog=$(reader dialog)
+for control in 'text|タイトル|' 'text|生年月日|' 'text|オフセット|' 'push button|オフセット 増やす|' \
+  'push button|パネル数 減らす|' 'slider|透明度|' 'push button|残日数色|赤 221、緑 221、青 0' 'push button|削除|'; do
+  check "the dialog names $control" grep -qxF "$control" <<<"$dialog"
+done
+check "  and no control goes without a name" test -z "$(awk -F'|' '$2 == ""' <<<"$dialog")"
+check "  all 13 colour swatches with their colours" test "$(grep -c '色|赤 ' <<<"$dialog")" -eq 13
+
+grid=$(reader grid)
+check "the grid is a table of 150 rows and 3 columns" test "$(sed -n 1p <<<"$grid")" = "150 3"
+check "  with its column headers" test "$(sed -n 2p <<<"$grid")" = "表題|開始日|終了日"
+check "  and its cells by row and column" test "$(sed -n 3,4p <<<"$grid")" = $'試験|2020/01/01|2099/01/01\n禁煙|2020/06/01|'
+focus=$(reader focus 'xdotool key Down Right')
+check "moving the current cell gives each cell the focus in turn" test "$focus" = $'1,0|禁煙\n1,1|2020/06/01'
+
+eval "$(xdotool getwindowgeometry --shell "$(window ' 設定$')")"
+# The current cell is the second goal's start date: typing replaces it.
+changes=$(reader names,descriptions "xdotool type 2020/07/01; xdotool key Return; sleep 0.3; xdotool mousemove $((X + 310 + 12 + 60)) $((Y + 4 + 16 + 10)) click 1 key ctrl+a type 'new'; \
+  sleep 0.3; xdotool mousemove $((X + 441 + 37)) $((Y + 499 + 12)) click 1")
+check "a new title is announced as the window's new name" grep -qxF "frame|new、$today" <<<"$changes"
+check "  a new start date as the panel's new description" grep -qF "label|禁煙|2020/07/01 から $today、経過 " <<<"$changes"
+finish
