@@ -57,8 +57,10 @@ GadgetReading ReadGadget(Canvas& canvas, const ExecuteSetting& setting, const Go
     const double nowDays = DaysOf(now);
     const std::u16string todayText = DateText(now.date);
     const PanelGrid grid = EffectivePanelGrid(setting.CL, setting.RW);
+    // The panel's own figures, counted by each goal's choices, so the reader says what is drawn.
+    const WorkCalendar calendar{DaysOff(setting.OFFDAYS)};
     for (std::int32_t i = 0; i < grid.Cells(); ++i) {
-        const GoalPanelFigures figures = ComputeGoalPanel(goals.LineAt(i), nowDays, todayText);
+        const GoalPanelFigures figures = GoalFigures(setting, goals, i, calendar, nowDays, todayText);
         if (!ShowsGoal(figures)) continue;
         const Point at = PanelCellOrigin(i, grid, setting.SR, h, S.dpi());
         reading.panels.push_back(

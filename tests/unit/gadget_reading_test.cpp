@@ -5,6 +5,7 @@
 #include "render/layout.h"
 #include "render/painter.h"
 #include "support/text.h"
+#include "support/ui_texts.h"
 #include "tests/common/test_canvas.h"
 
 namespace kestrival {
@@ -83,6 +84,9 @@ TEST_F(GadgetReadingTest, ReadingMatchesThePaintedCells) {
     goals_.Add(u"二,2026/06/01,");
     goals_.Add(u"三,,2027/02/01");
     goals_.Add(u"四,2025/01/01,2025/12/31");
+    // Goals that count in their own ways: the reader gives the numbers the panel draws.
+    setting_.CNT = {ParseCountChoices(u"TW"), {}, ParseCountChoices(u"T"), ParseCountChoices(u"Y")};
+    setting_.OFFDAYS = u"12/29-01/03";
     TestCanvas canvas(GadgetSize(setting_, 13, 144), -1);
     canvas.SetDpi(144);
     PaintGadget(canvas, setting_, goals_, kNow, true);
@@ -95,10 +99,17 @@ TEST_F(GadgetReadingTest, ReadingMatchesThePaintedCells) {
             const Rect& b = panel.bounds;
             if (at.x >= b.left && at.x < b.right && at.y >= b.top && at.y < b.bottom) drawn += text.text + u"|";
         }
-        const GoalPanelFigures figures = ComputeGoalPanel(goals_.LineAt(panel.cell), DaysOf(kNow), DateText(kNow.date));
+        const GoalPanelFigures figures = GoalFigures(
+            setting_, goals_, panel.cell, WorkCalendar{DaysOff(u"12/29-01/03")}, DaysOf(kNow), DateText(kNow.date));
         std::u16string expected = figures.title + u"|" + figures.ShownStart + u"|" + figures.ShownEnd + u"|";
         if (figures.HasStart) expected += FormatText(u"%d|", {figures.ElapsedDays});
         if (figures.HasEnd) expected += FormatText(u"%d|", {figures.RemainingDays});
+        if (figures.choices.Any()) expected += CountChoicesMark(figures.choices) + u"|";
+        if (figures.HasStart) {
+            EXPECT_NE(panel.description.find(FormatText(texts::kReadElapsedDays, {figures.ElapsedDays})),
+                      std::u16string::npos)
+                << panel.cell;
+        }
         EXPECT_EQ(ToUtf8(drawn), ToUtf8(expected)) << panel.cell;
         EXPECT_EQ(panel.bounds.right - panel.bounds.left, 240);
         EXPECT_EQ(panel.bounds.bottom - panel.bounds.top, 105);
