@@ -255,7 +255,7 @@ TEST_F(ChoicesInTheDialogTest, ChoicesMoveWithTheirRowsWhenRowsAreEmptied) {
     BTdelClick(controls_);
     EXPECT_FALSE(controls_.SGdata.Choices(1).Any());
     for (int c = 0; c < kGoalColumns; ++c) controls_.SGdata.Cell(c, 2).clear();
-    controls_.SGdata.Cell(0, 5) = u"e";
+    controls_.SGdata.Cell(0, 5) = std::u16string(u"e");
     ApplyCountMenuItem(CountMenuItem::kWorkingDays, controls_.SGdata.Choices(5));
     controls_.EDoffd = DaysOffText(u" 08/13 ");
     ASSERT_TRUE(BTokClick(controls_, setting_, goals_, {2026, 12, 10}));
