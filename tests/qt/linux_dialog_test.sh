@@ -90,27 +90,6 @@ sleep 1
 check "a valid OK closes the dialog" test -z "$(find_window '^ Kestrival .* 設定$')"
 saved=$(read_settings)
 check "  and saves the counts" grep -qx 'CL=2' <<<"$saved"
-# xdotool types a character outside the keymap by remapping a spare key just before pressing it,
-# and under load Qt can read the press before the new mapping (a character is lost): the title is
-# typed again in the dialog opened anew, at most twice.
-for _ in 1 2; do
-  grep -q '^ITEM2=目標abc,' <<<"$saved" && break
-  eval "$(geometry_of '^ - Kestrival -$')"
-  xdotool mousemove $((X + 30)) $((Y + 40)) click 3
-  sleep 0.5
-  xdotool key s
-  wait_window '^ Kestrival .* 設定$'
-  sleep 0.5
-  eval "$(geometry_of '^ Kestrival .* 設定$')"
-  click_at $((X + 40)) $((Y + 20 + 2 * 20 + 8))
-  xdotool key F2 ctrl+a
-  xdotool type --delay 80 '目標abc'
-  xdotool key Return
-  sleep 0.3
-  click_at $((X + 441 + 37)) $((Y + 499 + 12))
-  sleep 1
-  saved=$(read_settings)
-done
 check "  and the goal typed in Japanese" grep -q "^ITEM2=目標abc," <<<"$saved"
 check "  and each goal's counting choices beside it" test "$(grep -A1 '^ITEM1=' <<<"$saved" | tail -n 1)" = CNT1=T
 check "  (letters in their fixed order)" test "$(grep -A1 '^ITEM2=' <<<"$saved" | tail -n 1)" = CNT2=WY
