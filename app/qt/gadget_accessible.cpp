@@ -58,8 +58,8 @@ private:
     std::size_t index_;
 };
 
-// The gadget window: its name is the title band, its children the panels it shows now. The panel
-// interfaces are made when first asked for and dropped when the panels change.
+// The gadget window: its name is the title band, its children the panels it shows now. A panel's
+// interface stands for a place in the list of panels and reads whatever panel is there now.
 class GadgetAccessible final : public QAccessibleWidget {
 public:
     explicit GadgetAccessible(GadgetWidget* gadget) : QAccessibleWidget(gadget, QAccessible::Window) {}
@@ -114,39 +114,12 @@ private:
     mutable std::vector<QAccessible::Id> panels_;
 };
 
-void Announce(QAccessibleInterface* target, QAccessible::Event event) {
-    if (!target) return;
-    QAccessibleEvent announcement(target, event);
-    QAccessible::updateAccessibility(&announcement);
-}
-
 }  // namespace
 
 QAccessibleInterface* GadgetAccessibleFactory(const QString&, QObject* object) {
     // The gadget has no meta-object of its own, so its class name says nothing: the type decides.
     if (auto* gadget = dynamic_cast<GadgetWidget*>(object)) return new GadgetAccessible(gadget);
     return nullptr;
-}
-
-void AnnounceReadingChanges(GadgetWidget& gadget, const GadgetReading& before, const GadgetReading& after) {
-    if (!QAccessible::isActive()) return;
-    const ReadingChanges changes = CompareReadings(before, after);
-    if (!changes.Any()) return;
-    auto* window = dynamic_cast<GadgetAccessible*>(QAccessible::queryAccessibleInterface(&gadget));
-    if (!window) return;
-    if (changes.name) Announce(window, QAccessible::NameChanged);
-    if (changes.children) {
-        window->ForgetPanels();
-        Announce(window, QAccessible::ObjectReorder);
-        return;
-    }
-    for (std::size_t i : changes.panelNames) Announce(window->child(static_cast<int>(i)), QAccessible::NameChanged);
-    for (std::size_t i : changes.panelDescriptions) {
-        Announce(window->child(static_cast<int>(i)), QAccessible::DescriptionChanged);
-    }
-    for (std::size_t i : changes.panelBounds) {
-        Announce(window->child(static_cast<int>(i)), QAccessible::LocationChanged);
-    }
 }
 
 }  // namespace kestrival

@@ -1,5 +1,6 @@
 #include "app/qt/gadget_widget.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QBitmap>
 #include <QCloseEvent>
@@ -20,7 +21,6 @@
 
 #include "app/gadget_rules.h"
 #include "app/qt/autostart.h"
-#include "app/qt/gadget_accessible.h"
 #include "app/qt/qt_environment.h"
 #include "render/painter.h"
 #include "support/file_io.h"
@@ -106,7 +106,7 @@ void GadgetWidget::PaintPass(bool fullPaint) {
     const LocalDateTime now = clock_.Now();
     titleBandHeight_ = PaintGadget(canvas_, setting_, goals_, now, fullPaint);
     GadgetReading reading = ReadGadget(canvas_, setting_, goals_, now);
-    AnnounceReadingChanges(*this, reading_, reading);
+    AnnounceChanges(CompareReadings(reading_, reading));
     reading_ = std::move(reading);
     if (colorKeyEnabled_) {
         // The key colour cut away by a window mask: the same see-through background as Windows'
@@ -117,6 +117,30 @@ void GadgetWidget::PaintPass(bool fullPaint) {
         setMask(QBitmap::fromImage(canvas_.Image().createMaskFromColor(colour.rgb(), Qt::MaskInColor)));
     }
     update();
+}
+
+// Tells screen readers, through whatever interface they were given for the gadget, what the last
+// paint pass changed.
+void GadgetWidget::AnnounceChanges(const ReadingChanges& changes) {
+    if (!QAccessible::isActive() || !changes.Any()) return;
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(this);
+    if (!window) return;
+    auto announce = [](QAccessibleInterface* target, QAccessible::Event event) {
+        if (!target) return;
+        QAccessibleEvent announcement(target, event);
+        QAccessible::updateAccessibility(&announcement);
+    };
+    if (changes.name) announce(window, QAccessible::NameChanged);
+    if (changes.children) {
+        announce(window, QAccessible::ObjectReorder);
+        return;
+    }
+    auto each = [&](const std::vector<std::size_t>& panels, QAccessible::Event event) {
+        for (std::size_t i : panels) announce(window->child(static_cast<int>(i)), event);
+    };
+    each(changes.panelNames, QAccessible::NameChanged);
+    each(changes.panelDescriptions, QAccessible::DescriptionChanged);
+    each(changes.panelBounds, QAccessible::LocationChanged);
 }
 
 void GadgetWidget::OnTimer() {

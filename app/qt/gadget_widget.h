@@ -52,6 +52,7 @@ protected:
 private:
     void LayoutAndOpacity();
     void PaintPass(bool fullPaint);
+    void AnnounceChanges(const ReadingChanges& changes);
     void OnTimer();
     void ApplyStacking();
     void PrepareNativeWindow();

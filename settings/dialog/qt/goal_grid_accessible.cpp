@@ -134,9 +134,7 @@ public:
     QList<QAccessibleInterface*> selectedCells() const override { return {focusChildOrCurrent()}; }
     int columnCount() const override { return kGoalColumns; }
     int rowCount() const override { return kGoalRows; }
-    QString columnDescription(int column) const override {
-        return Q(GridHeader(column));
-    }
+    QString columnDescription(int column) const override { return Q(GridHeader(column)); }
     QString rowDescription(int) const override { return {}; }
     int selectedColumnCount() const override { return 0; }
     int selectedRowCount() const override { return 0; }
@@ -169,16 +167,6 @@ QAccessibleInterface* GoalGridAccessibleFactory(const QString&, QObject* object)
     // The grid has no meta-object of its own, so its class name says nothing: the type decides.
     if (auto* grid = dynamic_cast<GoalGridWidget*>(object)) return new GridTableAccessible(grid);
     return nullptr;
-}
-
-void AnnounceCurrentCell(GoalGridWidget& grid) {
-    if (!QAccessible::isActive() || !grid.hasFocus()) return;
-    auto* table = dynamic_cast<GridTableAccessible*>(QAccessible::queryAccessibleInterface(&grid));
-    if (!table) return;
-    QAccessibleInterface* cell = table->Cell(grid.Grid().column, grid.Grid().row);
-    if (!cell) return;
-    QAccessibleEvent focus(cell, QAccessible::Focus);
-    QAccessible::updateAccessibility(&focus);
 }
 
 }  // namespace kestrival

@@ -5,12 +5,7 @@
 
 namespace kestrival {
 
-class GoalGridWidget;
-
 // For QAccessible::installFactory: the grid's table interface, nothing for any other object.
 QAccessibleInterface* GoalGridAccessibleFactory(const QString& key, QObject* object);
-
-// Announces the grid's current cell as the focus, when the grid or its editor has the focus.
-void AnnounceCurrentCell(GoalGridWidget& grid);
 
 }  // namespace kestrival

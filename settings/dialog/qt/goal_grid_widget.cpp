@@ -1,5 +1,6 @@
 #include "settings/dialog/qt/goal_grid_widget.h"
 
+#include <QAccessible>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QMenu>
@@ -11,7 +12,6 @@
 
 #include "settings/dialog/count_menu.h"
 #include "settings/dialog/grid_reading.h"
-#include "settings/dialog/qt/goal_grid_accessible.h"
 #include "support/ui_texts.h"
 
 namespace kestrival {
@@ -233,7 +233,7 @@ bool GoalGridWidget::eventFilter(QObject* watched, QEvent* event) {
 
 void GoalGridWidget::focusInEvent(QFocusEvent* event) {
     QWidget::focusInEvent(event);
-    AnnounceCurrentCell(*this);
+    AnnounceCurrentCell();
 }
 
 void GoalGridWidget::focusOutEvent(QFocusEvent* event) {
@@ -281,8 +281,20 @@ void GoalGridWidget::Enter() {
     update();
 }
 
+// The current cell, through whatever table interface readers were given for the grid, gets the
+// focus while the grid has the keyboard.
+void GoalGridWidget::AnnounceCurrentCell() {
+    if (!QAccessible::isActive() || !hasFocus()) return;
+    QAccessibleInterface* grid = QAccessible::queryAccessibleInterface(this);
+    QAccessibleTableInterface* table = grid ? grid->tableInterface() : nullptr;
+    QAccessibleInterface* cell = table ? table->cellAt(grid_.row - 1, grid_.column) : nullptr;
+    if (!cell) return;
+    QAccessibleEvent focus(cell, QAccessible::Focus);
+    QAccessible::updateAccessibility(&focus);
+}
+
 void GoalGridWidget::CellMoved() {
-    AnnounceCurrentCell(*this);
+    AnnounceCurrentCell();
     if (onCellChanged) onCellChanged();
 }
 

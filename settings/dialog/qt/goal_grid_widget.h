@@ -55,6 +55,7 @@ private:
     // The counting menu of the current row, its top left corner at `at` (widget coordinates).
     void ShowCountMenu(QPoint at);
     void CellMoved();
+    void AnnounceCurrentCell();
     std::int32_t VisibleRows() const { return layout_.VisibleRows(height()); }
 
     GoalGrid& grid_;
