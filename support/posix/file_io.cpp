@@ -118,6 +118,14 @@ void KeepOwnerAndMode(int fd, const struct stat& existing) {
     [[maybe_unused]] const int mode = ::fchmod(fd, existing.st_mode & 07777);
 }
 
+// A file an interrupted save of this process's user left: a plain file of this user's with no
+// other name. In a folder others may write to (a shared one with the sticky bit), another user
+// may leave a file under a save's name; it is never put in place as the settings, nor removed,
+// and a second name of some other file is never taken over.
+bool IsOwnSaveFile(const struct stat& info) {
+    return S_ISREG(info.st_mode) && info.st_uid == ::geteuid() && info.st_nlink == 1;
+}
+
 std::vector<LeftoverTemporary> FindTemporaries(const std::filesystem::path& target) {
     const std::u16string fileName = NameOf(target);
     std::vector<LeftoverTemporary> found;
@@ -127,7 +135,7 @@ std::vector<LeftoverTemporary> FindTemporaries(const std::filesystem::path& targ
         const std::u16string name = NameOf(entry.path());
         struct stat info {};
         if (!IsTemporaryNameFor(name, fileName, kNameCase) || ::lstat(entry.path().c_str(), &info) != 0 ||
-            !S_ISREG(info.st_mode)) {
+            !IsOwnSaveFile(info)) {
             continue;
         }
         found.push_back({name, StateFrom(info).modified, static_cast<std::uint64_t>(info.st_size)});
@@ -241,7 +249,7 @@ void RemoveLeftoverTemporaries(std::u16string_view path) {
     for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
         struct stat info {};
         if (IsPartialNameFor(NameOf(entry.path()), fileName, kNameCase) && ::lstat(entry.path().c_str(), &info) == 0 &&
-            S_ISREG(info.st_mode)) {
+            IsOwnSaveFile(info)) {
             ::unlink(entry.path().c_str());
         }
     }

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -126,6 +127,60 @@ TEST_F(LinuxSaveTest, AnInterruptedSaveBehindALinkIsRecoveredBesideItsFile) {
     EXPECT_TRUE(RecoverInterruptedSave(PathOf(link)));
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(Contents(other_.Native(u"synced.txt")), "whole");
+}
+
+TEST_F(LinuxSaveTest, OnlyTemporariesThisUserLeftAreRecoveredOrRemoved) {
+    const fs::path shared = folder_.Native(u"");
+    ::chmod(shared.c_str(), 01777);  // a shared folder with the sticky bit
+    const fs::path file = shared / "set.txt";
+    const fs::path precious = other_.Native(u"precious.txt");
+    const struct {
+        const char* what;
+        void (*plant)(const fs::path& temporary, const fs::path& precious);
+    } planted[] = {
+        {"a second name of another file",
+         [](const fs::path& temporary, const fs::path& other) { fs::create_hard_link(other, temporary); }},
+        {"another user's file",
+         [](const fs::path& temporary, const fs::path&) {
+             std::ofstream(temporary) << "planted";
+             ::chmod(temporary.c_str(), 0666);
+             if (::geteuid() == 0) {
+                 ASSERT_EQ(::chown(temporary.c_str(), 65534, 65534), 0);
+             }
+         }},
+    };
+    for (const auto& c : planted) {
+        if (std::string(c.what) == "another user's file" && ::geteuid() != 0) continue;  // needs root to give away
+        SCOPED_TRACE(c.what);
+        for (const auto& entry : fs::directory_iterator(shared)) fs::remove(entry.path());
+        std::ofstream(precious) << "keep me";
+        const fs::path foreign = shared / "set.txt.9.tmp";
+        const fs::path foreignPartial = shared / "set.txt.9.part";
+        c.plant(foreign, precious);
+        c.plant(foreignPartial, precious);
+
+        // Nothing of ours: nothing is put in place.
+        EXPECT_FALSE(RecoverInterruptedSave(PathOf(file)));
+        EXPECT_FALSE(fs::exists(fs::symlink_status(file)));
+
+        // An older temporary of ours is still taken over the newer planted one.
+        const fs::path ours = shared / "set.txt.3.tmp";
+        std::ofstream(ours) << "whole";
+        const auto plantedAt = fs::last_write_time(foreign);
+        fs::last_write_time(ours, plantedAt - std::chrono::hours(1));
+        fs::last_write_time(foreign, plantedAt + std::chrono::hours(1));
+        EXPECT_TRUE(RecoverInterruptedSave(PathOf(file)));
+        EXPECT_EQ(Contents(file), "whole");
+        EXPECT_FALSE(fs::exists(ours));
+
+        // A save cleans up only its own leftovers.
+        ASSERT_TRUE(WriteFileReplacing(PathOf(file), std::string_view("new")));
+        RemoveLeftoverTemporaries(PathOf(file));
+        EXPECT_TRUE(fs::exists(foreign));
+        EXPECT_TRUE(fs::exists(foreignPartial));
+        EXPECT_EQ(Contents(file), "new");
+        EXPECT_EQ(Contents(precious), "keep me");
+    }
 }
 
 TEST_F(LinuxSaveTest, ModeOwnerAndGroupAreKept) {
