@@ -16,6 +16,7 @@
 #include <string_view>
 #include <thread>
 
+#include "support/posix/file_behind_links.h"
 #include "support/text.h"
 
 namespace kestrival {
@@ -40,16 +41,18 @@ std::string RealPath(const std::string& path) {
     return result;
 }
 
-// Beside the file the settings path leads to, so that every link to one file finds one lock;
-// a file not made yet is named in its folder through that folder's links.
+// Beside the file at the end of the settings path's links, so that every link to one file finds
+// one lock, even a link whose file the first save has yet to make; a file not made yet is named
+// in its folder through that folder's links.
 std::string LockFileOf(const std::string& settingFile) {
-    std::string file = RealPath(settingFile);
+    const std::string end = FileBehindLinks(settingFile).value_or(settingFile);
+    std::string file = RealPath(end);
     if (file.empty()) {
-        const std::size_t slash = settingFile.find_last_of('/');
-        const std::string folder = slash == std::string::npos ? std::string(".") : settingFile.substr(0, slash);
+        const std::size_t slash = end.find_last_of('/');
+        const std::string folder = slash == std::string::npos ? std::string(".") : end.substr(0, slash);
         const std::string realFolder = RealPath(folder.empty() ? "/" : folder);
-        const std::string name = slash == std::string::npos ? settingFile : settingFile.substr(slash + 1);
-        file = realFolder.empty() ? settingFile : (realFolder == "/" ? "" : realFolder) + "/" + name;
+        const std::string name = slash == std::string::npos ? end : end.substr(slash + 1);
+        file = realFolder.empty() ? end : (realFolder == "/" ? "" : realFolder) + "/" + name;
     }
     return file + ".lock";
 }

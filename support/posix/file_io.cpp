@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "support/file_io.h"
+#include "support/posix/file_behind_links.h"
 #include "support/text.h"
 
 namespace kestrival {
@@ -69,27 +70,6 @@ FileState StateFrom(const struct stat& info) {
             std::int64_t{info.st_mtim.tv_sec} * 1000000000 + info.st_mtim.tv_nsec};
 }
 
-// The file a save of `path` replaces: `path` itself, or the end of its chain of symbolic links
-// (a dotfiles or synced folder), which need not exist yet. Replacing the link itself would cut
-// it off from the file it shares. Nothing for a loop or a link that cannot be read.
-std::optional<std::string> FileBehindLinks(std::string path) {
-    for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
-        struct stat info {};
-        if (::lstat(path.c_str(), &info) != 0) return errno == ENOENT ? std::optional(path) : std::nullopt;
-        if (!S_ISLNK(info.st_mode)) return path;
-        std::string target(static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 4095) + 1, '\0');
-        const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
-        if (length <= 0 || static_cast<std::size_t>(length) >= target.size()) return std::nullopt;
-        target.resize(static_cast<std::size_t>(length));
-        if (target.front() != '/') {
-            const std::size_t slash = path.find_last_of('/');
-            if (slash != std::string::npos) target.insert(0, path, 0, slash + 1);
-        }
-        path = std::move(target);
-    }
-    return std::nullopt;
-}
-
 std::optional<std::filesystem::path> SaveTarget(std::u16string_view path) {
     std::optional<std::string> file = FileBehindLinks(NativePath(path));
     if (!file) return std::nullopt;
@@ -144,6 +124,25 @@ std::vector<LeftoverTemporary> FindTemporaries(const std::filesystem::path& targ
 }
 
 }  // namespace
+
+// Replacing the link itself would cut it off from the file it shares.
+std::optional<std::string> FileBehindLinks(std::string path) {
+    for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) != 0) return errno == ENOENT ? std::optional(path) : std::nullopt;
+        if (!S_ISLNK(info.st_mode)) return path;
+        std::string target(static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 4095) + 1, '\0');
+        const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
+        if (length <= 0 || static_cast<std::size_t>(length) >= target.size()) return std::nullopt;
+        target.resize(static_cast<std::size_t>(length));
+        if (target.front() != '/') {
+            const std::size_t slash = path.find_last_of('/');
+            if (slash != std::string::npos) target.insert(0, path, 0, slash + 1);
+        }
+        path = std::move(target);
+    }
+    return std::nullopt;
+}
 
 FileRead ReadWholeFile(std::u16string_view path) {
     const int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);

@@ -205,6 +205,25 @@ TEST(InstanceLockTest, AStartThatWaitsWhileTheGadgetClosesTakesTheFileOver) {
     EXPECT_GE(successor->RequestSocket(), 0);
 }
 
+TEST(InstanceLockTest, ALinkToAFileNotMadeYetFindsOneLockBeforeAndAfterTheFileIsMade) {
+    const TempFolder temp;
+    fs::create_directory(temp.Native(u"real"));
+    const fs::path target = temp.Native(u"real/ZKQV_set.txt");
+    const fs::path link = temp.Native(u"ZKQV_set.txt");
+    fs::create_symlink("real/ZKQV_set.txt", link);
+    const std::unique_ptr<InstanceLock> holder = InstanceLock::Claim(U16(link));
+    ASSERT_TRUE(holder);
+    EXPECT_EQ(holder->LockFile(), fs::canonical(temp.Native(u"real")).string() + "/ZKQV_set.txt.lock");
+    for (const bool made : {false, true}) {
+        if (made) Write(target, "settings");  // the first save makes the file behind the link
+        for (const fs::path& spelling : {link, target}) {
+            const SecondStart second = StartAgain(*holder, spelling);
+            EXPECT_FALSE(second.ran) << spelling << (made ? " (made)" : " (not made)");
+            EXPECT_TRUE(second.holderAsked) << spelling << (made ? " (made)" : " (not made)");
+        }
+    }
+}
+
 TEST(InstanceLockTest, ALockNameThatIsNotAPlainFileOfThisUserIsNeitherFollowedNorWritten) {
     const struct {
         const char* what;
