@@ -1,6 +1,7 @@
 #include "app/posix/instance_lock.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/socket.h>
@@ -57,13 +58,17 @@ std::string LockFileOf(const std::string& settingFile) {
     return file + ".lock";
 }
 
-// A lock file that is a plain file of this user's with one name: never a link, a device, a pipe
-// or another user's file, and never a second name of some other file of this user's, which
-// writing the socket's path into would spoil.
+// A lock file that is a plain file of this user's with one name that only this user may open:
+// never a link, a device, a pipe or another user's file, never a second name of some other file
+// of this user's, which writing the socket's path into would spoil, and never a file another
+// user could hold the lock of. A file of ours that others may open is closed to them first.
 bool IsOwnLockFile(int fd) {
     struct stat info {};
-    return ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid() && info.st_nlink == 1 &&
-           (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid() || info.st_nlink != 1) {
+        return false;
+    }
+    if ((info.st_mode & 07777) != 0600 && ::fchmod(fd, 0600) != 0) return false;
+    return ::fstat(fd, &info) == 0 && (info.st_mode & (S_IRWXG | S_IRWXO)) == 0;
 }
 
 int OpenLockFile(const std::string& path) {
@@ -97,6 +102,48 @@ std::string Hex(std::uint64_t value) {
         value >>= 4;
     } while (value != 0);
     return text;
+}
+
+// The same 64-bit FNV-1a hash on every start: a name of any length in a few letters.
+std::uint64_t HashOf(std::string_view bytes) {
+    std::uint64_t hash = 0xcbf29ce484222325ull;
+    for (const char c : bytes) {
+        hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3ull;
+    }
+    return hash;
+}
+
+// A folder of this user's own under the home folder, for a lock where the lock beside the file
+// cannot be had. The home folder comes from the environment as the settings path does, so that
+// every start of one user agrees on it.
+std::string PrivateLockFolder() {
+    const char* environment = std::getenv("HOME");
+    std::string home = environment && *environment == '/' ? environment : "";
+    if (home.empty()) {
+        const passwd* user = ::getpwuid(::geteuid());
+        if (!user || !user->pw_dir || *user->pw_dir != '/') return {};
+        home = user->pw_dir;
+    }
+    const std::string cache = home + "/.cache";
+    const std::string folder = cache + "/kestrival";
+    ::mkdir(cache.c_str(), 0700);
+    ::mkdir(folder.c_str(), 0700);
+    return IsPrivateFolder(folder) ? folder : std::string();
+}
+
+// Where the lock beside the file is another user's or cannot be made (a shared folder with the
+// sticky bit, a folder this user may not write to), the lock stands in a private folder under a
+// name made from the device and inode of the folder the lock would stand in and the lock's name:
+// the same for every spelling of the settings path and whether or not the file exists yet.
+std::string PrivateLockFileOf(const std::string& lockFile) {
+    const std::size_t slash = lockFile.find_last_of('/');
+    if (slash == std::string::npos) return {};
+    struct stat folderInfo {};
+    if (::stat(slash == 0 ? "/" : lockFile.substr(0, slash).c_str(), &folderInfo) != 0) return {};
+    const std::string folder = PrivateLockFolder();
+    if (folder.empty()) return {};
+    return folder + "/" + Hex(folderInfo.st_dev) + "-" + Hex(folderInfo.st_ino) + "-" +
+           Hex(HashOf(std::string_view(lockFile).substr(slash + 1))) + ".lock";
 }
 
 bool PeerIsThisUser(int socket) {
@@ -150,7 +197,12 @@ std::unique_ptr<InstanceLock> InstanceLock::Claim(const std::u16string& settingF
     std::unique_ptr<InstanceLock> lock(new InstanceLock());
     lock->lockFile_ = LockFileOf(NativePath(settingFile));
     lock->lockFd_ = OpenLockFile(lock->lockFile_);
-    if (lock->lockFd_ < 0) return lock;  // unguarded
+    if (lock->lockFd_ < 0) {
+        lock->lockFile_ = PrivateLockFileOf(lock->lockFile_);
+        if (lock->lockFile_.empty()) return lock;  // unguarded
+        lock->lockFd_ = OpenLockFile(lock->lockFile_);
+        if (lock->lockFd_ < 0) return lock;  // unguarded
+    }
     const Clock::time_point deadline = Clock::now() + patience;
     for (;;) {
         if (::flock(lock->lockFd_, LOCK_EX | LOCK_NB) == 0) {

@@ -16,6 +16,7 @@
 #include <future>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "support/text.h"
 #include "tests/unit/temp_folder.h"
@@ -26,26 +27,31 @@ namespace {
 namespace fs = std::filesystem;
 using std::chrono::milliseconds;
 
-class ScopedRuntimeFolder {
+class ScopedVariable {
 public:
-    explicit ScopedRuntimeFolder(const std::optional<std::string>& value) {
-        if (const char* old = std::getenv("XDG_RUNTIME_DIR")) old_ = old;
-        if (value) {
-            ::setenv("XDG_RUNTIME_DIR", value->c_str(), 1);
-        } else {
-            ::unsetenv("XDG_RUNTIME_DIR");
-        }
+    ScopedVariable(const char* name, const std::optional<std::string>& value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        Set(value);
     }
-    ~ScopedRuntimeFolder() {
-        if (old_) {
-            ::setenv("XDG_RUNTIME_DIR", old_->c_str(), 1);
-        } else {
-            ::unsetenv("XDG_RUNTIME_DIR");
-        }
-    }
+    ~ScopedVariable() { Set(old_); }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
 
 private:
+    void Set(const std::optional<std::string>& value) {
+        if (value) {
+            ::setenv(name_, value->c_str(), 1);
+        } else {
+            ::unsetenv(name_);
+        }
+    }
+    const char* name_;
     std::optional<std::string> old_;
+};
+
+class ScopedRuntimeFolder : public ScopedVariable {
+public:
+    explicit ScopedRuntimeFolder(const std::optional<std::string>& value) : ScopedVariable("XDG_RUNTIME_DIR", value) {}
 };
 
 std::u16string U16(const fs::path& path) { return FromUtf8(path.string()); }
@@ -224,27 +230,49 @@ TEST(InstanceLockTest, ALinkToAFileNotMadeYetFindsOneLockBeforeAndAfterTheFileIs
     }
 }
 
+// Where the lock beside the file cannot be used, a lock in a private folder of this user's still
+// keeps every start of that file to one gadget.
 TEST(InstanceLockTest, ALockNameThatIsNotAPlainFileOfThisUserIsNeitherFollowedNorWritten) {
     const struct {
         const char* what;
         void (*make)(const fs::path& lock, const fs::path& precious);
+        bool besideTheFile;  // the lock is made safe to use where it stands
     } cases[] = {
         {"a link to a file of ours",
-         [](const fs::path& lock, const fs::path& precious) { fs::create_symlink(precious, lock); }},
+         [](const fs::path& lock, const fs::path& precious) { fs::create_symlink(precious, lock); }, false},
         {"a link to a name not made yet",
-         [](const fs::path& lock, const fs::path& precious) { fs::create_symlink(precious.string() + ".new", lock); }},
+         [](const fs::path& lock, const fs::path& precious) { fs::create_symlink(precious.string() + ".new", lock); },
+         false},
         {"a second name of a file of ours",
-         [](const fs::path& lock, const fs::path& precious) { fs::create_hard_link(precious, lock); }},
-        {"a pipe", [](const fs::path& lock, const fs::path&) { ASSERT_EQ(::mkfifo(lock.c_str(), 0600), 0); }},
-        {"a folder", [](const fs::path& lock, const fs::path&) { fs::create_directory(lock); }},
-        {"a file others may write",
+         [](const fs::path& lock, const fs::path& precious) { fs::create_hard_link(precious, lock); }, false},
+        {"a pipe", [](const fs::path& lock, const fs::path&) { ASSERT_EQ(::mkfifo(lock.c_str(), 0600), 0); }, false},
+        {"a folder", [](const fs::path& lock, const fs::path&) { fs::create_directory(lock); }, false},
+        {"another user's file",
+         [](const fs::path& lock, const fs::path&) {
+             Write(lock, "");
+             ::chmod(lock.c_str(), 0644);
+             ASSERT_EQ(::chown(lock.c_str(), 65534, 65534), 0);
+         },
+         false},
+        {"a file of ours others may write",
          [](const fs::path& lock, const fs::path&) {
              Write(lock, "");
              fs::permissions(lock, fs::perms::all);
-         }},
+         },
+         true},
+        {"a file of ours others may read (and so hold the lock of)",
+         [](const fs::path& lock, const fs::path&) {
+             Write(lock, "");
+             ::chmod(lock.c_str(), 0644);
+         },
+         true},
     };
     for (const auto& c : cases) {
+        if (std::string_view(c.what) == "another user's file" && ::geteuid() != 0) continue;  // needs root
         const TempFolder temp;
+        const TempFolder home;
+        const ScopedVariable homeVariable("HOME", home.Native(u"").string());
+        fs::create_directory(temp.Native(u"sub"));
         const fs::path file = temp.Native(u"ZKQV_set.txt");
         const fs::path precious = temp.Native(u"precious.txt");
         Write(precious, "keep me");
@@ -252,12 +280,43 @@ TEST(InstanceLockTest, ALockNameThatIsNotAPlainFileOfThisUserIsNeitherFollowedNo
         const auto started = std::chrono::steady_clock::now();
         const std::unique_ptr<InstanceLock> lock = InstanceLock::Claim(U16(file));
         EXPECT_LT(std::chrono::steady_clock::now() - started, milliseconds(1000)) << c.what;
-        // The gadget runs, unguarded as where no lock can be made, and reachable by no one.
         ASSERT_TRUE(lock) << c.what;
-        EXPECT_EQ(lock->RequestSocket(), -1) << c.what;
+        EXPECT_GE(lock->RequestSocket(), 0) << c.what;
+        const fs::path lockFile = lock->LockFile();
+        if (c.besideTheFile) {
+            EXPECT_EQ(lockFile, fs::canonical(temp.Native(u"")) / "ZKQV_set.txt.lock") << c.what;
+        } else {
+            EXPECT_EQ(lockFile.parent_path(), home.Native(u".cache/kestrival")) << c.what;
+            EXPECT_TRUE(IsPrivateFolderOfOurs(lockFile.parent_path())) << c.what;
+        }
+        struct stat info {};
+        EXPECT_EQ(::lstat(lockFile.c_str(), &info), 0) << c.what;
+        EXPECT_EQ(info.st_mode & 07777, 0600u) << c.what;
+        for (const fs::path& spelling : {file, temp.Native(u"sub") / ".." / "ZKQV_set.txt"}) {
+            const SecondStart second = StartAgain(*lock, spelling);
+            EXPECT_FALSE(second.ran) << c.what << " / " << spelling;
+            EXPECT_TRUE(second.holderAsked) << c.what << " / " << spelling;
+        }
         EXPECT_EQ(Bytes(precious), "keep me") << c.what;
         EXPECT_FALSE(fs::exists(precious.string() + ".new")) << c.what;
     }
+}
+
+TEST(InstanceLockTest, WithoutAPrivateFolderForTheLockTheGadgetStillRuns) {
+    const TempFolder temp;
+    const fs::path file = temp.Native(u"ZKQV_set.txt");
+    fs::create_directory(file.string() + ".lock");
+    fs::create_directories(temp.Native(u"open/.cache/kestrival"));
+    fs::permissions(temp.Native(u"open/.cache/kestrival"), fs::perms::all);
+    Write(temp.Native(u"plain"), "");
+    const fs::path homes[] = {temp.Native(u"open"), temp.Native(u"plain"), temp.Native(u"missing")};
+    for (const fs::path& home : homes) {
+        const ScopedVariable homeVariable("HOME", home.string());
+        const std::unique_ptr<InstanceLock> lock = InstanceLock::Claim(U16(file));
+        ASSERT_TRUE(lock) << home;
+        EXPECT_EQ(lock->RequestSocket(), -1) << home;  // unguarded, as where no lock can be made
+    }
+    EXPECT_EQ(Bytes(temp.Native(u"plain")), "");
 }
 
 TEST(InstanceLockTest, ARecordThatDoesNotLeadToAPrivateSocketIsNeverFollowed) {
