@@ -39,6 +39,25 @@ std::optional<FileIdentity> IdentityOf(const std::wstring& fullPath) {
     return FileIdentity{info.dwVolumeSerialNumber, index, FromWide(Upper(fullPath.substr(slash + 1)))};
 }
 
+// A virus scanner or an indexer may hold the lock file for a moment; only a gadget holds it for
+// longer than this.
+constexpr DWORD kLockFileWaitMs = 2000;
+constexpr DWORD kLockFilePauseMs = 50;
+
+// The lock file, held open without sharing; an invalid handle with the last error set when it
+// cannot be had.
+UniqueHandle OpenLockFile(const std::wstring& path) {
+    const DWORD started = ::GetTickCount();
+    for (;;) {
+        UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_ALWAYS,
+                                        FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        if (file || ::GetLastError() != ERROR_SHARING_VIOLATION || ::GetTickCount() - started >= kLockFileWaitMs) {
+            return file;
+        }
+        ::Sleep(kLockFilePauseMs);
+    }
+}
+
 UINT ShowRequestMessage() {
     static const UINT message = ::RegisterWindowMessageW(L"Kestrival-ShowGadget");
     return message;
@@ -58,8 +77,7 @@ std::unique_ptr<InstanceLock> InstanceLock::Acquire(std::uint64_t key, const std
     // Held open without sharing for the whole run and never deleted: a deleted name could be
     // made again by a start that then would not see this one. Every spelling of the settings
     // file's path reaches this one file. A link put in its place is opened as the link itself.
-    UniqueHandle file(::CreateFileW(Wide(settingFile + u".lock").c_str(), GENERIC_READ, 0, nullptr, OPEN_ALWAYS,
-                                    FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    UniqueHandle file = OpenLockFile(Wide(settingFile + u".lock"));
     if (!file && ::GetLastError() == ERROR_SHARING_VIOLATION) return nullptr;
     return std::unique_ptr<InstanceLock>(new InstanceLock(std::move(mutex), std::move(file)));
 }
