@@ -31,9 +31,12 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
 bool IsBusy(DWORD error) { return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION; }
 
 // Why a replace or a move fails while a virus scanner, an indexer or a sync client holds a file
-// for a moment: each leaves both files as they were, so the step can be tried again. A denial of
-// access is the file's permissions, which waiting does not change: it fails at once.
-bool IsHeldForAMoment(DWORD error) { return IsBusy(error) || error == ERROR_UNABLE_TO_REMOVE_REPLACED; }
+// for a moment: each leaves both files as they were, so the step can be tried again. A rename
+// over a file that a scanner has open, or whose deletion is still pending, is denied access
+// rather than refused for sharing; a lasting denial costs one wait and then fails the same way.
+bool IsHeldForAMoment(DWORD error) {
+    return IsBusy(error) || error == ERROR_ACCESS_DENIED || error == ERROR_UNABLE_TO_REMOVE_REPLACED;
+}
 
 // The time a save may still wait for a held file, counted from its first attempt.
 class BusyWait {
