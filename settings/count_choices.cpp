@@ -1,30 +1,47 @@
 #include "settings/count_choices.h"
 
 namespace kestrival {
+namespace {
+
+// Each choice: its member, its letter in the file (upper case) and its mark on the panel.
+struct ChoiceLetter {
+    bool CountChoices::*member;
+    char16_t letter;
+    char16_t mark;
+};
+
+constexpr ChoiceLetter kChoiceLetters[] = {
+    {&CountChoices::TodayIncluded, u'T', u'今'},
+    {&CountChoices::WorkingDays, u'W', u'平'},
+    {&CountChoices::Yearly, u'Y', u'毎'},
+};
+
+}  // namespace
 
 CountChoices ParseCountChoices(std::u16string_view letters) {
     CountChoices choices;
     for (char16_t c : letters) {
-        if (c == u'T' || c == u't') choices.TodayIncluded = true;
-        if (c == u'W' || c == u'w') choices.WorkingDays = true;
-        if (c == u'Y' || c == u'y') choices.Yearly = true;
+        const char16_t upper = c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c;
+        for (const ChoiceLetter& choice : kChoiceLetters) {
+            if (upper == choice.letter) choices.*choice.member = true;
+        }
     }
     return choices;
 }
 
 std::u16string CountChoicesText(const CountChoices& choices) {
     std::u16string text;
-    if (choices.TodayIncluded) text += u'T';
-    if (choices.WorkingDays) text += u'W';
-    if (choices.Yearly) text += u'Y';
+    for (const ChoiceLetter& choice : kChoiceLetters) {
+        if (choices.*choice.member) text += choice.letter;
+    }
     return text;
 }
 
 std::u16string CountChoicesMark(const CountChoices& choices) {
     std::u16string mark;
-    if (choices.TodayIncluded) mark += u"今";
-    if (choices.WorkingDays) mark += u"平";
-    if (choices.Yearly) mark += u"毎";
+    for (const ChoiceLetter& choice : kChoiceLetters) {
+        if (choices.*choice.member) mark += choice.mark;
+    }
     return mark;
 }
 
