@@ -12,23 +12,13 @@
 #include "support/win32/clock.h"
 #include "support/win32/wide_text.h"
 #include "tests/common/win32/accessible_reader.h"
+#include "tests/common/win32/wine_helpers.h"
 
 namespace kestrival {
 namespace {
 
+using e2e::PumpMessages;
 using e2e::ReadAccessible;
-
-void PumpMessages() {
-    MSG message{};
-    for (int idle = 0; idle < 5; ++idle) {
-        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&message);
-            ::DispatchMessageW(&message);
-            idle = 0;
-        }
-        ::Sleep(20);
-    }
-}
 
 struct WinEvent {
     DWORD event;

@@ -10,21 +10,12 @@
 #include "app/win32/gadget_ids.h"
 #include "support/text.h"
 #include "support/win32/clock.h"
+#include "tests/common/win32/wine_helpers.h"
 
 namespace kestrival {
 namespace {
 
-void PumpMessages() {
-    MSG message{};
-    for (int idle = 0; idle < 5; ++idle) {
-        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&message);
-            ::DispatchMessageW(&message);
-            idle = 0;
-        }
-        ::Sleep(20);
-    }
-}
+using e2e::PumpMessages;
 
 TEST(GadgetWindowTest, AFullGridIsPaintedOnceBeforeItIsFirstSeen) {
     const Win32Clock clock;

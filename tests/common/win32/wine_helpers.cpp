@@ -245,4 +245,16 @@ COLORREF ScreenPixel(int x, int y) {
     return colour;
 }
 
+void PumpMessages() {
+    MSG message{};
+    for (int idle = 0; idle < 5; ++idle) {
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+            idle = 0;
+        }
+        ::Sleep(20);
+    }
+}
+
 }  // namespace kestrival::e2e

@@ -71,6 +71,9 @@ private:
     DWORD pid_ = 0;
 };
 
+// Handles this thread's messages until none has come for about 100 ms.
+void PumpMessages();
+
 // A key pressed and released through the input queue.
 void SendKey(WORD key);
 // Opens the settings dialog as a user does: the gadget's context menu and its &S key. The
