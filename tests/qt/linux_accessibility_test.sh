@@ -18,10 +18,11 @@ mkdir -p "$(dirname "$file")"
 { printf '\xff\xfe'
   printf '%s\r\n' TITLE=目標 DVIEW=1 CL=1 RW=3 ITEM1=試験,2020/01/01,2099/01/01 ITEM2=禁煙,2020/06/01, ITEM3=,,, \
     | iconv -f UTF-8 -t UTF-16LE; } >"$file"
-QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$binary" >/dev/null 2>&1 &
+QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$binary" >"$state/gadget.log" 2>&1 &
 gadget_pid=$!
 window() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true; }
 for _ in $(seq 100); do [ -n "$(window '^ - Kestrival -$')" ] && break; sleep 0.1; done
+[ -n "$(window '^ - Kestrival -$')" ] || { echo "no gadget window; the gadget said:"; cat "$state/gadget.log"; }
 sleep 1
 
 # The day counts the way the gadget counts them: whole days between the dates and this moment.
