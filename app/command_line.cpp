@@ -17,7 +17,45 @@ const CommandOption* FindOption(std::string_view name) {
     return nullptr;
 }
 
+// The start's plain arguments in their order; those after "--" follow a "--" of their own when
+// one of them would otherwise read as an option.
+std::vector<std::string> PlainArguments(std::span<const std::string_view> arguments) {
+    std::vector<std::string> plain;
+    std::size_t i = 0;
+    for (; i < arguments.size() && arguments[i] != "--"; ++i) {
+        if (!IsOption(arguments[i])) {
+            plain.emplace_back(arguments[i]);
+        } else if (const CommandOption* option = FindOption(arguments[i]); option && option->takesValue) {
+            ++i;
+        }
+    }
+    if (i >= arguments.size()) return plain;
+    const std::span<const std::string_view> rest = arguments.subspan(i + 1);
+    if (std::any_of(rest.begin(), rest.end(), IsOption)) plain.emplace_back("--");
+    plain.insert(plain.end(), rest.begin(), rest.end());
+    return plain;
+}
+
+bool EndsWith(const std::vector<std::string>& command, const std::vector<std::string>& tail) {
+    return command.size() >= tail.size() && std::equal(tail.rbegin(), tail.rend(), command.rbegin());
+}
+
 }  // namespace
+
+std::vector<std::string> RestartCommand(std::vector<std::string> toolkitCommand,
+                                        std::span<const std::string_view> startArguments,
+                                        std::string_view absoluteProgram) {
+    if (toolkitCommand.empty()) return toolkitCommand;
+    std::string& program = toolkitCommand.front();
+    if (program.find('/') != std::string::npos && program.front() != '/' && !absoluteProgram.empty()) {
+        program = absoluteProgram;
+    }
+    const std::vector<std::string> carried = PlainArguments(startArguments);
+    if (!carried.empty() && !EndsWith(toolkitCommand, carried)) {
+        toolkitCommand.insert(toolkitCommand.end(), carried.begin(), carried.end());
+    }
+    return toolkitCommand;
+}
 
 CommandLine ParseCommandLine(std::span<const std::string_view> arguments) {
     for (std::size_t i = 0; i < arguments.size(); ++i) {

@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kestrival {
 
@@ -39,6 +40,18 @@ struct CommandLine {
 // Reads the arguments after the program's name from left to right: the first option decides.
 // An option starts with '-' (a lone "-" does not); after "--" nothing is an option.
 CommandLine ParseCommandLine(std::span<const std::string_view> arguments);
+
+// The command a session manager runs to bring the gadget back at the next login: the toolkit's
+// own (`toolkitCommand`: the program and its session option with the session's id) with the
+// plain arguments this start was given (LOCAL) carried over; without them a gadget that kept its
+// file beside the program would come back on the shared one. The start's options are left out:
+// its session option names the session before, and the others never run a gadget. A program typed
+// with a relative folder is named by `absoluteProgram`, as the session manager starts it from a
+// working folder of its own. The toolkit may ask twice in one save (for its data, then its state);
+// a command that already carries the arguments is given back as it is.
+std::vector<std::string> RestartCommand(std::vector<std::string> toolkitCommand,
+                                        std::span<const std::string_view> startArguments,
+                                        std::string_view absoluteProgram);
 
 // The usage, for standard output with --help and standard error after an unknown option.
 std::string UsageText(std::string_view program);

@@ -1,6 +1,7 @@
 // Program entry on Linux: one gadget per settings file, load, run the gadget, save at exit, also
 // when the session ends it (SIGTERM, SIGHUP, SIGINT).
 #include <QApplication>
+#include <QSessionManager>
 #include <QSocketNotifier>
 
 #include <sys/socket.h>
@@ -78,6 +79,25 @@ int PrintGoalsOnTerminal(int argc, char** argv, const std::string& program) {
     return Print(stdout, ToUtf8(outcome.output), 0);
 }
 
+// Gives the session manager a restart command that brings the gadget back as it was started
+// (with LOCAL, its file beside the program). The toolkit writes its own command before it asks
+// for the application's data and for its state, and hands whichever it ends with to the manager.
+void KeepArgumentsOnRestart(QApplication& application, const std::vector<std::string>& startArguments) {
+    const auto carry = [startArguments](QSessionManager& manager) {
+        std::vector<std::string> toolkit;
+        for (const QString& part : manager.restartCommand()) toolkit.push_back(part.toStdString());
+        const std::vector<std::string_view> start(startArguments.begin(), startArguments.end());
+        QStringList command;
+        for (const std::string& part :
+             RestartCommand(toolkit, start, QCoreApplication::applicationFilePath().toStdString())) {
+            command << QString::fromStdString(part);
+        }
+        manager.setRestartCommand(command);
+    };
+    QObject::connect(&application, &QGuiApplication::commitDataRequest, carry);
+    QObject::connect(&application, &QGuiApplication::saveStateRequest, carry);
+}
+
 // The options' handlers. They run before anything opens a display, takes the lock or reads the
 // settings file; nothing when the command runs the gadget.
 std::optional<int> AnswerOnTerminal(int argc, char** argv) {
@@ -102,6 +122,8 @@ std::optional<int> AnswerOnTerminal(int argc, char** argv) {
 
 int Run(int argc, char** argv) {
     if (const std::optional<int> status = AnswerOnTerminal(argc, argv)) return *status;
+    // Qt takes its own options out of argv, the session's among them.
+    const std::vector<std::string> startArguments(argv + (argc > 0 ? 1 : 0), argv + argc);
 
     // Anchored placement needs X11: on a Wayland session the gadget runs on XWayland.
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM") && qEnvironmentVariableIsSet("WAYLAND_DISPLAY")) {
@@ -111,6 +133,7 @@ int Run(int argc, char** argv) {
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
     QApplication application(argc, argv);
     application.setQuitOnLastWindowClosed(false);
+    KeepArgumentsOnRestart(application, startArguments);
     const QtEnvironment environment;
     QAccessible::installFactory(GadgetAccessibleFactory);
     QAccessible::installFactory(GoalGridAccessibleFactory);

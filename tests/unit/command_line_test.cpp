@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "kestrival_version.h"
@@ -67,6 +68,37 @@ TEST(CommandLineTest, UsageListsLocalAndEveryOption) {
     const std::size_t lineStart = usage.rfind('\n', column) + 1;
     const std::size_t versionLine = usage.find("  --version");
     EXPECT_EQ(usage.find("print the version", versionLine) - versionLine, column - lineStart);
+}
+
+TEST(CommandLineTest, TheSessionRestartsTheGadgetWithItsArguments) {
+    using Command = std::vector<std::string>;
+    const Command toolkit{"kestrival", "-session", "10d2a5f3e1_1_2"};
+    struct Case {
+        Command toolkit;
+        std::vector<std::string_view> start;
+        Command restart;
+    };
+    const Case cases[] = {
+        {toolkit, {}, toolkit},
+        {toolkit, {"LOCAL"}, {"kestrival", "-session", "10d2a5f3e1_1_2", "LOCAL"}},
+        {toolkit, {"local", "notes.txt"}, {"kestrival", "-session", "10d2a5f3e1_1_2", "local", "notes.txt"}},
+        // A gadget the session brought back: the session before is not carried, its LOCAL is.
+        {toolkit, {"-session", "old_1_1", "LOCAL"}, {"kestrival", "-session", "10d2a5f3e1_1_2", "LOCAL"}},
+        {toolkit, {"--session", "LOCAL"}, toolkit},  // "LOCAL" is the old session's id here
+        {toolkit, {"LOCAL", "--", "-x"}, {"kestrival", "-session", "10d2a5f3e1_1_2", "LOCAL", "--", "-x"}},
+        {toolkit, {"--", "LOCAL"}, {"kestrival", "-session", "10d2a5f3e1_1_2", "LOCAL"}},
+        // Asked again in the same save: nothing is added twice.
+        {{"kestrival", "-session", "id", "LOCAL"}, {"LOCAL"}, {"kestrival", "-session", "id", "LOCAL"}},
+        // Started through a relative folder: named so that any working folder finds it.
+        {{"./bin/kestrival", "-session", "id"}, {"LOCAL"}, {"/home/me/a\\b/bin/kestrival", "-session", "id", "LOCAL"}},
+        {{"/opt/kestrival/kestrival", "-session", "id"}, {}, {"/opt/kestrival/kestrival", "-session", "id"}},
+        {{}, {"LOCAL"}, {}},
+    };
+    for (const Case& c : cases) {
+        std::string shown;
+        for (std::string_view a : c.start) shown.append(a).append(" ");
+        EXPECT_EQ(RestartCommand(c.toolkit, c.start, "/home/me/a\\b/bin/kestrival"), c.restart) << shown;
+    }
 }
 
 TEST(CommandLineTest, VersionAndErrorTexts) {
