@@ -58,7 +58,8 @@ class BenchEnvironment : public Environment {
 public:
     explicit BenchEnvironment(std::u16string root) : root_(std::move(root)) {}
     std::vector<std::u16string> Arguments() const override { return {ProgramPath()}; }
-    std::u16string ProgramPath() const override { return root_ + u"\\Kestrival.exe"; }
+    std::u16string ProgramPath() const override { return root_ + u"/Kestrival.exe"; }
+    char16_t PathSeparator() const override { return u'/'; }
     std::optional<std::u16string> DocumentsFolder() const override { return root_; }
     OsVersion Version() const override { return {6, 1}; }
     Size ScreenSize() const override { return {1920, 1080}; }

@@ -19,8 +19,11 @@ constexpr const char16_t* kProductFile = u"ZKQV_set.txt";
 constexpr const char16_t* kLocalSuffix = u"_set.txt";
 constexpr const char16_t* kLocalSwitch = u"LOCAL";
 
-std::u16string FolderOf(const std::u16string& path) {
-    const std::size_t slash = path.find_last_of(u"\\/");
+// The folder part of `path`, ending in its separator. Windows takes a slash for a backslash; on
+// Linux a backslash is an ordinary character of a name, so only a slash ends a folder.
+std::u16string FolderOf(const std::u16string& path, char16_t separator) {
+    const std::u16string_view separators = separator == u'\\' ? u"\\/" : u"/";
+    const std::size_t slash = path.find_last_of(separators);
     return slash == std::u16string::npos ? std::u16string() : path.substr(0, slash + 1);
 }
 
@@ -132,7 +135,7 @@ void ExecuteSetting::Load(const Environment& environment, const LocalClock& cloc
 
 void ExecuteSetting::Locate(const Environment& environment) {
     LocatePaths(environment);
-    CreateFolders(FolderOf(SettingFile));
+    CreateFolders(FolderOf(SettingFile, environment.PathSeparator()));
 }
 
 bool ExecuteSetting::Peek(const Environment& environment, const LocalClock& clock, GoalList& goals) {
@@ -159,7 +162,7 @@ void ExecuteSetting::LocatePaths(const Environment& environment) {
     // The program's name without its ".exe"; a program file without one (on Linux) keeps its name.
     const bool exe = programPath.size() > 4 && EqualsIgnoreAsciiCase(RightText(programPath, 4), u".exe");
     ProgramBase = exe ? LeftText(programPath, static_cast<std::int32_t>(programPath.size()) - 4) : programPath;
-    ProgramFolder = FolderOf(programPath);
+    ProgramFolder = FolderOf(programPath, environment.PathSeparator());
 
     // Without a documents folder the data goes beside the program rather than to a made-up path.
     std::u16string documents = environment.DocumentsFolder().value_or(u"");

@@ -1,6 +1,7 @@
 #pragma once
-// Whole-file access for the settings store. Paths are Windows paths in UTF-16 (backslash
-// separators); the POSIX build, which only the tests and tools use, maps backslashes to slashes.
+// Whole-file access for the settings store. Paths are the system's own, in UTF-16: on Windows a
+// backslash or a slash separates folders; on POSIX only a slash does, and a backslash is part of
+// a name.
 #include <cstdint>
 #include <functional>
 #include <optional>

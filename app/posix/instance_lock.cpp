@@ -18,21 +18,13 @@
 #include <thread>
 
 #include "support/posix/file_behind_links.h"
+#include "support/posix/native_path.h"
 #include "support/text.h"
 
 namespace kestrival {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// The path the settings code opens: the core writes Windows separators, which POSIX maps.
-std::string NativePath(const std::u16string& path) {
-    std::string native = ToUtf8(path);
-    for (char& c : native) {
-        if (c == '\\') c = '/';
-    }
-    return native;
-}
 
 std::string RealPath(const std::string& path) {
     char* real = ::realpath(path.c_str(), nullptr);

@@ -11,6 +11,7 @@
 
 #include "support/file_io.h"
 #include "support/posix/file_behind_links.h"
+#include "support/posix/native_path.h"
 #include "support/text.h"
 
 namespace kestrival {
@@ -20,16 +21,6 @@ namespace {
 constexpr NameCase kNameCase = NameCase::kExact;
 // As many links as the kernel follows before it reports a loop.
 constexpr int kMaxLinkHops = 40;
-
-// The path's bytes as the system wants them: ToUtf8 gives back the bytes of a name that was not
-// UTF-8 (see FromPathBytes), and the core's backslashes become slashes.
-std::string NativePath(std::u16string_view path) {
-    std::string out = ToUtf8(path);
-    for (char& c : out) {
-        if (c == '\\') c = '/';
-    }
-    return out;
-}
 
 std::u16string NameOf(const std::filesystem::path& path) { return FromPathBytes(path.filename().string()); }
 

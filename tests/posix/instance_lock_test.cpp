@@ -141,6 +141,28 @@ TEST(InstanceLockTest, EverySpellingOfOneFileFindsTheRunningGadgetAndOtherFilesR
     EXPECT_EQ(Bytes(file), "settings");
 }
 
+TEST(InstanceLockTest, ABackslashInAFolderNameIsPartOfTheName) {
+    // "a\\b" and "a/b" are two folders: a gadget in each runs, and the lock of the one in "a\\b"
+    // stands beside its own file.
+    const TempFolder temp;
+    const fs::path folder = temp.Native(u"a\\b");
+    fs::create_directories(folder);
+    fs::create_directories(temp.Native(u"a/b"));
+    fs::create_symlink(folder, temp.Native(u"linked"));
+    const fs::path file = folder / "ZKQV_set.txt";
+    const std::unique_ptr<InstanceLock> holder = InstanceLock::Claim(U16(file));
+    ASSERT_TRUE(holder);
+    EXPECT_EQ(holder->LockFile(), fs::canonical(folder).string() + "/ZKQV_set.txt.lock");
+    EXPECT_TRUE(fs::is_regular_file(folder / "ZKQV_set.txt.lock"));
+
+    const SecondStart again = StartAgain(*holder, file);
+    EXPECT_TRUE(again.holderAsked && !again.ran);
+    const SecondStart throughLink = StartAgain(*holder, temp.Native(u"linked/ZKQV_set.txt"));
+    EXPECT_TRUE(throughLink.holderAsked && !throughLink.ran);
+    const SecondStart neighbour = StartAgain(*holder, temp.Native(u"a/b/ZKQV_set.txt"));
+    EXPECT_TRUE(neighbour.ran && !neighbour.holderAsked);
+}
+
 TEST(InstanceLockTest, TheRunningGadgetIsReachedWhateverTheEnvironmentOfEachStart) {
     const TempFolder temp;
     const fs::path file = temp.Native(u"ZKQV_set.txt");

@@ -91,11 +91,11 @@ TEST(ExtendStringListTest, FileRoundTrip) {
 
 TEST(ExtendStringListTest, FailedSaveLeavesTheOldFileAndNoTemporary) {
     TempFolder folder;
-    folder.Write(u"list.txt\\old", "old");  // a folder in the file's place: the replace fails
+    folder.Write(u"list.txt/old", "old");  // a folder in the file's place: the replace fails
     ExtendStringList store;
     store.Add(u"new");
     EXPECT_FALSE(store.Save(folder.Path(u"list.txt")));
-    EXPECT_EQ(folder.Read(u"list.txt\\old"), "old");
+    EXPECT_EQ(folder.Read(u"list.txt/old"), "old");
     for (const auto& entry : std::filesystem::directory_iterator(folder.Native(u""))) {
         EXPECT_EQ(entry.path().filename(), "list.txt");
     }

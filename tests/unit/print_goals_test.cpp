@@ -12,10 +12,11 @@ namespace {
 class PrintGoalsTest : public ::testing::Test {
 protected:
     PrintGoalsTest() : clock_({{2026, 12, 10}, 9, 30, 0, 0}) {
+        environment_.separator = u'/';
         environment_.documents = folder_.Path(u"Documents");
-        environment_.programPath = folder_.Path(u"bin\\Kestrival.exe");
+        environment_.programPath = folder_.Path(u"bin/Kestrival.exe");
     }
-    static constexpr const char16_t* kSettingPath = u"Documents\\ZKFILES\\Kestrival\\ZKQV_set.txt";
+    static constexpr const char16_t* kSettingPath = u"Documents/ZKFILES/Kestrival/ZKQV_set.txt";
 
     TempFolder folder_;
     FakeEnvironment environment_;
@@ -49,7 +50,7 @@ TEST_F(PrintGoalsTest, AMissingFileGivesTheDefaultGoalAndCreatesNothing) {
 }
 
 TEST_F(PrintGoalsTest, AnUnreadableFileEndsWithStatusOne) {
-    folder_.Write(u"Documents\\ZKFILES\\Kestrival\\ZKQV_set.txt\\keep", "x");
+    folder_.Write(u"Documents/ZKFILES/Kestrival/ZKQV_set.txt/keep", "x");
     const PrintOutcome outcome = PrintGoals(environment_, clock_);
     EXPECT_EQ(outcome.status, 1);
     EXPECT_EQ(outcome.output, u"");
@@ -58,7 +59,7 @@ TEST_F(PrintGoalsTest, AnUnreadableFileEndsWithStatusOne) {
 
 TEST_F(PrintGoalsTest, LocalReadsTheFileBesideTheProgram) {
     environment_.arguments = {u"--print", u"local"};
-    folder_.Write(u"bin\\Kestrival_set.txt", Utf16File(u"ITEM1=here,2026/12/01,2026/12/31\r\n"));
+    folder_.Write(u"bin/Kestrival_set.txt", Utf16File(u"ITEM1=here,2026/12/01,2026/12/31\r\n"));
     EXPECT_EQ(PrintGoals(environment_, clock_).output, u"here\t2026/12/01\t2026/12/31\t9\t20\n");
 }
 

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "app/gadget_rules.h"
@@ -31,11 +32,12 @@ const char16_t kDefaultsFile[] =
 class SettingsFileTest : public ::testing::Test {
 protected:
     SettingsFileTest() : clock_({{2026, 12, 10}, 9, 30, 0, 0}) {
+        environment_.separator = u'/';
         environment_.documents = folder_.Path(u"Documents");
-        environment_.programPath = folder_.Path(u"bin\\Kestrival.exe");
+        environment_.programPath = folder_.Path(u"bin/Kestrival.exe");
     }
 
-    static constexpr const char16_t* kSettingPath = u"Documents\\ZKFILES\\Kestrival\\ZKQV_set.txt";
+    static constexpr const char16_t* kSettingPath = u"Documents/ZKFILES/Kestrival/ZKQV_set.txt";
 
     void Load() { setting_.Load(environment_, clock_, goals_); }
     void LoadText(std::u16string_view text) {
@@ -62,28 +64,28 @@ TEST_F(SettingsFileTest, FirstRunCreatesAnEmptyFileThenSavesTheDefaults) {
     Load();
     EXPECT_EQ(setting_.SettingFile, folder_.Path(kSettingPath));
     EXPECT_EQ(folder_.Read(kSettingPath), std::string("\xFF\xFE", 2));
-    EXPECT_EQ(setting_.DataFolder, folder_.Path(u"Documents\\ZKFILES\\"));
-    EXPECT_EQ(setting_.ProgramFolder, folder_.Path(u"bin\\"));
+    EXPECT_EQ(setting_.DataFolder, folder_.Path(u"Documents/ZKFILES/"));
+    EXPECT_EQ(setting_.ProgramFolder, folder_.Path(u"bin/"));
     ASSERT_EQ(goals_.Count(), 1);
 
     setting_.Save(goals_);
     EXPECT_EQ(folder_.Read(kSettingPath), Utf16File(kDefaultsFile));
-    EXPECT_FALSE(folder_.Exists(u"Documents\\ZKFILES\\Kestrival\\ZKQV_set.txt.tmp"));
+    EXPECT_FALSE(folder_.Exists(u"Documents/ZKFILES/Kestrival/ZKQV_set.txt.tmp"));
 }
 
 TEST_F(SettingsFileTest, LocalSwitchPutsTheFileBesideTheProgram) {
     for (const char16_t* argument : {u"local", u"Local", u"LOCAL"}) {
         TempFolder other;
         environment_.documents = other.Path(u"Documents");
-        environment_.programPath = other.Path(u"bin\\Kestrival.exe");
+        environment_.programPath = other.Path(u"bin/Kestrival.exe");
         environment_.arguments = {u"x", argument};
         setting_.Load(environment_, clock_, goals_);
-        EXPECT_EQ(setting_.SettingFile, other.Path(u"bin\\Kestrival_set.txt"));
-        EXPECT_EQ(other.Read(u"bin\\Kestrival_set.txt"), std::string("\xFF\xFE", 2));
+        EXPECT_EQ(setting_.SettingFile, other.Path(u"bin/Kestrival_set.txt"));
+        EXPECT_EQ(other.Read(u"bin/Kestrival_set.txt"), std::string("\xFF\xFE", 2));
         EXPECT_FALSE(other.Exists(u"Documents"));
     }
     environment_.documents = folder_.Path(u"Documents");
-    environment_.programPath = folder_.Path(u"bin\\Kestrival.exe");
+    environment_.programPath = folder_.Path(u"bin/Kestrival.exe");
     for (const char16_t* argument : {u"/LOCAL", u"-local", u"LOCAL "}) {
         environment_.arguments = {argument};
         Load();
@@ -91,26 +93,86 @@ TEST_F(SettingsFileTest, LocalSwitchPutsTheFileBesideTheProgram) {
     }
 }
 
-TEST_F(SettingsFileTest, PathsOnLinux) {
-    // A program file without ".exe" keeps its whole name; the paths the user sees use slashes.
-    TempFolder other;
-    const std::string root = ToUtf8(other.Root());
-    environment_.separator = u'/';
-    environment_.documents = other.Root() + u"/Documents";
-    environment_.programPath = other.Root() + u"/bin/kestrival";
-    setting_.Load(environment_, clock_, goals_);
-    EXPECT_EQ(setting_.SettingFile, other.Root() + u"/Documents/ZKFILES/Kestrival/ZKQV_set.txt");
-    environment_.arguments = {u"local"};
-    setting_.Load(environment_, clock_, goals_);
-    EXPECT_EQ(setting_.SettingFile, other.Root() + u"/bin/kestrival_set.txt");
-    EXPECT_TRUE(std::filesystem::exists(root + "/bin/kestrival_set.txt"));
+TEST(SettingsPathsTest, EachSystemSplitsFoldersAsItsFileSystemDoes) {
+    // Windows takes either slash between folders. On Linux a backslash is part of a name, so a
+    // program in "a\\b" keeps its file in that folder, not in "a/b"; a program file without ".exe"
+    // keeps its whole name.
+    const struct {
+        char16_t separator;
+        const char16_t* program;
+        std::optional<std::u16string> documents;
+        bool local;
+        const char16_t* programFolder;
+        const char16_t* settingFile;
+    } cases[] = {
+        {u'\\', u"C:\\Tools\\Kestrival.exe", u"C:\\Users\\me\\Documents", false, u"C:\\Tools\\",
+         u"C:\\Users\\me\\Documents\\ZKFILES\\Kestrival\\ZKQV_set.txt"},
+        {u'\\', u"C:\\Tools\\Kestrival.exe", u"C:\\Users\\me\\Documents", true, u"C:\\Tools\\",
+         u"C:\\Tools\\Kestrival_set.txt"},
+        {u'\\', u"C:/Tools/Kestrival.EXE", std::nullopt, false, u"C:/Tools/",
+         u"C:/Tools\\ZKFILES\\Kestrival\\ZKQV_set.txt"},
+        {u'\\', u"\\\\server\\share\\Kestrival.exe", u"", true, u"\\\\server\\share\\",
+         u"\\\\server\\share\\Kestrival_set.txt"},
+        {u'/', u"/opt/kestrival/kestrival", u"/home/me/Documents", false, u"/opt/kestrival/",
+         u"/home/me/Documents/ZKFILES/Kestrival/ZKQV_set.txt"},
+        {u'/', u"/home/me/a\\b/kestrival", u"/home/me/Documents", true, u"/home/me/a\\b/",
+         u"/home/me/a\\b/kestrival_set.txt"},
+        {u'/', u"/home/me/a\\b/kestrival", std::nullopt, false, u"/home/me/a\\b/",
+         u"/home/me/a\\b/ZKFILES/Kestrival/ZKQV_set.txt"},
+        {u'/', u"/home/me/old\\kestrival", u"/home/me/Documents", true, u"/home/me/",
+         u"/home/me/old\\kestrival_set.txt"},
+        {u'/', u"/opt/k/kestrival", u"/home/me/My\\Documents", false, u"/opt/k/",
+         u"/home/me/My\\Documents/ZKFILES/Kestrival/ZKQV_set.txt"},
+    };
+    for (const auto& c : cases) {
+        FakeEnvironment environment;
+        environment.separator = c.separator;
+        environment.programPath = c.program;
+        environment.documents = c.documents;
+        if (c.local) environment.arguments = {u"local"};
+        ExecuteSetting setting;
+        setting.LocatePaths(environment);
+        EXPECT_EQ(setting.ProgramFolder, c.programFolder) << ToUtf8(c.program);
+        EXPECT_EQ(setting.SettingFile, c.settingFile) << ToUtf8(c.program);
+    }
+}
+
+TEST_F(SettingsFileTest, ABackslashInAFolderNameIsPartOfTheName) {
+    // Beside "a\\b" stands "a/b" with a file of its own: the gadget in "a\\b" reads, saves and
+    // recovers its own file and never makes or touches the other.
+    environment_.programPath = folder_.Path(u"a\\b/kestrival");
+    environment_.documents = folder_.Path(u"My\\Documents");
+    environment_.arguments = {u"LOCAL"};
+    folder_.Write(u"a/b/kestrival_set.txt", Utf16File(u"TITLE=neighbour\r\n"));
+    folder_.Write(u"a/b/kestrival_set.txt.5.tmp", Utf16File(u"TITLE=neighbour's\r\n"));
+    folder_.Write(u"a\\b/kestrival_set.txt.7.tmp", Utf16File(u"TITLE=interrupted\r\n"));
+
+    Load();
+    EXPECT_EQ(setting_.SettingFile, folder_.Path(u"a\\b/kestrival_set.txt"));
+    EXPECT_EQ(setting_.TITLE, u"interrupted");
+    setting_.TITLE = u"saved";
+    EXPECT_EQ(setting_.Save(goals_), SaveOutcome::kSaved);
+    ExecuteSetting again;
+    GoalList goals;
+    again.Load(environment_, clock_, goals);
+    EXPECT_EQ(again.TITLE, u"saved");
+    EXPECT_FALSE(folder_.Exists(u"a\\b/kestrival_set.txt.7.tmp"));
+    EXPECT_EQ(folder_.Read(u"a/b/kestrival_set.txt"), Utf16File(u"TITLE=neighbour\r\n"));
+    EXPECT_TRUE(folder_.Exists(u"a/b/kestrival_set.txt.5.tmp"));
+
+    // The shared file goes to the documents folder as its name is spelled, backslash and all.
+    environment_.arguments.clear();
+    Load();
+    EXPECT_EQ(setting_.SettingFile, folder_.Path(u"My\\Documents/ZKFILES/Kestrival/ZKQV_set.txt"));
+    EXPECT_TRUE(folder_.Exists(u"My\\Documents/ZKFILES/Kestrival/ZKQV_set.txt"));
+    EXPECT_FALSE(folder_.Exists(u"My"));
 }
 
 TEST_F(SettingsFileTest, MissingDocumentsFolderFallsBackToTheProgramFolder) {
     environment_.documents.reset();
     Load();
-    EXPECT_EQ(setting_.SettingFile, folder_.Path(u"bin\\ZKFILES\\Kestrival\\ZKQV_set.txt"));
-    EXPECT_TRUE(folder_.Exists(u"bin\\ZKFILES\\Kestrival\\ZKQV_set.txt"));
+    EXPECT_EQ(setting_.SettingFile, folder_.Path(u"bin/ZKFILES/Kestrival/ZKQV_set.txt"));
+    EXPECT_TRUE(folder_.Exists(u"bin/ZKFILES/Kestrival/ZKQV_set.txt"));
 }
 
 TEST_F(SettingsFileTest, ValuesAndDefaults) {
@@ -253,13 +315,13 @@ TEST_F(SettingsFileTest, FileAlreadyInShapeIsNotWrittenAgain) {
 
 TEST_F(SettingsFileTest, UnreadableFileIsNeverOverwritten) {
     // A folder where the file should be: it exists but cannot be read as a file.
-    folder_.Write(u"Documents\\ZKFILES\\Kestrival\\ZKQV_set.txt\\keep", "x");
+    folder_.Write(u"Documents/ZKFILES/Kestrival/ZKQV_set.txt/keep", "x");
     Load();
-    EXPECT_EQ(folder_.Read(u"Documents\\ZKFILES\\Kestrival\\ZKQV_set.txt\\keep"), "x");
+    EXPECT_EQ(folder_.Read(u"Documents/ZKFILES/Kestrival/ZKQV_set.txt/keep"), "x");
     EXPECT_EQ(setting_.TITLE, u"Kestrival");
     EXPECT_TRUE(setting_.FileUnreadable);
     EXPECT_EQ(setting_.Save(goals_), SaveOutcome::kHeldBack);
-    EXPECT_EQ(folder_.Read(u"Documents\\ZKFILES\\Kestrival\\ZKQV_set.txt\\keep"), "x");
+    EXPECT_EQ(folder_.Read(u"Documents/ZKFILES/Kestrival/ZKQV_set.txt/keep"), "x");
 }
 
 TEST_F(SettingsFileTest, AFileThatCannotBeReadButCouldBeWrittenIsHeldBack) {
@@ -333,7 +395,7 @@ TEST_F(SettingsFileTest, ReadOnlyFileIsNotReplacedAndSaysSo) {
 }
 
 TEST_F(SettingsFileTest, InterruptedSavesAreRecoveredNeverDeleted) {
-    const std::u16string kFolder = u"Documents\\ZKFILES\\Kestrival\\";
+    const std::u16string kFolder = u"Documents/ZKFILES/Kestrival/";
     struct Leftover {
         const char16_t* name;
         const char16_t* text;  // null: created but never written
@@ -389,22 +451,22 @@ TEST_F(SettingsFileTest, InterruptedSavesAreRecoveredNeverDeleted) {
 }
 
 TEST_F(SettingsFileTest, TemporariesOfAnUnreadableFileAreKept) {
-    folder_.Write(u"Documents\\ZKFILES\\Kestrival\\ZKQV_set.txt\\keep", "x");
-    folder_.Write(u"Documents\\ZKFILES\\Kestrival\\ZKQV_set.txt.5.tmp", Utf16File(u"TITLE=only copy\r\n"));
+    folder_.Write(u"Documents/ZKFILES/Kestrival/ZKQV_set.txt/keep", "x");
+    folder_.Write(u"Documents/ZKFILES/Kestrival/ZKQV_set.txt.5.tmp", Utf16File(u"TITLE=only copy\r\n"));
     Load();
     setting_.TITLE = u"changed";
     EXPECT_EQ(setting_.Save(goals_), SaveOutcome::kHeldBack);
-    EXPECT_EQ(folder_.Read(u"Documents\\ZKFILES\\Kestrival\\ZKQV_set.txt.5.tmp"), Utf16File(u"TITLE=only copy\r\n"));
+    EXPECT_EQ(folder_.Read(u"Documents/ZKFILES/Kestrival/ZKQV_set.txt.5.tmp"), Utf16File(u"TITLE=only copy\r\n"));
 }
 
 TEST_F(SettingsFileTest, AFileThatAppearsAfterStartIsHeldBack) {
     // The folder cannot be made at start (a volume not mounted yet; here a file in its way), so
     // the run neither reads nor creates the settings file. Then the user's file turns up.
-    folder_.Write(u"Documents\\ZKFILES\\Kestrival", "in the way");
+    folder_.Write(u"Documents/ZKFILES/Kestrival", "in the way");
     Load();
     EXPECT_FALSE(setting_.FileUnreadable);
     EXPECT_EQ(setting_.TITLE, u"Kestrival");
-    std::filesystem::remove(folder_.Native(u"Documents\\ZKFILES\\Kestrival"));
+    std::filesystem::remove(folder_.Native(u"Documents/ZKFILES/Kestrival"));
     folder_.Write(kSettingPath, Utf16File(u"TITLE=mine\r\n"));
     const std::string users = folder_.Read(kSettingPath);
 
@@ -418,10 +480,10 @@ TEST_F(SettingsFileTest, AFileThatAppearsAfterStartIsHeldBack) {
 }
 
 TEST_F(SettingsFileTest, AFileStillMissingAtSaveIsWritten) {
-    folder_.Write(u"Documents\\ZKFILES\\Kestrival", "in the way");
+    folder_.Write(u"Documents/ZKFILES/Kestrival", "in the way");
     Load();
-    std::filesystem::remove(folder_.Native(u"Documents\\ZKFILES\\Kestrival"));
-    folder_.MakeFolder(u"Documents\\ZKFILES\\Kestrival");
+    std::filesystem::remove(folder_.Native(u"Documents/ZKFILES/Kestrival"));
+    folder_.MakeFolder(u"Documents/ZKFILES/Kestrival");
     setting_.TITLE = u"new";
     EXPECT_EQ(setting_.Save(goals_), SaveOutcome::kSaved);
     EXPECT_NE(folder_.Read(kSettingPath).find(ToUtf16Le(u"TITLE=new")), std::string::npos);
@@ -457,7 +519,7 @@ TEST_F(SettingsFileTest, AFileThatArrivesAfterStartIsNeverWrittenOver) {
         SCOPED_TRACE(c.what);
         TempFolder folder;
         environment_.documents = folder.Path(u"Documents");
-        folder.MakeFolder(u"Documents\\ZKFILES\\Kestrival");
+        folder.MakeFolder(u"Documents/ZKFILES/Kestrival");
         if (c.readAtStart) folder.Write(kSettingPath, Utf16File(u"TITLE=before\r\n"));
         ExecuteSetting setting;
         setting.Load(environment_, clock_, goals_);
@@ -510,7 +572,7 @@ TEST_F(SettingsFileTest, ACutShortSaveNeverBeatsAWholeOne) {
     // An earlier save left a whole temporary and the file is gone (a replace that failed
     // half-way); a later save is killed while it writes. The next start must put the whole one
     // in place, never the cut-short bytes.
-    const std::u16string kFolder = u"Documents\\ZKFILES\\Kestrival\\";
+    const std::u16string kFolder = u"Documents/ZKFILES/Kestrival/";
     folder_.Write(kFolder + u"ZKQV_set.txt.7.tmp", Utf16File(u"TITLE=whole\r\n"));
     std::filesystem::last_write_time(folder_.Native(kFolder + u"ZKQV_set.txt.7.tmp"),
                                      std::filesystem::file_time_type::clock::now() - std::chrono::minutes(5));
@@ -540,29 +602,28 @@ TEST_F(SettingsFileTest, ACutShortSaveNeverBeatsAWholeOne) {
 TEST_F(SettingsFileTest, NamesDifferingInLetterCaseAreOtherFilesOnLinux) {
     // "kestrival" and a copy named "Kestrival" in one folder keep two files; neither takes or
     // removes the other's temporaries.
-    environment_.separator = u'/';
-    environment_.programPath = folder_.Path(u"bin\\Kestrival");
+    environment_.programPath = folder_.Path(u"bin/Kestrival");
     environment_.arguments = {u"LOCAL"};
-    folder_.Write(u"bin\\kestrival_set.txt", Utf16File(u"TITLE=other\r\n"));
-    const std::u16string theirs[] = {u"bin\\kestrival_set.txt.5.tmp", u"bin\\kestrival_set.txt.6.part",
-                                     u"bin\\KESTRIVAL_SET.TXT.7.TMP"};
+    folder_.Write(u"bin/kestrival_set.txt", Utf16File(u"TITLE=other\r\n"));
+    const std::u16string theirs[] = {u"bin/kestrival_set.txt.5.tmp", u"bin/kestrival_set.txt.6.part",
+                                     u"bin/KESTRIVAL_SET.TXT.7.TMP"};
     for (const auto& name : theirs) folder_.Write(name, Utf16File(u"TITLE=theirs\r\n"));
-    folder_.Write(u"bin\\Kestrival_set.txt.8.tmp", Utf16File(u"TITLE=ours\r\n"));
+    folder_.Write(u"bin/Kestrival_set.txt.8.tmp", Utf16File(u"TITLE=ours\r\n"));
 
     Load();
-    EXPECT_EQ(setting_.SettingFile, folder_.Path(u"bin\\Kestrival_set.txt"));
+    EXPECT_EQ(setting_.SettingFile, folder_.Path(u"bin/Kestrival_set.txt"));
     EXPECT_EQ(setting_.TITLE, u"ours");
     setting_.HB = 0;
     EXPECT_EQ(setting_.Save(goals_), SaveOutcome::kSaved);
     for (const auto& name : theirs) EXPECT_TRUE(folder_.Exists(name)) << ToUtf8(name);
-    EXPECT_FALSE(folder_.Exists(u"bin\\Kestrival_set.txt.8.tmp"));
-    EXPECT_EQ(folder_.Read(u"bin\\kestrival_set.txt"), Utf16File(u"TITLE=other\r\n"));
+    EXPECT_FALSE(folder_.Exists(u"bin/Kestrival_set.txt.8.tmp"));
+    EXPECT_EQ(folder_.Read(u"bin/kestrival_set.txt"), Utf16File(u"TITLE=other\r\n"));
 }
 
 TEST_F(SettingsFileTest, DroppedChangesAreReportedOnceARun) {
     RecordingBackend backend;
     InitMessageDialogs(6, &backend);
-    folder_.Write(u"Documents\\ZKFILES\\Kestrival\\ZKQV_set.txt\\keep", "x");  // unreadable
+    folder_.Write(u"Documents/ZKFILES/Kestrival/ZKQV_set.txt/keep", "x");  // unreadable
     Load();
     ReportSave(setting_.Save(goals_), setting_);  // nothing changed: nothing to say
     EXPECT_TRUE(backend.requests.empty());

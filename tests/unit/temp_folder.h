@@ -26,17 +26,12 @@ public:
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
-    // The folder as the core writes paths, with backslashes (mapped back to slashes on POSIX).
+    // The folder as the core spells paths on this system: a slash between names, and any other
+    // character, a backslash too, part of a name.
     std::u16string Root() const { return FromUtf8(root_.string()); }
-    std::u16string Path(std::u16string_view relative) const { return Root() + u"\\" + std::u16string(relative); }
+    std::u16string Path(std::u16string_view relative) const { return Root() + u"/" + std::u16string(relative); }
 
-    std::filesystem::path Native(std::u16string_view relative) const {
-        std::string r = ToUtf8(relative);
-        for (char& c : r) {
-            if (c == '\\') c = '/';
-        }
-        return root_ / r;
-    }
+    std::filesystem::path Native(std::u16string_view relative) const { return root_ / ToUtf8(relative); }
     bool Exists(std::u16string_view relative) const { return std::filesystem::exists(Native(relative)); }
     std::string Read(std::u16string_view relative) const {
         std::ifstream in(Native(relative), std::ios::binary);
