@@ -41,6 +41,7 @@ long StatusKb(const char* field) {
 // Loads the file at `path` ("<base>_set.txt") the way the program does and prints its figures.
 int Measure(const std::string& base) {
     FakeEnvironment environment;
+    environment.separator = u'/';
     environment.programPath = FromUtf8(base + ".exe");
     environment.arguments = {u"LOCAL"};
     FixedClock clock({{2026, 12, 10}, 9, 30, 0, 0});
