@@ -19,6 +19,8 @@ bare_packages=(qt6-base-dev libxcb1-dev lintian appstream desktop-file-utils man
 # A launcher of desktop entries (gio) for the start-at-login test; the window managers the Linux
 # gadget is tried under, and the tools that drive them.
 bare_packages+=(libglib2.0-bin openbox xfwm4 kwin-x11 mutter wmctrl dbus-x11 x11-utils)
+# The session manager of the tests, which reads the restart command the gadget leaves at a logout.
+bare_packages+=(libsm-dev libice-dev)
 bare_missing=()
 for p in "${bare_packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || bare_missing+=("$p")
