@@ -22,7 +22,7 @@ convert choices.bmp -strip ../docs/gadget-choices.png
   file=$("$WINE" winepath -u "$("$WINE" kestrival_probe.exe settings-path | tr -d "\r")" | tr -d "\r")
   mkdir -p "$(dirname "$file")"
   { printf "\xff\xfe"; printf "%s\r\n" "ITEM1=入学試験,2027/01/17,2027/02/25" "CNT1=T" "ITEM2=提出期限,2026/11/01,2027/01/29" \
-      "CNT2=W" "ITEM3=誕生日,2000/05/10,2000/05/10" "CNT3=Y" "ITEM4=年度末,2026/04/01,2027/03/31" "CNT4=TWY" \
+      "CNT2=W" "ITEM3=誕生日,2000/05/10,2000/05/10" "CNT3=Y" "ITEM4=年度末の決算報告書の提出,2026/04/01,2027/03/31" "CNT4=TWY" \
       | iconv -f UTF-8 -t UTF-16LE; } >"$file"
   "$WINE" Kestrival.exe & gadget=$!
   read -r left top right bottom < <("$WINE" kestrival_probe.exe wait | tr -d "\r")

@@ -10,6 +10,8 @@ namespace {
 constexpr std::array<std::int32_t, kGoalColumns> kColumnWidths = {128, 70, 72};
 constexpr std::int32_t kRowHeight = 19;
 constexpr std::int32_t kLine = 1;
+constexpr std::int32_t kTextInset = 2;
+constexpr std::int32_t kMarksGap = 4;
 constexpr std::int32_t kWheelRows = 3;
 
 }  // namespace
@@ -20,6 +22,8 @@ GridLayout GridLayout::AtDpi(std::int32_t dpi) {
     for (std::size_t c = 0; c < kColumnWidths.size(); ++c) layout.columnWidths[c] = scaled(kColumnWidths[c]);
     layout.rowHeight = scaled(kRowHeight);
     layout.line = scaled(kLine);
+    layout.textInset = scaled(kTextInset);
+    layout.marksGap = scaled(kMarksGap);
     return layout;
 }
 
@@ -46,6 +50,17 @@ std::optional<GridCellAt> GridLayout::CellAt(Point at, std::int32_t top) const {
     cell.row = at.y < RowPitch() ? 0 : top + (at.y - RowPitch()) / std::max(1, RowPitch());
     if (cell.row > kGoalRows) return std::nullopt;
     return cell;
+}
+
+TitleCellParts GridLayout::SplitTitleCell(const Rect& cell, std::int32_t marksWidth) const {
+    const std::int32_t textLeft = std::min(cell.left + textInset, cell.right);
+    const std::int32_t textRight = std::max(textLeft, cell.right - textInset);
+    TitleCellParts parts{{textLeft, cell.top, textRight, cell.bottom}, {textRight, cell.top, textRight, cell.bottom}};
+    if (marksWidth <= 0) return parts;
+    // Marks wider than the text area may take the left inset too, but never leave the cell.
+    parts.marks.left = std::max(cell.left, textRight - marksWidth);
+    parts.title.right = std::max(textLeft, parts.marks.left - marksGap);
+    return parts;
 }
 
 std::int32_t ClampTopRow(std::int32_t top, std::int32_t visibleRows) {

@@ -17,10 +17,22 @@ struct GridCellAt {
     bool operator==(const GridCellAt&) const = default;
 };
 
+// A title cell split between the title and the row's counting-choice marks.
+struct TitleCellParts {
+    Rect title;
+    Rect marks;  // empty (left == right) for a row without choices
+    bool operator==(const TitleCellParts&) const = default;
+};
+
 struct GridLayout {
     std::array<std::int32_t, kGoalColumns> columnWidths{};
     std::int32_t rowHeight = 0;
     std::int32_t line = 0;
+    // Blank kept between a cell's text and its sides.
+    std::int32_t textInset = 0;
+    // Blank kept between a title and the marks after it, so that an elided title's last dots
+    // never run into the first mark.
+    std::int32_t marksGap = 0;
 
     // The grid's 96-DPI design scaled to a display of `dpi`.
     static GridLayout AtDpi(std::int32_t dpi);
@@ -35,6 +47,11 @@ struct GridLayout {
     // The cell under a point, grid lines counting to the cell before them; nothing left or right of
     // the columns, above the client area or past the last goal row.
     std::optional<GridCellAt> CellAt(Point at, std::int32_t top) const;
+    // Where a title and its row's marks go in `cell`, the marks being `marksWidth` wide in the
+    // grid's font. The marks sit whole at the right end, as they are short and say something only
+    // whole; the title takes the rest of the column and is elided to fit it. Both platforms'
+    // grids draw through this, so their titles end at the same place.
+    TitleCellParts SplitTitleCell(const Rect& cell, std::int32_t marksWidth) const;
 };
 
 // The first goal row shown, kept between 1 and the top of the last page (which ends at row 150).

@@ -90,5 +90,50 @@ TEST(GridLayoutTest, ScrollingKeepsTheTopRowOnTheTable) {
     for (const auto& c : cases) EXPECT_EQ(c.got, c.expected) << c.what;
 }
 
+TEST(GridLayoutTest, TitleCellKeepsTheMarksWholeAtItsRightEnd) {
+    struct Case {
+        const char* what;
+        std::int32_t dpi;
+        Rect cell;
+        std::int32_t marksWidth;
+        TitleCellParts parts;
+    };
+    const Case cases[] = {
+        {"no choices: the title has the whole cell", 96, {0, 20, 128, 39}, 0, {{2, 20, 126, 39}, {126, 20, 126, 39}}},
+        {"three marks at 100 %", 96, {0, 20, 128, 39}, 36, {{2, 20, 86, 39}, {90, 20, 126, 39}}},
+        {"three marks at 150 %", 144, {0, 31, 192, 60}, 54, {{3, 31, 129, 60}, {135, 31, 189, 60}}},
+        {"three marks at 200 %", 192, {0, 40, 256, 78}, 72, {{4, 40, 172, 78}, {180, 40, 252, 78}}},
+        {"marks wider than the text area use the inset, no more",
+         96,
+         {0, 20, 128, 39},
+         130,
+         {{2, 20, 2, 39}, {0, 20, 126, 39}}},
+        {"a cell narrower than its insets", 96, {10, 0, 12, 19}, 5, {{12, 0, 12, 19}, {10, 0, 12, 19}}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(GridLayout::AtDpi(c.dpi).SplitTitleCell(c.cell, c.marksWidth), c.parts) << c.what;
+}
+
+// At every scale, with the marks as wide as the grid's font makes them, the title ends a gap before
+// marks that are whole and inside the cell.
+TEST(GridLayoutTest, TitleAndMarksNeverOverlapAtAnyScale) {
+    for (const std::int32_t dpi : {96, 120, 144, 168, 192, 288}) {
+        const GridLayout layout = GridLayout::AtDpi(dpi);
+        const Rect cell = layout.CellRect(kTitleColumn, 7, 3);
+        const std::int32_t glyph = (12 * dpi + 48) / 96;  // a 9-point font's full-width character
+        for (const std::int32_t marks : {1, 2, 3}) {
+            const TitleCellParts parts = layout.SplitTitleCell(cell, marks * glyph);
+            EXPECT_EQ(parts.marks.right - parts.marks.left, marks * glyph) << dpi << " " << marks;
+            EXPECT_LE(parts.marks.right, cell.right - layout.textInset) << dpi;
+            EXPECT_LE(parts.title.right + layout.marksGap, parts.marks.left) << dpi << " " << marks;
+            EXPECT_EQ(parts.title.left, cell.left + layout.textInset) << dpi;
+            // Room is left for at least half the title column's characters.
+            EXPECT_GE(parts.title.right - parts.title.left, (cell.right - cell.left) / 2) << dpi << " " << marks;
+            EXPECT_EQ(parts.title.top, cell.top);
+            EXPECT_EQ(parts.marks.bottom, cell.bottom);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace kestrival

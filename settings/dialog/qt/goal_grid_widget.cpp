@@ -19,6 +19,8 @@ namespace {
 
 QString Q(std::u16string_view text) { return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())); }
 
+QRect AsQRect(const Rect& r) { return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top); }
+
 constexpr const char16_t* kHeaders[kGoalColumns] = {texts::kGridTitle, texts::kGridStart, texts::kGridEnd};
 
 }  // namespace
@@ -44,19 +46,22 @@ void GoalGridWidget::paintEvent(QPaintEvent*) {
     const std::int32_t lastRow = std::min(kGoalRows, topRow_ + VisibleRows());
     auto drawCell = [&](std::int32_t column, std::int32_t row) {
         const Rect cell = layout_.CellRect(column, row, topRow_);
-        const QRect area(cell.left, cell.top, cell.right - cell.left, cell.bottom - cell.top);
+        const QRect area = AsQRect(cell);
         const bool current = row == grid_.row && column == grid_.column;
         painter.fillRect(area, row == 0 ? colours.button() : current && focused ? colours.highlight() : colours.base());
         painter.setPen(current && focused && row != 0 ? colours.highlightedText().color() : colours.text().color());
         const QString text = row == 0 ? Q(kHeaders[column]) : Q(grid_.Cell(column, row));
-        // A row's counting choices show at the right end of its title cell.
+        // A row's counting choices show at the right end of its title cell, in grey; a cell
+        // without marks gives its text the whole cell inside the insets.
         const QString mark = row != 0 && column == kTitleColumn ? Q(CountChoicesMark(grid_.Choices(row))) : QString();
-        const std::int32_t markWidth = mark.isEmpty() ? 0 : painter.fontMetrics().horizontalAdvance(mark) + 2;
-        painter.drawText(area.adjusted(2, 0, -2 - markWidth, 0), Qt::AlignVCenter | Qt::AlignLeft,
-                         painter.fontMetrics().elidedText(text, Qt::ElideRight, area.width() - 4 - markWidth));
+        const TitleCellParts parts =
+            layout_.SplitTitleCell(cell, mark.isEmpty() ? 0 : painter.fontMetrics().horizontalAdvance(mark));
+        const QRect title = AsQRect(parts.title);
+        painter.drawText(title, Qt::AlignVCenter | Qt::AlignLeft,
+                         painter.fontMetrics().elidedText(text, Qt::ElideRight, title.width()));
         if (!mark.isEmpty()) {
             if (!(current && focused)) painter.setPen(colours.placeholderText().color());
-            painter.drawText(area.adjusted(2, 0, -2, 0), Qt::AlignVCenter | Qt::AlignRight, mark);
+            painter.drawText(AsQRect(parts.marks), Qt::AlignVCenter | Qt::AlignRight, mark);
         }
     };
     for (std::int32_t c = 0; c < kGoalColumns; ++c) drawCell(c, 0);
@@ -189,7 +194,7 @@ void GoalGridWidget::inputMethodEvent(QInputMethodEvent* event) {
 QVariant GoalGridWidget::inputMethodQuery(Qt::InputMethodQuery query) const {
     if (query == Qt::ImCursorRectangle) {
         const Rect cell = layout_.CellRect(grid_.column, grid_.row, topRow_);
-        return QRect(cell.left, cell.top, cell.right - cell.left, cell.bottom - cell.top);
+        return AsQRect(cell);
     }
     return QWidget::inputMethodQuery(query);
 }

@@ -23,6 +23,16 @@ constexpr const wchar_t* kGridClass = L"KestrivalGoalGrid";
 // At 96 DPI.
 constexpr std::array<const char16_t*, kGoalColumns> kHeaders = {texts::kGridTitle, texts::kGridStart, texts::kGridEnd};
 
+RECT AsRECT(const Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
+
+// The width `text` takes in the font selected into `dc`; 0 for no text.
+int TextWidth(HDC dc, const std::wstring& text) {
+    if (text.empty()) return 0;
+    RECT measured{};
+    ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &measured, DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
+    return measured.right - measured.left;
+}
+
 void RegisterGridClass(WNDPROC procedure) {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
@@ -203,10 +213,7 @@ int GoalGridControl::VisibleRows() const {
     return layout_.VisibleRows(client.bottom);
 }
 
-RECT GoalGridControl::CellRect(int column, int row) const {
-    const Rect cell = layout_.CellRect(column, row, topRow_);
-    return RECT{cell.left, cell.top, cell.right, cell.bottom};
-}
+RECT GoalGridControl::CellRect(int column, int row) const { return AsRECT(layout_.CellRect(column, row, topRow_)); }
 
 void GoalGridControl::UpdateScrollBar() {
     SCROLLINFO info{};
@@ -235,7 +242,8 @@ void GoalGridControl::OnPaint() {
     const bool focused = ::GetFocus() == hwnd_ || ::GetFocus() == editor_;
     const int lastRow = std::min(kGoalRows, topRow_ + VisibleRows());
     auto drawCell = [&](int column, int row) {
-        RECT cell = CellRect(column, row);
+        const Rect area = layout_.CellRect(column, row, topRow_);
+        RECT cell = AsRECT(area);
         const bool current = row == grid_.row && column == grid_.column;
         int background = row == 0 ? COLOR_BTNFACE : COLOR_WINDOW;
         if (current && focused) background = COLOR_HIGHLIGHT;
@@ -243,24 +251,21 @@ void GoalGridControl::OnPaint() {
         ::SetTextColor(dc, ::GetSysColor(current && focused ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
         const std::wstring text =
             row == 0 ? AsWide(kHeaders[static_cast<std::size_t>(column)]) : Wide(grid_.Cell(column, row));
-        RECT inner{cell.left + 2, cell.top, cell.right - 2, cell.bottom};
-        // A row's counting choices show at the right end of its title cell.
+        // A row's counting choices show at the right end of its title cell, in grey; a cell
+        // without marks gives its text the whole cell inside the insets.
         const std::wstring mark =
             row != 0 && column == kTitleColumn ? Wide(CountChoicesMark(grid_.Choices(row))) : std::wstring();
+        const TitleCellParts parts = layout_.SplitTitleCell(area, TextWidth(dc, mark));
         if (!mark.empty()) {
-            RECT markArea = inner;
-            ::DrawTextW(dc, mark.c_str(), static_cast<int>(mark.size()), &markArea,
-                        DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
-            const int markWidth = markArea.right - markArea.left;
-            RECT placed{inner.right - markWidth, inner.top, inner.right, inner.bottom};
+            RECT marks = AsRECT(parts.marks);
             const COLORREF textColour = ::GetTextColor(dc);
             if (!(current && focused)) ::SetTextColor(dc, ::GetSysColor(COLOR_GRAYTEXT));
-            ::DrawTextW(dc, mark.c_str(), static_cast<int>(mark.size()), &placed,
-                        DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+            ::DrawTextW(dc, mark.c_str(), static_cast<int>(mark.size()), &marks,
+                        DT_SINGLELINE | DT_VCENTER | DT_RIGHT | DT_NOPREFIX);
             ::SetTextColor(dc, textColour);
-            inner.right -= markWidth + 2;
         }
-        ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &inner,
+        RECT title = AsRECT(parts.title);
+        ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &title,
                     DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
     };
     for (int c = 0; c < kGoalColumns; ++c) drawCell(c, 0);
