@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The Linux gadget as a screen reader reads it, through AT-SPI on an X display and a D-Bus session
-# of its own: the window named by the title band, each goal panel with its title, its dates and
-# day counts and its place; every control of the settings dialog by its name, the swatches with
-# their colours; the goal grid as a table with its headers, its cells and the current cell given
-# the focus; and a new title and start date announced as changes of a name and a description.
+# of its own: the window named by the title band, each goal panel with its title, its dates, day
+# counts and counting choices and its place; the open menu with its items; every control of the
+# settings dialog by a name no other control has, the swatches with their colours; the goal grid
+# as a named table with its headers, its cells and the current cell given the focus, and its row's
+# menu with the row's counting choices marked; and a new title and start date announced as
+# changes of a name and a description.
 #   linux_accessibility_test.sh path/to/kestrival
 source "$(dirname "$0")/lib.sh"
 export TZ=UTC
@@ -42,6 +44,9 @@ check "an empty goal line is no panel" test "$(wc -l <<<"$gadget")" -eq 3
 eval "$(xdotool getwindowgeometry --shell "$(window '^ - Kestrival -$')")"
 xdotool mousemove $((X + 30)) $((Y + 40)) click 3
 sleep 0.5
+check "the open menu is found with its items, the stacking submenu's with its mark" test "$(reader menu)" = \
+  "$(printf '%s\n' 'Kestrival 設定(S)|' 'サポートサイト(P)|' '重ね順(Z)|' '通常(N)|checked' '常に手前(T)|' \
+    'デスクトップ(D)|' '位置を固定(L)|' 'ログイン時に開始(W)|' '終了(X)|')"
 xdotool key s
 for _ in $(seq 100); do [ -n "$(window ' 設定$')" ] && break; sleep 0.1; done
 sleep 1
@@ -59,6 +64,12 @@ check "  with its column headers" test "$(sed -n 2p <<<"$grid")" = "表題|開�
 check "  and its cells by row and column" test "$(sed -n 3,4p <<<"$grid")" = $'試験|2020/01/01|2099/01/01\n禁煙|2020/06/01|'
 focus=$(reader focus 'xdotool key Down Right')
 check "moving the current cell gives each cell the focus in turn" test "$focus" = $'1,0|禁煙\n1,1|2020/06/01'
+xdotool key shift+F10
+sleep 0.5
+check "the current row's menu is found with its counting choices marked" test "$(reader menu)" = \
+  "$(printf '%s\n' '数え方|' '暦日どおり|checked' '今日を含める(T)|' '平日のみ(W)|' '毎年くり返す(Y)|' '休日の設定...|')"
+xdotool key Escape
+sleep 0.3
 
 eval "$(xdotool getwindowgeometry --shell "$(window ' 設定$')")"
 # The current cell is the second goal's start date: typing replaces it.

@@ -3,6 +3,8 @@
   read_accessibility.py gadget          the window's name, then one line per panel: name | description | inside
   read_accessibility.py dialog          one line per named control: role | name | description
   read_accessibility.py grid            the grid table's size, headers and the first rows' cells
+  read_accessibility.py menu            the open menu's items, submenus' items after their own:
+                                        name | "checked" for an item that shows its mark
   read_accessibility.py focus|names|descriptions[,...] COMMAND
                                         runs the shell command and prints the focus given to grid cells,
                                         or the names or descriptions announced as changed
@@ -81,6 +83,21 @@ def grid():
         print("|".join(table.getAccessibleAt(r, c).name for c in range(table.nColumns)))
 
 
+def open_menu():
+    for node in walk(application()):
+        if node.getRoleName() == "popup menu" and node.getState().contains(pyatspi.STATE_SHOWING):
+            return node
+    sys.exit("no open menu")
+
+
+def menu():
+    for node in walk(open_menu()):
+        if node.getRoleName() != "menu item":
+            continue
+        mark = "checked" if node.getState().contains(pyatspi.STATE_CHECKED) else ""
+        print(f"{node.name}|{mark}")
+
+
 def cell_focus(event):
     source = event.source
     if event.detail1 != 1 or source is None or source.getRoleName() != "table cell":
@@ -139,4 +156,4 @@ if __name__ == "__main__":
     if what.split(",")[0] in LISTENERS:
         events(what.split(","), sys.argv[2])
     else:
-        {"gadget": gadget, "dialog": dialog, "grid": grid}[what]()
+        {"gadget": gadget, "dialog": dialog, "grid": grid, "menu": menu}[what]()
