@@ -104,6 +104,9 @@ inline constexpr const char16_t* kReadBandSeparator = u"、";
 inline constexpr const char16_t* kReadDateRange = u" から ";
 inline constexpr const char16_t* kReadElapsedDays = u"、経過 %d 日";
 inline constexpr const char16_t* kReadRemainingDays = u"、残り %d 日";
+// A goal's counting choices follow its day counts, each in the words of the grid's menu without
+// the access key ("、今日を含める、平日のみ").
+inline constexpr const char16_t* kReadChoiceSeparator = u"、";
 // The goal grid's cell editor is named by its column and this row number.
 inline constexpr const char16_t* kReadGridRow = u"%d 行目";
 // A colour swatch's value, and the two arrows of a number's spinner after the number's name.

@@ -18,7 +18,7 @@ trap 'kill "$bus_launcher_pid" "$DBUS_SESSION_BUS_PID" 2>/dev/null || true; clea
 
 mkdir -p "$(dirname "$file")"
 { printf '\xff\xfe'
-  printf '%s\r\n' TITLE=目標 DVIEW=1 CL=1 RW=3 ITEM1=試験,2020/01/01,2099/01/01 ITEM2=禁煙,2020/06/01, ITEM3=,,, \
+  printf '%s\r\n' TITLE=目標 DVIEW=1 CL=1 RW=3 ITEM1=試験,2020/01/01,2099/01/01 ITEM2=禁煙,2020/06/01, CNT2=T ITEM3=,,, \
     | iconv -f UTF-8 -t UTF-16LE; } >"$file"
 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$binary" >"$state/gadget.log" 2>&1 &
 gadget_pid=$!
@@ -38,7 +38,8 @@ gadget=$(reader gadget)
 check "the window is named by the title band: $(head -n 1 <<<"$gadget")" test "$(head -n 1 <<<"$gadget")" = "目標、$today"
 check "the first panel: its title, dates, days and place" \
   grep -qxF "試験|2020/01/01 から 2099/01/01、経過 $elapsed1 日、残り $remaining1 日|True" <<<"$gadget"
-check "a goal without an end: no remaining days" grep -qxF "禁煙|2020/06/01 から $today、経過 $elapsed2 日|True" <<<"$gadget"
+check "a goal without an end counting today: no remaining days, today counted and said" \
+  grep -qxF "禁煙|2020/06/01 から $today、経過 $((elapsed2 + 1)) 日、今日を含める|True" <<<"$gadget"
 check "an empty goal line is no panel" test "$(wc -l <<<"$gadget")" -eq 3
 
 eval "$(xdotool getwindowgeometry --shell "$(window '^ - Kestrival -$')")"
@@ -67,7 +68,7 @@ check "moving the current cell gives each cell the focus in turn" test "$focus" 
 xdotool key shift+F10
 sleep 0.5
 check "the current row's menu is found with its counting choices marked" test "$(reader menu)" = \
-  "$(printf '%s\n' '数え方|' '暦日どおり|checked' '今日を含める(T)|' '平日のみ(W)|' '毎年くり返す(Y)|' '休日の設定...|')"
+  "$(printf '%s\n' '数え方|' '暦日どおり|' '今日を含める(T)|checked' '平日のみ(W)|' '毎年くり返す(Y)|' '休日の設定...|')"
 xdotool key Escape
 sleep 0.3
 
