@@ -52,17 +52,24 @@ xdotool key s
 for _ in $(seq 100); do [ -n "$(window ' 設定$')" ] && break; sleep 0.1; done
 sleep 1
 dialog=$(reader dialog)
-for control in 'text|タイトル|' 'text|生年月日|' 'text|オフセット|' 'push button|オフセット 増やす|' \
-  'push button|パネル数 減らす|' 'slider|透明度|' 'push button|残日数色|赤 221、緑 221、青 0' 'push button|削除|'; do
+for control in 'text|タイトル|' 'text|生年月日|' 'text|横設定 オフセット|' 'push button|横設定 オフセット 増やす|' \
+  'push button|縦設定 パネル数 減らす|' 'radio button|縦設定 中央|' 'slider|透明度|' \
+  'push button|残日数色|赤 221、緑 221、青 0' 'push button|削除|'; do
   check "the dialog names $control" grep -qxF "$control" <<<"$dialog"
 done
 check "  and no control goes without a name" test -z "$(awk -F'|' '$2 == ""' <<<"$dialog")"
+check "  nor shares its name with another: $(cut -d'|' -f2 <<<"$dialog" | sort | uniq -d | tr '\n' ' ')" \
+  test -z "$(cut -d'|' -f2 <<<"$dialog" | sort | uniq -d)"
+check "  the swatches of one label by their groups" \
+  test "$(grep -o '^push button|[^|]* [背枠][景線]色|' <<<"$dialog")" = \
+  "$(printf '%s\n' 'push button|タイトル 背景色|' 'push button|外観 枠線色|' 'push button|外観 背景色|' 'push button|パネル 枠線色|')"
 check "  all 13 colour swatches with their colours" test "$(grep -c '色|赤 ' <<<"$dialog")" -eq 13
 
 grid=$(reader grid)
-check "the grid is a table of 150 rows and 3 columns" test "$(sed -n 1p <<<"$grid")" = "150 3"
-check "  with its column headers" test "$(sed -n 2p <<<"$grid")" = "表題|開始日|終了日"
-check "  and its cells by row and column" test "$(sed -n 3,4p <<<"$grid")" = $'試験|2020/01/01|2099/01/01\n禁煙|2020/06/01|'
+check "the grid is a table named for the goals" test "$(sed -n 1p <<<"$grid")" = "目標の一覧"
+check "  of 150 rows and 3 columns" test "$(sed -n 2p <<<"$grid")" = "150 3"
+check "  with its column headers" test "$(sed -n 3p <<<"$grid")" = "表題|開始日|終了日"
+check "  and its cells by row and column" test "$(sed -n 4,5p <<<"$grid")" = $'試験|2020/01/01|2099/01/01\n禁煙|2020/06/01|'
 focus=$(reader focus 'xdotool key Down Right')
 check "moving the current cell gives each cell the focus in turn" test "$focus" = $'1,0|禁煙\n1,1|2020/06/01'
 xdotool key shift+F10

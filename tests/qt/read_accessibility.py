@@ -2,7 +2,7 @@
 
   read_accessibility.py gadget          the window's name, then one line per panel: name | description | inside
   read_accessibility.py dialog          one line per named control: role | name | description
-  read_accessibility.py grid            the grid table's size, headers and the first rows' cells
+  read_accessibility.py grid            the grid table's name, size, headers and the first rows' cells
   read_accessibility.py menu            the open menu's items, submenus' items after their own:
                                         name | "checked" for an item that shows its mark
   read_accessibility.py focus|names|descriptions[,...] COMMAND
@@ -76,7 +76,9 @@ def grid_table():
 
 
 def grid():
-    table = grid_table().queryTable()
+    node = grid_table()
+    print(node.name)
+    table = node.queryTable()
     print(table.nRows, table.nColumns)
     print("|".join(table.getColumnHeader(c).name for c in range(table.nColumns)))
     for r in range(3):
