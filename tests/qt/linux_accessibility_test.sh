@@ -43,8 +43,8 @@ check "a goal without an end counting today: no remaining days, today counted an
 check "an empty goal line is no panel" test "$(wc -l <<<"$gadget")" -eq 3
 
 eval "$(xdotool getwindowgeometry --shell "$(window '^ - Kestrival -$')")"
-xdotool mousemove $((X + 30)) $((Y + 40)) click 3
-sleep 0.5
+shown=$(reader shown "xdotool mousemove $((X + 30)) $((Y + 40)) click 3")
+check "opening the menu is announced" grep -qxF "popup menu|" <<<"$shown"
 check "the open menu is found with its items, the stacking submenu's with its mark" test "$(reader menu)" = \
   "$(printf '%s\n' 'Kestrival 設定(S)|' 'サポートサイト(P)|' '重ね順(Z)|' '通常(N)|checked' '常に手前(T)|' \
     'デスクトップ(D)|' '位置を固定(L)|' 'ログイン時に開始(W)|' '終了(X)|')"

@@ -5,9 +5,10 @@
   read_accessibility.py grid            the grid table's name, size, headers and the first rows' cells
   read_accessibility.py menu            the open menu's items, submenus' items after their own:
                                         name | "checked" for an item that shows its mark
-  read_accessibility.py focus|names|descriptions[,...] COMMAND
+  read_accessibility.py focus|names|descriptions|shown[,...] COMMAND
                                         runs the shell command and prints the focus given to grid cells,
-                                        or the names or descriptions announced as changed
+                                        the names or descriptions announced as changed, or the objects
+                                        announced as shown
 """
 import subprocess
 import sys
@@ -117,10 +118,17 @@ def changed_description(event):
     return f"{event.source.getRoleName()}|{event.source.name}|{event.source.description}"
 
 
+def shown(event):
+    if event.detail1 != 1 or event.source is None:
+        return None
+    return f"{event.source.getRoleName()}|{event.source.name}"
+
+
 LISTENERS = {
     "focus": ("object:state-changed:focused", cell_focus),
     "names": ("object:property-change:accessible-name", changed_name),
     "descriptions": ("object:property-change:accessible-description", changed_description),
+    "shown": ("object:state-changed:showing", shown),
 }
 
 
