@@ -26,6 +26,24 @@ std::u16string BandName(const ExecuteSetting& setting, const LocalDateTime& now)
     return title + texts::kReadBandSeparator + subtitle;
 }
 
+// A choice as the grid's menu names it, without the access key a reader would spell out.
+std::u16string MenuWords(std::u16string_view menuText) {
+    return std::u16string(menuText.substr(0, menuText.find(u"(&")));
+}
+
+std::u16string SpokenChoices(const CountChoices& choices) {
+    std::u16string words;
+    const auto add = [&words](bool chosen, const char16_t* menuText) {
+        if (!chosen) return;
+        words += texts::kReadChoiceSeparator;
+        words += MenuWords(menuText);
+    };
+    add(choices.TodayIncluded, texts::kCountTodayIncluded);
+    add(choices.WorkingDays, texts::kCountWorkingDays);
+    add(choices.Yearly, texts::kCountYearly);
+    return words;
+}
+
 // The painter leaves a cell without a frame or texts when its line is empty, and skips one whose
 // dates do not read.
 bool ShowsGoal(const GoalPanelFigures& f) { return f.datesRead && (!f.title.empty() || f.HasStart || f.HasEnd); }
@@ -44,7 +62,7 @@ std::u16string PanelDescription(const GoalPanelFigures& f) {
     std::u16string words = f.ShownStart + texts::kReadDateRange + f.ShownEnd;
     if (f.HasStart) words += FormatText(texts::kReadElapsedDays, {f.ElapsedDays});
     if (f.HasEnd) words += FormatText(texts::kReadRemainingDays, {f.RemainingDays});
-    return words;
+    return words + SpokenChoices(f.choices);
 }
 
 GadgetReading ReadGadget(Canvas& canvas, const ExecuteSetting& setting, const GoalList& goals,

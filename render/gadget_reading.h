@@ -27,7 +27,7 @@ struct GadgetReading {
     bool operator==(const GadgetReading&) const = default;
 };
 
-// The panel's dates and the day counts it shows, in words.
+// The panel's dates and the day counts it shows, in words, then the goal's counting choices.
 std::u16string PanelDescription(const GoalPanelFigures& figures);
 
 // Measures the band's text height on `canvas` (setting its font size, as a paint pass does).

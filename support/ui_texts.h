@@ -104,8 +104,15 @@ inline constexpr const char16_t* kReadBandSeparator = u"、";
 inline constexpr const char16_t* kReadDateRange = u" から ";
 inline constexpr const char16_t* kReadElapsedDays = u"、経過 %d 日";
 inline constexpr const char16_t* kReadRemainingDays = u"、残り %d 日";
+// A goal's counting choices follow its day counts, each in the words of the grid's menu without
+// the access key ("、今日を含める、平日のみ").
+inline constexpr const char16_t* kReadChoiceSeparator = u"、";
 // The goal grid's cell editor is named by its column and this row number.
 inline constexpr const char16_t* kReadGridRow = u"%d 行目";
+// A control whose label another control also has is named with its group's caption in front
+// ("外観 背景色"); the goal grid is named in the help page's words for it.
+inline constexpr const char16_t* kReadGroupSeparator = u" ";
+inline constexpr const char16_t* kReadGoalGrid = u"目標の一覧";
 // A colour swatch's value, and the two arrows of a number's spinner after the number's name.
 inline constexpr const char16_t* kReadColour = u"赤 %d、緑 %d、青 %d";
 inline constexpr const char16_t* kReadSpinUp = u" 増やす";

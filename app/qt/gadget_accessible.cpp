@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/qt/gadget_widget.h"
+#include "support/qt/open_menu_accessible.h"
 
 namespace kestrival {
 namespace {
@@ -58,8 +59,9 @@ private:
     std::size_t index_;
 };
 
-// The gadget window: its name is the title band, its children the panels it shows now. A panel's
-// interface stands for a place in the list of panels and reads whatever panel is there now.
+// The gadget window: its name is the title band, its children the panels it shows now and, while
+// it is open, its menu. A panel's interface stands for a place in the list of panels and reads
+// whatever panel is there now.
 class GadgetAccessible final : public QAccessibleWidget {
 public:
     explicit GadgetAccessible(GadgetWidget* gadget) : QAccessibleWidget(gadget, QAccessible::Window) {}
@@ -69,10 +71,11 @@ public:
         if (t == QAccessible::Name) return Q(Gadget().Reading().name);
         return QAccessibleWidget::text(t);
     }
-    int childCount() const override { return static_cast<int>(Gadget().Reading().panels.size()); }
+    int childCount() const override { return PanelCount() + (OpenMenuInterface(widget()) ? 1 : 0); }
 
     QAccessibleInterface* child(int index) const override {
-        if (index < 0 || index >= childCount()) return nullptr;
+        if (index == PanelCount()) return OpenMenuInterface(widget());
+        if (index < 0 || index >= PanelCount()) return nullptr;
         const auto i = static_cast<std::size_t>(index);
         if (panels_.size() <= i) panels_.resize(i + 1, 0);
         if (panels_[i] == 0) {
@@ -82,6 +85,7 @@ public:
     }
 
     int indexOfChild(const QAccessibleInterface* child) const override {
+        if (child && child == OpenMenuInterface(widget())) return PanelCount();
         const QAccessible::Id id = QAccessible::uniqueId(const_cast<QAccessibleInterface*>(child));
         for (std::size_t i = 0; i < panels_.size(); ++i) {
             if (panels_[i] == id) return static_cast<int>(i);
@@ -110,6 +114,7 @@ public:
 
 private:
     GadgetWidget& Gadget() const { return *static_cast<GadgetWidget*>(widget()); }
+    int PanelCount() const { return static_cast<int>(Gadget().Reading().panels.size()); }
 
     mutable std::vector<QAccessible::Id> panels_;
 };

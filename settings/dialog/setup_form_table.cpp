@@ -91,6 +91,32 @@ constexpr ControlRow kControlRows[] = {
     {kButton, BTdel, texts::kDelete, kForm, 4, 499, 75, 25},
 };
 
+// The control's own caption, else the label just before it, else the group's caption for a first
+// control without one.
+std::u16string LabelName(std::span<const ControlRow> rows, std::size_t i) {
+    if (rows[i].caption) return TrimSpaces(rows[i].caption);
+    if (i == 0 || !rows[i - 1].caption) return {};
+    const ControlKind before = rows[i - 1].kind;
+    if (before == kLabel || before == kLabelBefore || before == kGroup) return TrimSpaces(rows[i - 1].caption);
+    return {};
+}
+
+// Whether another control of the dialog goes by the same label (the two groups of placement, the
+// two background and frame colours). A spinner goes by its edit's name and is not counted.
+bool NameRepeats(std::span<const ControlRow> rows, std::size_t i, const std::u16string& name) {
+    for (std::size_t j = 0; j < rows.size(); ++j) {
+        if (j != i && rows[j].id != 0 && rows[j].kind != kSpinner && LabelName(rows, j) == name) return true;
+    }
+    return false;
+}
+
+std::u16string GroupCaption(ControlGroup group) {
+    for (const ControlRow& row : kControlRows) {
+        if (row.kind == kGroup && row.group.x == group.x && row.group.y == group.y) return TrimSpaces(row.caption);
+    }
+    return {};
+}
+
 }  // namespace
 
 std::span<const ControlRow> SetupFormRows() { return kControlRows; }
@@ -103,15 +129,14 @@ const ControlRow* SetupFormRow(int id) {
 }
 
 std::u16string ControlName(int id) {
+    if (id == SGdata) return texts::kReadGoalGrid;
     const std::span<const ControlRow> rows = SetupFormRows();
     for (std::size_t i = 0; i < rows.size(); ++i) {
         if (rows[i].id != id) continue;
         if (rows[i].kind == kSpinner) return i > 0 ? ControlName(rows[i - 1].id) : std::u16string();
-        if (rows[i].caption) return TrimSpaces(rows[i].caption);
-        if (i == 0 || !rows[i - 1].caption) return {};
-        const ControlKind before = rows[i - 1].kind;
-        if (before == kLabel || before == kLabelBefore || before == kGroup) return TrimSpaces(rows[i - 1].caption);
-        return {};
+        const std::u16string name = LabelName(rows, i);
+        if (name.empty() || !NameRepeats(rows, i, name)) return name;
+        return GroupCaption(rows[i].group) + texts::kReadGroupSeparator + name;
     }
     return {};
 }

@@ -119,8 +119,9 @@ std::span<const ControlRow> SetupFormRows();
 const ControlRow* SetupFormRow(int id);
 
 // What a screen reader calls a control: its own caption, else the label just before it (the
-// group's caption for a first control without one); a spinner takes its edit's name. Empty for
-// an unknown id.
+// group's caption for a first control without one), with its group's caption in front where
+// another control has the same label ("外観 背景色"); a spinner takes its edit's name, and the
+// goal grid has a name of its own. Empty for an unknown id.
 std::u16string ControlName(int id);
 // A colour as a reader speaks it: its red, green and blue from 0 to 255.
 std::u16string ColourWords(std::int32_t colour);

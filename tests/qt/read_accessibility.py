@@ -2,10 +2,13 @@
 
   read_accessibility.py gadget          the window's name, then one line per panel: name | description | inside
   read_accessibility.py dialog          one line per named control: role | name | description
-  read_accessibility.py grid            the grid table's size, headers and the first rows' cells
-  read_accessibility.py focus|names|descriptions[,...] COMMAND
+  read_accessibility.py grid            the grid table's name, size, headers and the first rows' cells
+  read_accessibility.py menu            the open menu's items, submenus' items after their own:
+                                        name | "checked" for an item that shows its mark
+  read_accessibility.py focus|names|descriptions|shown[,...] COMMAND
                                         runs the shell command and prints the focus given to grid cells,
-                                        or the names or descriptions announced as changed
+                                        the names or descriptions announced as changed, or the objects
+                                        announced as shown
 """
 import subprocess
 import sys
@@ -74,11 +77,28 @@ def grid_table():
 
 
 def grid():
-    table = grid_table().queryTable()
+    node = grid_table()
+    print(node.name)
+    table = node.queryTable()
     print(table.nRows, table.nColumns)
     print("|".join(table.getColumnHeader(c).name for c in range(table.nColumns)))
     for r in range(3):
         print("|".join(table.getAccessibleAt(r, c).name for c in range(table.nColumns)))
+
+
+def open_menu():
+    for node in walk(application()):
+        if node.getRoleName() == "popup menu" and node.getState().contains(pyatspi.STATE_SHOWING):
+            return node
+    sys.exit("no open menu")
+
+
+def menu():
+    for node in walk(open_menu()):
+        if node.getRoleName() != "menu item":
+            continue
+        mark = "checked" if node.getState().contains(pyatspi.STATE_CHECKED) else ""
+        print(f"{node.name}|{mark}")
 
 
 def cell_focus(event):
@@ -98,10 +118,17 @@ def changed_description(event):
     return f"{event.source.getRoleName()}|{event.source.name}|{event.source.description}"
 
 
+def shown(event):
+    if event.detail1 != 1 or event.source is None:
+        return None
+    return f"{event.source.getRoleName()}|{event.source.name}"
+
+
 LISTENERS = {
     "focus": ("object:state-changed:focused", cell_focus),
     "names": ("object:property-change:accessible-name", changed_name),
     "descriptions": ("object:property-change:accessible-description", changed_description),
+    "shown": ("object:state-changed:showing", shown),
 }
 
 
@@ -139,4 +166,4 @@ if __name__ == "__main__":
     if what.split(",")[0] in LISTENERS:
         events(what.split(","), sys.argv[2])
     else:
-        {"gadget": gadget, "dialog": dialog, "grid": grid}[what]()
+        {"gadget": gadget, "dialog": dialog, "grid": grid, "menu": menu}[what]()

@@ -59,6 +59,35 @@ TEST_F(GadgetReadingTest, PanelWordsFollowWhatThePanelShows) {
     }
 }
 
+// A goal's counting choices are spoken after its numbers, in the menu's words without the access
+// key; a goal without choices reads as before. 2026/12/11 is a Friday.
+TEST_F(GadgetReadingTest, CountingChoicesFollowTheDayCounts) {
+    struct Case {
+        const char16_t* line;
+        const char16_t* letters;
+        const char16_t* description;
+    };
+    const Case cases[] = {
+        {u"締切,2026/12/01,2026/12/18", u"", u"2026/12/01 から 2026/12/18、経過 10 日、残り 6 日"},
+        {u"締切,2026/12/01,2026/12/18", u"T", u"2026/12/01 から 2026/12/18、経過 11 日、残り 7 日、今日を含める"},
+        // eight weekdays before today, four after it and before the end
+        {u"締切,2026/12/01,2026/12/18", u"W", u"2026/12/01 から 2026/12/18、経過 8 日、残り 4 日、平日のみ"},
+        {u"締切,2026/12/01,2026/12/18", u"WT",
+         u"2026/12/01 から 2026/12/18、経過 9 日、残り 5 日、今日を含める、平日のみ"},
+        // ended in 2020, so the dates come round to 2027 and the goal has not started yet
+        {u"誕生日,2020/03/01,2020/04/01", u"Y", u"2026/12/11 から 2027/03/01、経過 0 日、残り 79 日、毎年くり返す"},
+        {u"禁煙,2026/12/01,", u"YWT", u"2026/12/01 から 2026/12/11、経過 9 日、今日を含める、平日のみ、毎年くり返す"},
+    };
+    for (const Case& c : cases) {
+        goals_.Clear();
+        goals_.Add(c.line);
+        setting_.CNT = {ParseCountChoices(c.letters)};
+        const GadgetReading reading = Read();
+        ASSERT_EQ(reading.panels.size(), 1u) << ToUtf8(c.letters);
+        EXPECT_EQ(ToUtf8(reading.panels[0].description), ToUtf8(c.description)) << ToUtf8(c.letters);
+    }
+}
+
 TEST_F(GadgetReadingTest, CellsThatShowNoGoalAreLeftOut) {
     setting_.CL = 2;
     setting_.RW = 2;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 
 #include "support/message_dialogs.h"
@@ -90,20 +91,36 @@ TEST(SetupFormTableTest, ControlsAreNamedByTheLabelBesideThem) {
         int id;
         const char16_t* name;
     } cases[] = {
-        {EDtitl, u"タイトル"},                         // first in its group: the group's caption, without its spaces
-        {EDtbdy, u"生年月日"},                         // a label placed before its edit
-        {UDhofs, u"オフセット"},                       // a spinner: its edit's name
-        {UDvnum, u"パネル数"},   {SPtstr, u"文字色"},  // a swatch
-        {SPprdy, u"残日数色"},   {TBftrr, u"透明度"},  // the slider
-        {CHftrs, u"透過"},                             // its own caption
-        {RBphor, u"縦"},         {BTok, u"設定する"}, {12345, u""},
+        {EDtitl, u"タイトル"},  // first in its group: the group's caption, without its spaces
+        {EDtbdy, u"生年月日"},  // a label placed before its edit
+        {SPtstr, u"文字色"},    // a swatch
+        {SPprdy, u"残日数色"},
+        {TBftrr, u"透明度"},  // the slider
+        {CHftrs, u"透過"},    // its own caption
+        {RBphor, u"縦"},
+        {BTok, u"設定する"},
+        // A label that two controls share says which group each sits in; a spinner goes with its edit.
+        {SPtbck, u"タイトル 背景色"},
+        {SPfbck, u"外観 背景色"},
+        {SPffrm, u"外観 枠線色"},
+        {SPpfrm, u"パネル 枠線色"},
+        {EDhofs, u"横設定 オフセット"},
+        {UDhofs, u"横設定 オフセット"},
+        {UDvnum, u"縦設定 パネル数"},
+        {RBvcnt, u"縦設定 中央"},
+        {SGdata, u"目標の一覧"},
+        {12345, u""},
     };
     for (const auto& c : cases) EXPECT_EQ(ToUtf8(ControlName(c.id)), ToUtf8(c.name)) << c.id;
-    // Every control a reader can reach has a name.
+    // Every control a reader can reach has a name, and no other control has it but a spinner,
+    // which goes with its edit.
+    std::map<std::u16string, int> named;
     for (const auto& row : SetupFormRows()) {
-        if (row.id != 0) {
-            EXPECT_FALSE(ControlName(row.id).empty()) << row.id;
-        }
+        if (row.id == 0 || row.kind == ControlKind::kSpinner) continue;
+        const std::u16string name = ControlName(row.id);
+        EXPECT_FALSE(name.empty()) << row.id;
+        const auto [first, added] = named.emplace(name, row.id);
+        EXPECT_TRUE(added) << ToUtf8(name) << " names " << first->second << " and " << row.id;
     }
     EXPECT_EQ(ToUtf8(ColourWords(0x8040FF)), "赤 255、緑 64、青 128");
     EXPECT_EQ(ToUtf8(ColourWords(0x7F000000)), "赤 0、緑 0、青 0");

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <map>
 #include <vector>
 
 #include "settings/dialog/setup_form_table.h"
@@ -23,8 +24,9 @@ protected:
 };
 
 TEST_F(AccessibilityTest, AReaderInAnotherProcessFindsTheTitleBandAndEveryGoal) {
-    WriteBytes(DefaultSettingsPath(), Utf16File(u"TITLE=目標\r\nDVIEW=1\r\nCL=1\r\nRW=3\r\n"
-                                                u"ITEM1=試験,2020/01/01,2099/01/01\r\nITEM2=禁煙,2020/06/01,\r\n"));
+    WriteBytes(DefaultSettingsPath(),
+               Utf16File(u"TITLE=目標\r\nDVIEW=1\r\nCL=1\r\nRW=3\r\n"
+                         u"ITEM1=試験,2020/01/01,2099/01/01\r\nITEM2=禁煙,2020/06/01,\r\nCNT2=T\r\n"));
     GadgetProcess gadget;
     HWND window = gadget.WaitForGadget();
     ASSERT_TRUE(window);
@@ -41,8 +43,9 @@ TEST_F(AccessibilityTest, AReaderInAnotherProcessFindsTheTitleBandAndEveryGoal) 
     EXPECT_EQ(read.children[0].value, Wide(FormatText(u"2020/01/01 から 2099/01/01、経過 %d 日、残り %d 日",
                                                       {-daysTo({2020, 1, 1}), daysTo({2099, 1, 1})})));
     EXPECT_EQ(read.children[1].name, L"禁煙");
+    // Counting today, and saying so.
     EXPECT_EQ(read.children[1].value, L"2020/06/01 から " + Wide(DateText(now.date)) +
-                                          Wide(FormatText(u"、経過 %d 日", {-daysTo({2020, 6, 1})})));
+                                          Wide(FormatText(u"、経過 %d 日、今日を含める", {1 - daysTo({2020, 6, 1})})));
     RECT bounds{};
     ::GetWindowRect(window, &bounds);
     for (const ReadElement& panel : read.children) {
@@ -55,8 +58,9 @@ TEST_F(AccessibilityTest, AReaderInAnotherProcessFindsTheTitleBandAndEveryGoal) 
     EXPECT_EQ(gadget.CloseAndWait(), 0);
 }
 
-// Every control of the settings dialog has a name, as the system's objects and the swatches' own
-// give it: the label before it, and a swatch's colour as its value.
+// Every control of the settings dialog has a name no other control has, as the system's objects
+// and the swatches' own give it: the label before it, with its group's caption where another
+// control has the same label, and a swatch's colour as its value. The goal grid has its name.
 TEST_F(AccessibilityTest, EveryControlOfTheSettingsDialogHasItsName) {
     WriteBytes(DefaultSettingsPath(), Utf16File(u"PNCOLOR=00DD00\r\n"));
     GadgetProcess gadget;
@@ -66,6 +70,7 @@ TEST_F(AccessibilityTest, EveryControlOfTheSettingsDialogHasItsName) {
     ASSERT_TRUE(dialog);
     gadget.WaitIdle();
     std::wstring unnamed;
+    std::map<std::wstring, int> named;
     for (const ControlRow& row : SetupFormRows()) {
         if (row.id == 0) continue;
         HWND control = ::GetDlgItem(dialog, row.id);
@@ -75,6 +80,11 @@ TEST_F(AccessibilityTest, EveryControlOfTheSettingsDialogHasItsName) {
         if (read.self.name != Wide(ControlName(row.id))) {
             unnamed += std::to_wstring(row.id) + L"=" + read.self.name + L" ";
         }
+        // A spinner goes by its edit's name.
+        if (row.kind != ControlKind::kSpinner) {
+            const auto [first, added] = named.emplace(read.self.name, row.id);
+            EXPECT_TRUE(added) << "one name for " << first->second << " and " << row.id;
+        }
         if (row.kind == ControlKind::kSwatch) {
             EXPECT_EQ(read.self.role, ROLE_SYSTEM_PUSHBUTTON);
         }
@@ -83,6 +93,12 @@ TEST_F(AccessibilityTest, EveryControlOfTheSettingsDialogHasItsName) {
     const ReadWindow elapsedColour = ReadAccessible(::GetDlgItem(dialog, setup_ids::SPppdy));
     EXPECT_EQ(elapsedColour.self.name, L"経過日数色");
     EXPECT_EQ(elapsedColour.self.value, L"赤 0、緑 221、青 0");
+    EXPECT_EQ(ReadAccessible(::GetDlgItem(dialog, setup_ids::SPfbck)).self.name, L"外観 背景色");
+    // A radio button renamed for its group still reads as the system's radio buttons do.
+    const ReadWindow verticalCentre = ReadAccessible(::GetDlgItem(dialog, setup_ids::RBvcnt));
+    EXPECT_EQ(verticalCentre.self.name, L"縦設定 中央");
+    EXPECT_EQ(verticalCentre.self.role, ReadAccessible(::GetDlgItem(dialog, setup_ids::RBvtop)).self.role);
+    EXPECT_EQ(ReadAccessible(::GetDlgItem(dialog, setup_ids::SGdata)).self.name, L"目標の一覧");
     // A named edit still reads as the system's edit, with its text as its value.
     const ReadWindow panelsAcross = ReadAccessible(::GetDlgItem(dialog, setup_ids::EDhnum));
     EXPECT_EQ(panelsAcross.self.role, ROLE_SYSTEM_TEXT);

@@ -8,6 +8,7 @@
 
 #include "settings/dialog/grid_reading.h"
 #include "settings/dialog/qt/goal_grid_widget.h"
+#include "support/qt/open_menu_accessible.h"
 
 namespace kestrival {
 namespace {
@@ -82,7 +83,8 @@ private:
     std::int32_t row_;
 };
 
-// The grid as a table: children are the three header cells, then the goal rows' cells row by row.
+// The grid as a table: children are the three header cells, then the goal rows' cells row by row,
+// then the row's menu of counting choices while it is open.
 class GridTableAccessible final : public QAccessibleWidget, public QAccessibleTableInterface {
 public:
     explicit GridTableAccessible(GoalGridWidget* grid) : QAccessibleWidget(grid, QAccessible::Table) {}
@@ -98,9 +100,14 @@ public:
         return QAccessible::accessibleInterface(id);
     }
 
-    int childCount() const override { return (kGoalRows + 1) * kGoalColumns; }
-    QAccessibleInterface* child(int index) const override { return Cell(index % kGoalColumns, index / kGoalColumns); }
+    int childCount() const override { return kCellCount + (OpenMenuInterface(widget()) ? 1 : 0); }
+    QAccessibleInterface* child(int index) const override {
+        if (index == kCellCount) return OpenMenuInterface(widget());
+        if (index < 0 || index >= kCellCount) return nullptr;
+        return Cell(index % kGoalColumns, index / kGoalColumns);
+    }
     int indexOfChild(const QAccessibleInterface* child) const override {
+        if (child && child == OpenMenuInterface(widget())) return kCellCount;
         auto* cell = const_cast<QAccessibleInterface*>(child)->tableCellInterface();
         if (!cell || cell->table() != this) return -1;
         return (cell->rowIndex() + 1) * kGoalColumns + cell->columnIndex();
@@ -149,6 +156,8 @@ public:
     void modelChange(QAccessibleTableModelChangeEvent*) override {}
 
 private:
+    static constexpr int kCellCount = (kGoalRows + 1) * kGoalColumns;
+
     GoalGridWidget& Grid() const { return *static_cast<GoalGridWidget*>(widget()); }
     QAccessibleInterface* focusChildOrCurrent() const { return Cell(Grid().Grid().column, Grid().Grid().row); }
 

@@ -93,6 +93,7 @@ QtSetupDialog::QtSetupDialog(QWidget* owner, const RenderStyle& style, const Loc
     grid_ = new GoalGridWidget(
         this, controls_.SGdata, [this] { return Today(); }, dpi);
     grid_->setGeometry(S(4), S(20), S(300), S(473));
+    grid_->setAccessibleName(Q(ControlName(setup_ids::SGdata)));
     grid_->onCellChanged = [this] {
         SGdataClick(controls_);
         widgets_[setup_ids::BTdel]->setEnabled(controls_.BTdelEnabled);

@@ -1,12 +1,14 @@
 #include "settings/dialog/win32/goal_grid_accessible.h"
 
 #include "settings/dialog/grid_reading.h"
+#include "settings/dialog/setup_form_table.h"
 
 namespace kestrival {
 
 long GridAccessible::ChildCount() const { return kGridChildren; }
 
 std::u16string GridAccessible::Name(long child) const {
+    if (child == 0) return ControlName(setup_ids::SGdata);
     const auto cell = GridCellOfChild(static_cast<std::int32_t>(child));
     if (!cell) return {};
     return cell->row == 0 ? GridHeader(cell->column) : grid_.Cell(cell->column, cell->row);

@@ -9,6 +9,7 @@
 #include "settings/dialog/win32/days_off_dialog.h"
 #include "settings/dialog/win32/setup_form_ids.h"
 #include "settings/dialog/win32/swatch_accessible.h"
+#include "support/text.h"
 #include "support/ui_texts.h"
 #include "support/win32/dpi.h"
 #include "support/win32/font_faces.h"
@@ -213,11 +214,12 @@ void SetupForm::CreateControls() {
     for (const ControlRow& row : SetupFormRows()) {
         const int id = row.id ? row.id : label++;
         previous = AddRow(row, id, previous);
-        // The system names a control after the label created just before it; a control with no
-        // such label (the title's edit, a spinner, the slider) is named from the table instead.
-        if (row.kind == ControlKind::kEdit || row.kind == ControlKind::kSpinner || row.kind == ControlKind::kTrackBar) {
+        // The system names a control after its caption or the label created just before it; a
+        // control with no such label (the title's edit, a spinner, the slider) or whose label
+        // another control shares is named from the table instead. A swatch answers for itself.
+        const bool systemNameHolds = row.caption && ControlName(id) == TrimSpaces(row.caption);
+        if (row.id != 0 && row.kind != ControlKind::kSwatch && !systemNameHolds)
             NameForReaders(previous, ControlName(id));
-        }
     }
 }
 
