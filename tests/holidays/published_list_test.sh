@@ -9,7 +9,8 @@ package=@holiday-jp/holiday_jp@2.5.1
 list=$(realpath -m "$data")/node_modules/@holiday-jp/holiday_jp/lib/holidays.js
 if [ ! -f "$list" ]; then
   mkdir -p "$data"
-  npm install --silent --no-save --no-audit --no-fund --prefix "$data" "$package" >/dev/null
+  npm install --silent --no-save --no-audit --no-fund --prefix "$data" "$package" >/dev/null ||
+    { echo "npm could not install $package from $(npm config get registry)"; exit 1; }
 fi
 published=$(mktemp)
 computed=$(mktemp)
