@@ -47,9 +47,7 @@ std::vector<std::string> RestartCommand(std::vector<std::string> toolkitCommand,
                                         std::string_view absoluteProgram) {
     if (toolkitCommand.empty()) return toolkitCommand;
     std::string& program = toolkitCommand.front();
-    if (program.find('/') != std::string::npos && program.front() != '/' && !absoluteProgram.empty()) {
-        program = absoluteProgram;
-    }
+    if (!program.starts_with('/') && !absoluteProgram.empty()) program = absoluteProgram;
     const std::vector<std::string> carried = PlainArguments(startArguments);
     if (!carried.empty() && !EndsWith(toolkitCommand, carried)) {
         toolkitCommand.insert(toolkitCommand.end(), carried.begin(), carried.end());

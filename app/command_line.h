@@ -30,6 +30,9 @@ inline constexpr CommandOption kCommandOptions[] = {
     // toolkit's session option; the toolkit reads it, and refusing it would lose the gadget.
     {"-session", CommandAction::kRunGadget, "", true},
     {"--session", CommandAction::kRunGadget, "", true},
+    // The toolkit adds its name option to that command when the gadget was started under another
+    // name than its file's (through a link, say).
+    {"-name", CommandAction::kRunGadget, "", true},
 };
 
 struct CommandLine {
@@ -45,10 +48,11 @@ CommandLine ParseCommandLine(std::span<const std::string_view> arguments);
 // own (`toolkitCommand`: the program and its session option with the session's id) with the
 // plain arguments this start was given (LOCAL) carried over; without them a gadget that kept its
 // file beside the program would come back on the shared one. The start's options are left out:
-// its session option names the session before, and the others never run a gadget. A program typed
-// with a relative folder is named by `absoluteProgram`, as the session manager starts it from a
-// working folder of its own. The toolkit may ask twice in one save (for its data, then its state);
-// a command that already carries the arguments is given back as it is.
+// its session option names the session before, and the others never run a gadget. A program not
+// named by its full path (a relative folder, or a name found through PATH) is named by
+// `absoluteProgram`, the file that runs: the session manager starts it from a working folder and a
+// PATH of its own, where another copy, with a LOCAL file of its own, may come first. The toolkit may ask twice in one
+// save (for its data, then its state); a command that already carries the arguments is given back as it is.
 std::vector<std::string> RestartCommand(std::vector<std::string> toolkitCommand,
                                         std::span<const std::string_view> startArguments,
                                         std::string_view absoluteProgram);

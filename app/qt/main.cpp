@@ -89,7 +89,7 @@ void KeepArgumentsOnRestart(QApplication& application, const std::vector<std::st
         const std::vector<std::string_view> start(startArguments.begin(), startArguments.end());
         QStringList command;
         for (const std::string& part :
-             RestartCommand(toolkit, start, QCoreApplication::applicationFilePath().toStdString())) {
+             RestartCommand(toolkit, start, QString::fromStdU16String(QtEnvironment().ProgramPath()).toStdString())) {
             command << QString::fromStdString(part);
         }
         manager.setRestartCommand(command);

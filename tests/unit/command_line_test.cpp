@@ -40,6 +40,8 @@ TEST(CommandLineTest, ArgumentsDecideWhatTheCommandDoes) {
         {{"--session", "-odd-id", "LOCAL"}, CommandAction::kRunGadget, ""},
         {{"-session", "id", "--version"}, CommandAction::kShowVersion, ""},
         {{"-session"}, CommandAction::kRunGadget, ""},
+        // ...and the name it adds when the gadget was started through a link.
+        {{"-session", "abc", "-name", "linked", "LOCAL"}, CommandAction::kRunGadget, ""},
     };
     for (const Case& c : cases) {
         const CommandLine line = Parse(c.arguments);
@@ -72,33 +74,46 @@ TEST(CommandLineTest, UsageListsLocalAndEveryOption) {
 
 TEST(CommandLineTest, TheSessionRestartsTheGadgetWithItsArguments) {
     using Command = std::vector<std::string>;
+    // The file that runs, as the kernel names it: the session restarts this one, whatever the
+    // command was typed as, since its LOCAL file is the one beside it.
+    const std::string program = "/home/me/a\\b/bin/kestrival";
     const Command toolkit{"kestrival", "-session", "10d2a5f3e1_1_2"};
+    const Command restart{program, "-session", "10d2a5f3e1_1_2"};
+    auto with = [](Command command, std::initializer_list<std::string> tail) {
+        command.insert(command.end(), tail);
+        return command;
+    };
     struct Case {
         Command toolkit;
         std::vector<std::string_view> start;
         Command restart;
     };
     const Case cases[] = {
-        {toolkit, {}, toolkit},
-        {toolkit, {"LOCAL"}, {"kestrival", "-session", "10d2a5f3e1_1_2", "LOCAL"}},
-        {toolkit, {"local", "notes.txt"}, {"kestrival", "-session", "10d2a5f3e1_1_2", "local", "notes.txt"}},
+        // Found through PATH: another copy may come first in the next session's PATH.
+        {toolkit, {}, restart},
+        {toolkit, {"LOCAL"}, with(restart, {"LOCAL"})},
+        {toolkit, {"local", "notes.txt"}, with(restart, {"local", "notes.txt"})},
         // A gadget the session brought back: the session before is not carried, its LOCAL is.
-        {toolkit, {"-session", "old_1_1", "LOCAL"}, {"kestrival", "-session", "10d2a5f3e1_1_2", "LOCAL"}},
-        {toolkit, {"--session", "LOCAL"}, toolkit},  // "LOCAL" is the old session's id here
-        {toolkit, {"LOCAL", "--", "-x"}, {"kestrival", "-session", "10d2a5f3e1_1_2", "LOCAL", "--", "-x"}},
-        {toolkit, {"--", "LOCAL"}, {"kestrival", "-session", "10d2a5f3e1_1_2", "LOCAL"}},
+        {toolkit, {"-session", "old_1_1", "LOCAL"}, with(restart, {"LOCAL"})},
+        {toolkit, {"--session", "LOCAL"}, restart},  // "LOCAL" is the old session's id here
+        {toolkit, {"LOCAL", "--", "-x"}, with(restart, {"LOCAL", "--", "-x"})},
+        {toolkit, {"--", "LOCAL"}, with(restart, {"LOCAL"})},
+        // Started through a link: the toolkit names it; the name before is not carried twice.
+        {with(toolkit, {"-name", "linked"}), {"-name", "old", "LOCAL"}, with(restart, {"-name", "linked", "LOCAL"})},
         // Asked again in the same save: nothing is added twice.
-        {{"kestrival", "-session", "id", "LOCAL"}, {"LOCAL"}, {"kestrival", "-session", "id", "LOCAL"}},
+        {{program, "-session", "id", "LOCAL"}, {"LOCAL"}, {program, "-session", "id", "LOCAL"}},
         // Started through a relative folder: named so that any working folder finds it.
-        {{"./bin/kestrival", "-session", "id"}, {"LOCAL"}, {"/home/me/a\\b/bin/kestrival", "-session", "id", "LOCAL"}},
+        {{"./bin/kestrival", "-session", "id"}, {"LOCAL"}, {program, "-session", "id", "LOCAL"}},
         {{"/opt/kestrival/kestrival", "-session", "id"}, {}, {"/opt/kestrival/kestrival", "-session", "id"}},
         {{}, {"LOCAL"}, {}},
     };
     for (const Case& c : cases) {
         std::string shown;
         for (std::string_view a : c.start) shown.append(a).append(" ");
-        EXPECT_EQ(RestartCommand(c.toolkit, c.start, "/home/me/a\\b/bin/kestrival"), c.restart) << shown;
+        EXPECT_EQ(RestartCommand(c.toolkit, c.start, program), c.restart) << shown;
     }
+    // Without a path of its own the command keeps what the toolkit gave.
+    EXPECT_EQ(RestartCommand(toolkit, std::vector<std::string_view>{}, ""), toolkit);
 }
 
 TEST(CommandLineTest, VersionAndErrorTexts) {
