@@ -1,7 +1,7 @@
 #pragma once
 // A popup menu is a window of its own, and Qt's bridge lists it under no parent: the application
 // leaves popups out of its windows and a widget leaves menus out of its children, although the
-// menu names the widget that opened it as its parent. A widget with an interface of its own lists
+// menu is a child object of the widget that opened it. A widget with an interface of its own lists
 // its open menu as its last child, so that a reader walking down from the window finds the menu
 // and its items.
 #include <QAccessible>
