@@ -91,10 +91,8 @@ bool LockFileSecurity::CloseToOthers(const std::wstring& path) {
                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                           OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file) return false;
-    if (::SetSecurityInfo(file.get(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
-                          nullptr, nullptr, reinterpret_cast<PACL>(acl_.data()), nullptr) != ERROR_SUCCESS) {
-        return false;
-    }
+    // The descriptor as it is: its list is protected, so nothing of the folder's is merged in.
+    if (!::SetKernelObjectSecurity(file.get(), DACL_SECURITY_INFORMATION, &descriptor_)) return false;
     return OnlyThisUserMayOpen(file.get());
 }
 

@@ -4,7 +4,6 @@
 #include "app/win32/instance_lock.h"
 
 #include <gtest/gtest.h>
-#include <sddl.h>
 #include <windows.h>
 
 #include <string>
@@ -39,14 +38,10 @@ std::unique_ptr<InstanceLock> Acquire(const std::wstring& file) {
     return InstanceLock::Acquire(InstanceKeyOf(FromWide(file)), FromWide(file));
 }
 
-// Makes `path` with the given list (in the system's SDDL) and holds it open without sharing.
-UniqueHandle HoldFileMadeWith(const std::wstring& path, const wchar_t* sddl) {
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    EXPECT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor, nullptr));
-    SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
+// Makes `path` as an earlier version made its lock file and holds it open without sharing.
+UniqueHandle HoldAsAnEarlierVersionMadeIt(const std::wstring& path) {
     UniqueHandle file(
-        ::CreateFileW(path.c_str(), GENERIC_READ, 0, &attributes, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    ::LocalFree(descriptor);
+        ::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr));
     EXPECT_TRUE(file);
     return file;
 }
@@ -95,29 +90,20 @@ TEST(InstanceLockFileTest, AShortHoldIsWaitedOutALongOneMeansAnotherGadget) {
 // its file: a held lock file that others may open never stops a start, and one the gadget holds
 // is closed to others.
 TEST(InstanceLockFileTest, ALockFileOthersMayOpenIsNeverTrusted) {
-    const struct {
-        const char* what;
-        const wchar_t* sddl;
-    } lists[] = {
-        {"everyone may open it", L"D:P(A;;FA;;;WD)"},
-        {"the users group may read it", L"D:P(A;;FA;;;SY)(A;;FR;;;BU)"},
-        {"no list at all", L"D:NO_ACCESS_CONTROL"},
-    };
-    for (const auto& list : lists) {
-        SCOPED_TRACE(list.what);
-        const LockFolder folder(L"lock-open");
-        {
-            const UniqueHandle held = HoldFileMadeWith(folder.LockFile(), list.sddl);
-            ASSERT_FALSE(OnlyThisUserMayOpen(folder.LockFile()));
-            const DWORD started = ::GetTickCount();
-            const std::unique_ptr<InstanceLock> lock = Acquire(folder.SettingFile());
-            EXPECT_TRUE(lock != nullptr);
-            EXPECT_LT(::GetTickCount() - started, 1000u);
-        }
-        // Not held: the gadget holds it and closes it to others, so the next start trusts it.
+    const LockFolder folder(L"lock-open");
+    {
+        // Made as an earlier version made it, with the folder's defaults. Under Wine a file's list
+        // comes from its Unix mode: such a file is 0644 there, which Wine shows as readable by
+        // everyone. (Wine cannot keep a list of its own, so lists it cannot map are not tried.)
+        const UniqueHandle held = HoldAsAnEarlierVersionMadeIt(folder.LockFile());
+        ASSERT_FALSE(OnlyThisUserMayOpen(folder.LockFile()));
+        const DWORD started = ::GetTickCount();
         EXPECT_TRUE(Acquire(folder.SettingFile()) != nullptr);
-        EXPECT_TRUE(OnlyThisUserMayOpen(folder.LockFile()));
+        EXPECT_LT(::GetTickCount() - started, 1000u);
     }
+    // Not held: the gadget holds it and closes it to others, so the next start trusts it.
+    EXPECT_TRUE(Acquire(folder.SettingFile()) != nullptr);
+    EXPECT_TRUE(OnlyThisUserMayOpen(folder.LockFile()));
 }
 
 }  // namespace
