@@ -203,14 +203,17 @@ bool PeerIsThisUser(int socket) {
            peer.uid == ::geteuid();
 }
 
-// The record a lock's holder writes: the socket's path and a line break, nothing else.
+// The record a lock's holder writes (this version and earlier ones): a socket's full path,
+// ending in ".sock", and a line break, nothing else.
 std::optional<std::string> RecordOf(int lockFd) {
+    constexpr std::string_view kSocketEnd = ".sock";
     char text[sizeof(sockaddr_un::sun_path) + 1] = {};
     const ssize_t length = ::pread(lockFd, text, sizeof text, 0);
     if (length <= 0) return std::nullopt;
     const std::string_view record(text, static_cast<std::size_t>(length));
     const std::size_t end = record.find('\n');
-    if (end == std::string_view::npos || end == 0 || end + 1 != record.size() || record.front() != '/') {
+    if (end == std::string_view::npos || end + 1 != record.size() || record.front() != '/' ||
+        end < kSocketEnd.size() + 1 || record.substr(end - kSocketEnd.size(), kSocketEnd.size()) != kSocketEnd) {
         return std::nullopt;
     }
     return std::string(record.substr(0, end));
