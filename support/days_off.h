@@ -20,6 +20,12 @@ public:
     // bit, the dated ranges are merged and searched in order.
     bool Contains(const CivilDate& date) const;
     bool Empty() const { return yearly_.none() && dated_.empty(); }
+    // The days off every year only, without the dated ones.
+    bool ContainsEveryYear(const CivilDate& date) const;
+
+    // How much of the days first to last (day numbers, both included) the dated items take.
+    enum class Coverage { kNone, kSome, kAll };
+    Coverage DatedCoverage(std::int32_t first, std::int32_t last) const;
 
 private:
     // Day numbers, both ends included.

@@ -1,7 +1,10 @@
 #pragma once
 // Working days: not a Saturday or Sunday, not a Japanese public holiday, not one of the user's
 // days off. Counting runs a year at a time over remembered years, so a span of decades stays
-// cheap on every repaint.
+// cheap on every repaint; and as the weekdays, the holidays and the yearly days off of a year come
+// round again 400 years later outside the years of the holiday law's special days, a whole year
+// that no dated day off touches counts like its twin in one such cycle: a span of thousands of
+// years costs no more than a few hundred years.
 #include <bitset>
 #include <cstdint>
 #include <map>
@@ -27,8 +30,12 @@ private:
     };
     DaysOff daysOff_;
     mutable std::map<std::int32_t, Year> years_;
+    // Working days of whole years without dated days off, by the year that stands for them.
+    mutable std::map<std::int32_t, std::int32_t> undatedYears_;
 
     const Year& YearOf(std::int32_t year) const;
+    Year MakeYear(std::int32_t year, bool withDatedDaysOff) const;
+    std::int32_t WorkingDaysOfYear(std::int32_t year, std::int32_t firstDay, std::int32_t endDay) const;
 };
 
 }  // namespace kestrival
