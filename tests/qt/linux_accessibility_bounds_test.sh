@@ -47,6 +47,18 @@ expect 'extents at index 100000 = True,-1,-1,0,0,False' 'extents at index -1 = T
 expect 'table child -1 = none' 'table child count = none' 'table child 100000 = none' 'gadget child -1 = none' \
   'gadget child count = none' 'gadget child 150 = none' 'table children = 453'
 
+# With the row's menu open the grid's child after the last cell is the menu, and the one after
+# that nothing; the menu answers for children it does not have.
+xdotool key shift+F10
+sleep 0.5
+odd=$(reader menuodd)
+echo "$odd" >>"${ODD_LOG:-/dev/null}"
+check "the gadget lives through odd questions about the open menu" alive
+expect 'menu child -1 = none' 'menu child count = none' 'menu child 1000 = none' 'table child 453 = popup menu:' \
+  'table child 454 = none'
+xdotool key Escape
+sleep 0.3
+
 # The second goal's row is made current and cleared (削除, then Yes) while its cell is held; then
 # OK closes the dialog and the gadget shows one panel fewer while the third panel is held.
 eval "$(xdotool getwindowgeometry --shell "$(window ' 設定$')")"

@@ -6,6 +6,7 @@
   read_accessibility.py menu            the open menu's items, submenus' items after their own:
                                         name | "checked" for an item that shows its mark
   read_accessibility.py odd             out-of-range questions to the grid table and the gadget: question = answer
+  read_accessibility.py menuodd         out-of-range questions to the grid row's open menu: question = answer
   read_accessibility.py held COMMAND... holds the grid's second goal row's first cell and the gadget's third
                                         panel, then runs each command and asks them again: n: question = answer
   read_accessibility.py focus|names|descriptions|shown[,...] COMMAND
@@ -169,6 +170,20 @@ def odd():
     ])
 
 
+def menu_odd():
+    """Out-of-range questions to the open menu of the grid's row, and to the grid about it."""
+    menu_node = open_menu()
+    node = grid_table()
+    count = menu_node.childCount
+    ask_all([
+        ("menu child -1", lambda: menu_node.getChildAtIndex(-1)),
+        ("menu child count", lambda: menu_node.getChildAtIndex(count)),
+        ("menu child 1000", lambda: menu_node.getChildAtIndex(1000)),
+        ("table child 453", lambda: node.getChildAtIndex(453)),
+        ("table child 454", lambda: node.getChildAtIndex(454)),
+    ])
+
+
 def held(commands):
     """Holds the cell and the panel, then after each command asks them again, each line led by the
     command's number."""
@@ -255,4 +270,4 @@ if __name__ == "__main__":
     elif what == "held":
         held(sys.argv[2:])
     else:
-        {"gadget": gadget, "dialog": dialog, "grid": grid, "menu": menu, "odd": odd}[what]()
+        {"gadget": gadget, "dialog": dialog, "grid": grid, "menu": menu, "odd": odd, "menuodd": menu_odd}[what]()
