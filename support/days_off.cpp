@@ -88,6 +88,14 @@ bool DaysOff::ContainsEveryYear(const CivilDate& date) const {
     return yearly_.test(static_cast<std::size_t>(date.month * 32 + date.day));
 }
 
+std::vector<std::int32_t> DaysOff::EveryYearDays() const {
+    std::vector<std::int32_t> days;
+    for (std::size_t bit = 0; bit < yearly_.size(); ++bit) {
+        if (yearly_.test(bit)) days.push_back(static_cast<std::int32_t>(bit));
+    }
+    return days;
+}
+
 DaysOff::Coverage DaysOff::DatedCoverage(std::int32_t first, std::int32_t last) const {
     // The merged ranges are apart and in order, so their last days are in order too.
     const auto range = std::lower_bound(dated_.begin(), dated_.end(), first,

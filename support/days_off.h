@@ -22,6 +22,8 @@ public:
     bool Empty() const { return yearly_.none() && dated_.empty(); }
     // The days off every year only, without the dated ones.
     bool ContainsEveryYear(const CivilDate& date) const;
+    // Those days as month × 32 + day, in order (29 February included when it is one).
+    std::vector<std::int32_t> EveryYearDays() const;
 
     // How much of the days first to last (day numbers, both included) the dated items take.
     enum class Coverage { kNone, kSome, kAll };
