@@ -21,6 +21,9 @@ bare_packages=(qt6-base-dev libxcb1-dev lintian appstream desktop-file-utils man
 bare_packages+=(libglib2.0-bin openbox xfwm4 kwin-x11 mutter wmctrl dbus-x11 x11-utils)
 # The session manager of the tests, which reads the restart command the gadget leaves at a logout.
 bare_packages+=(libsm-dev libice-dev)
+# A real XEmbed system tray for the notification-area icon, and a window (xlogo) with an event
+# reader (xev) beneath a gadget whose clicks pass through.
+bare_packages+=(trayer x11-apps)
 bare_missing=()
 for p in "${bare_packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || bare_missing+=("$p")
