@@ -13,20 +13,19 @@ export TMPDIR=$PWD/build/tmp
 mkdir -p "$TMPDIR"
 source scripts/lib/test-state.sh
 
-# A line a minute while a step runs, naming the test CTest is running.
+# A line a minute while a step runs, naming the test CTest started last.
 current_step=$TMPDIR/current-step
-step() { echo "== $*"; echo "$*" >"$current_step"; }
+ctest_output=$TMPDIR/ctest-output
+step() { echo "== $*"; echo "$*" >"$current_step"; : >"$ctest_output"; }
 heartbeat() {
-  local started=$SECONDS test_log running
+  local started=$SECONDS running
   while sleep 60; do
-    running=""
-    for test_log in build-asan/Testing/Temporary/LastTest.log.tmp build/Testing/Temporary/LastTest.log.tmp; do
-      [ -f "$test_log" ] && [ "$test_log" -nt "$current_step" ] &&
-        running=$(grep -a '^[0-9]*/[0-9]* Testing: ' "$test_log" | tail -n 1 | sed 's/.* Testing: //')
-    done
+    running=$(sed -n 's/^ *Start  *[0-9]*: \(.*\)$/\1/p' "$ctest_output" 2>/dev/null | tail -n 1)
     echo "   ... $(((SECONDS - started) / 60)) min: $(cat "$current_step" 2>/dev/null)${running:+ (running $running)}"
   done
 }
+# CTest prints a line as each test starts and one as it ends; a copy tells the heartbeat which runs.
+run_ctest() { ctest "$@" | tee "$ctest_output"; }
 heartbeat &
 heartbeat_pid=$!
 # Whatever stops the run, the heartbeat, the Wine prefix's server and the X display it started go
@@ -43,7 +42,7 @@ clang-format --dry-run --Werror $(git ls-files '*.cpp' '*.h')
 step "native build and unit tests with AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKESTRIVAL_SANITIZE=ON -DKESTRIVAL_WERROR=ON >/dev/null
 cmake --build build-asan -j "$jobs"
-ctest --test-dir build-asan -j "$jobs" --output-on-failure
+run_ctest --test-dir build-asan -j "$jobs" --output-on-failure
 
 step "fuzzing the settings load and the date normaliser for ${FUZZ_SECONDS}s each"
 CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -93,4 +92,4 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTRIVAL_WERROR=ON \
   -DKESTRIVAL_WINDOWS_BUILD="$PWD/build-win" -DKESTRIVAL_WIN32_RELEASE_EXE="$PWD/build-release-win32/Kestrival.exe" \
   >/dev/null
 cmake --build build -j "$jobs"
-ctest --test-dir build --output-on-failure
+run_ctest --test-dir build --output-on-failure

@@ -4,8 +4,9 @@
 # lists the user's home and the temporary folder before and after. Run it as root on a Debian host.
 #   tools/fresh-debian-run.sh make TREE           debootstrap a tree, add the user "newcomer" (sudo group)
 #   tools/fresh-debian-run.sh run TREE REPO REF   clone REF of REPO into ~newcomer/kestrival, run
-#                                                 scripts/run.sh, then scripts/test.sh, and report
-#   tools/fresh-debian-run.sh again TREE          the two commands once more in the same clone
+#                                                 scripts/run.sh, then scripts/test.sh, and report;
+#                                                 then scripts/clean.sh, and what it left
+#   tools/fresh-debian-run.sh again TREE          the same once more in the same clone
 #   tools/fresh-debian-run.sh unmount TREE        unmount what run/again mounted
 # The report (times, sizes, the home's and /tmp's listings and their difference) goes to
 # TREE/root/fresh-run/ and to standard output. MIRROR (default http://deb.debian.org/debian) is the
@@ -91,6 +92,11 @@ the_two_commands() {  # round
   figures "after round $round"
   echo "== what changed outside the checkout (round $round)"
   diff "$report/listing-before-$round.txt" "$report/listing-after-$round.txt" | tee "$report/listing-diff-$round.txt" || true
+  timed "clean-$round" scripts/clean.sh || status=1
+  listing "$report/listing-cleaned-$round.txt"
+  echo "== what scripts/clean.sh left outside the checkout (round $round), and in it"
+  diff "$report/listing-before-$round.txt" "$report/listing-cleaned-$round.txt" | tee "$report/listing-cleaned-diff-$round.txt" || true
+  as_user "cd kestrival && git status --short --ignored" | tee "$report/git-status-cleaned-$round.txt"
   return "$status"
 }
 
