@@ -70,9 +70,11 @@ figures() {  # what
     echo "the checkout: $(du -sh "$tree$home/kestrival" | cut -f1)"
     local folder
     for folder in out/run-prefix build/wine-e2e; do
-      [ -d "$tree$home/kestrival/$folder" ] && echo "$folder: $(du -sh "$tree$home/kestrival/$folder" | cut -f1)"
+      if [ -d "$tree$home/kestrival/$folder" ]; then
+        echo "$folder: $(du -sh "$tree$home/kestrival/$folder" | cut -f1)"
+      fi
     done
-    [ -f "$tree$home/kestrival/build/package/SIZES.txt" ] && cat "$tree$home/kestrival/build/package/SIZES.txt"
+    if [ -f "$tree$home/kestrival/build/package/SIZES.txt" ]; then cat "$tree$home/kestrival/build/package/SIZES.txt"; fi
   } | tee -a "$report/figures.txt"
 }
 timed() {  # name command-line: runs it as the user, its output in the report
