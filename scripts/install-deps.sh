@@ -11,8 +11,9 @@ case $need in run | windows | test) ;; *) echo "install-deps: run, windows or te
 
 # Packages with the ones they recommend, and packages without (Qt's recommendations would pull in
 # GTK 3; KWin and mutter bring about 170 packages even without theirs).
+# Without a display the gadget runs on Xvfb with a D-Bus session of its own (dbus-daemon).
 packages=(cmake ninja-build g++ xvfb imagemagick fonts-horai-umefont)
-bare_packages=(qt6-base-dev libxcb1-dev)
+bare_packages=(qt6-base-dev libxcb1-dev dbus-daemon)
 if [ "$need" != run ]; then
   # The Windows build and Wine, with the Japanese face Wine's own dialogs are linked to.
   packages+=(mingw-w64 wine64 fonts-noto-cjk)
