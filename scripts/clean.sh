@@ -52,6 +52,15 @@ for folder in "${made[@]}"; do
   done < <(find "$folder" -name runtime -type l -print0 2>/dev/null)
 done
 
+# Socket folders of gadgets that were killed before the tests kept their lock files in the build
+# folder: only a folder of this user's that holds nothing but a socket no process listens on.
+for folder in /tmp/kestrival-??????; do
+  [ -O "$folder" ] && [ -S "$folder/gadget.sock" ] && [ "$(ls -A "$folder")" = gadget.sock ] || continue
+  grep -qF " $folder/gadget.sock" /proc/net/unix 2>/dev/null && continue
+  rm -f "$folder/gadget.sock"
+  rmdir "$folder" 2>/dev/null && removed=$((removed + 1))
+done
+
 # Test folders that earlier versions of the tests left in /tmp when their clean-up failed (the
 # session test's program folder, a\b c, names them).
 for old in /tmp/tmp.??????????; do
