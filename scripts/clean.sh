@@ -11,7 +11,6 @@ made=()
 for folder in build build-* out dist; do [ -e "$folder" ] && made+=("$folder"); done
 [ ${#made[@]} -gt 0 ] || { echo "nothing to remove"; exit 0; }
 uid=$(id -u)
-removed=0
 
 # A Wine prefix's server keeps a folder server-<device>-<inode> (of the prefix's folder) in a
 # folder wine-XXXXXX of the temporary folder it was started with (Debian's Wine; upstream's is
@@ -32,22 +31,20 @@ while IFS= read -r -d '' registry; do
       [ -d "$server" ] && [ -O "$server" ] || continue
       rm -rf "$server"
       rmdir "$(dirname "$server")" 2>/dev/null || true
-      removed=$((removed + 1))
+      echo "removed $server, Wine's server folder of $prefix"
     done
   done
 done < <(find "${made[@]}" -maxdepth 4 -name system.reg -print0 2>/dev/null)
 
 for folder in "${made[@]}"; do
   # Sockets of gadgets that were killed, named in the lock files beside their settings files.
-  before=$(ls -d /tmp/kestrival-?????? 2>/dev/null | wc -l)
   remove_left_sockets "$folder"
-  removed=$((removed + before - $(ls -d /tmp/kestrival-?????? 2>/dev/null | wc -l)))
   # Runtime folders made under /tmp where the build folder lies too deep for a socket's path.
   while IFS= read -r -d '' link; do
     target=$(readlink "$link")
     if [[ $target == /tmp/kestrival-test-runtime.* ]] && [ -O "$target" ]; then
       rm -rf "$target"
-      removed=$((removed + 1))
+      echo "removed $target, a test's runtime folder"
     fi
   done < <(find "$folder" -name runtime -type l -print0 2>/dev/null)
 done
@@ -58,14 +55,14 @@ for folder in /tmp/kestrival-??????; do
   [ -O "$folder" ] && [ -S "$folder/gadget.sock" ] && [ "$(ls -A "$folder")" = gadget.sock ] || continue
   grep -qF " $folder/gadget.sock" /proc/net/unix 2>/dev/null && continue
   rm -f "$folder/gadget.sock"
-  rmdir "$folder" 2>/dev/null && removed=$((removed + 1))
+  rmdir "$folder" 2>/dev/null && echo "removed $folder, left by a gadget that was killed"
 done
 
 # Test folders that earlier versions of the tests left in /tmp when their clean-up failed (the
 # session test's program folder, a\b c, names them).
 for old in /tmp/tmp.??????????; do
-  if [ -O "$old" ] && [ -f "$old/a\\b c/kestrival" ]; then rm -rf "$old"; removed=$((removed + 1)); fi
+  if [ -O "$old" ] && [ -f "$old/a\\b c/kestrival" ]; then rm -rf "$old" && echo "removed $old, an earlier test's folder"; fi
 done
 
 rm -rf "${made[@]}"
-echo "removed ${made[*]}$([ "$removed" -gt 0 ] && echo " and $removed folder(s) under /tmp")"
+echo "removed ${made[*]}"

@@ -116,7 +116,7 @@ end_started() {
 
 # A gadget started without a runtime folder listens in a folder of its own under /tmp and removes
 # it when it ends; one that was killed leaves it behind. The lock files under the given folder name
-# each such socket: those no process listens on any more go.
+# each such socket: those no process listens on any more go, each named on standard output.
 remove_left_sockets() {  # folder
   local lock socket
   while IFS= read -r -d '' lock; do
@@ -125,8 +125,9 @@ remove_left_sockets() {  # folder
     [ -O "${socket%/*}" ] || continue
     grep -qF " $socket" /proc/net/unix 2>/dev/null && continue
     rm -f "$socket"
-    rmdir "${socket%/*}" 2>/dev/null || true
+    rmdir "${socket%/*}" 2>/dev/null && echo "removed ${socket%/*}, left by a gadget that was killed"
   done < <(find "$1" -name '*.lock' -type f -print0 2>/dev/null)
+  return 0
 }
 
 remove_test_state() {
