@@ -100,7 +100,7 @@ end_processes() {  # pid...: SIGTERM, up to END_SECONDS for all to end, then SIG
 }
 
 end_started() {
-  local services=() pid wanted
+  local services=() pid wanted service
   for pid in "${SERVICE_PIDS[@]}" ${XVFB_PID:-}; do services+=("$pid"); done
   find_descendants $$ "${TRACKED_PIDS[@]}" "${services[@]}"
   local first=()
