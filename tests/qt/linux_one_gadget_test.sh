@@ -135,7 +135,8 @@ other=kvother$$
 useradd -M -s /usr/sbin/nologin "$other"
 shared=$(mktemp -d /tmp/kestrival-shared.XXXXXX)
 chmod 1777 "$shared"
-trap 'userdel "$other" 2>/dev/null || true; rm -rf "$shared"; cleanup' EXIT
+# Their processes end (the shared clean-up waits for them) before their account and folder go.
+trap 'cleanup; userdel "$other" 2>/dev/null || true; rm -rf "$shared"' EXIT
 # Straight into the command as the other user (no shell function between), so that $! is their process.
 as_other=(setpriv --reuid="$other" --regid="$(id -g "$other")" --clear-groups --)
 not_as_other() { ! "${as_other[@]}" "$@" >/dev/null 2>&1; }
