@@ -21,6 +21,8 @@ bare_packages=(qt6-base-dev libxcb1-dev lintian appstream desktop-file-utils man
 bare_packages+=(libglib2.0-bin openbox xfwm4 kwin-x11 mutter wmctrl dbus-x11 x11-utils)
 # The session manager of the tests, which reads the restart command the gadget leaves at a logout.
 bare_packages+=(libsm-dev libice-dev)
+# A notification daemon on the test display, which shows the gadget's reminders.
+bare_packages+=(dunst)
 bare_missing=()
 for p in "${bare_packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || bare_missing+=("$p")

@@ -31,7 +31,7 @@ void DesktopNotifier::ListenOnce() {
     bus.connect(kService, kPath, kInterface, QStringLiteral("NotificationClosed"), this, SLOT(OnClosed(uint, uint)));
 }
 
-void DesktopNotifier::Show(const QString& title, const QString& text, std::function<void()> shown) {
+void DesktopNotifier::Show(const QString& title, const QString& text, std::function<void(bool shown)> done) {
     ListenOnce();
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
     const QVariantMap hints{{QStringLiteral("suppress-sound"), true},
@@ -42,12 +42,11 @@ void DesktopNotifier::Show(const QString& title, const QString& text, std::funct
     call << QString::fromUtf16(texts::kProductCaption) << 0u << kIconName << title << text << actions << hints << -1;
     auto* watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [this, shown = std::move(shown)](QDBusPendingCallWatcher* finished) {
+            [this, done = std::move(done)](QDBusPendingCallWatcher* finished) {
                 const QDBusPendingReply<uint> reply = *finished;
                 finished->deleteLater();
-                if (reply.isError()) return;
-                ours_.insert(reply.value());
-                if (shown) shown();
+                if (!reply.isError()) ours_.insert(reply.value());
+                if (done) done(!reply.isError());
             });
 }
 

@@ -16,9 +16,9 @@ class DesktopNotifier final : public QObject {
 public:
     explicit DesktopNotifier(QObject* parent = nullptr);
 
-    // Asks the service to show a notification without sound. `shown` runs once the service has
-    // taken it; when no service answers, it never runs and the reminder stays due.
-    void Show(const QString& title, const QString& text, std::function<void()> shown);
+    // Asks the service to show a notification without sound. `done` is told, once the service
+    // answered or the call failed, whether the service took it.
+    void Show(const QString& title, const QString& text, std::function<void(bool shown)> done);
     // A click on one of this gadget's notifications (its default action).
     std::function<void()> onActivated;
 

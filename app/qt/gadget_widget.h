@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <set>
 
 #include "app/desktop_rules.h"
 #include "render/gadget_reading.h"
@@ -18,10 +19,12 @@
 namespace kestrival {
 
 class QtEnvironment;
+class DesktopNotifier;
 
 class GadgetWidget final : public QWidget, public GadgetWindow {
 public:
     GadgetWidget(ExecuteSetting& setting, GoalList& goals, const LocalClock& clock, const QtEnvironment& environment);
+    ~GadgetWidget() override;
 
     Point LaidOut() const { return laidOut_; }
     // The unit of the stored position: the primary screen's DPI.
@@ -60,6 +63,8 @@ private:
     void OnDisplayChanged();
     void RepaintAfterSleep();
     void SaveNow();
+    void ShowDueReminders();
+    void RecordReminderShown(const std::u16string& goalLine, const CivilDate& day);
     Screens CurrentScreens() const;
 
     ExecuteSetting& setting_;
@@ -79,6 +84,10 @@ private:
     // A drag the program moves itself, where no window manager does (a bare X display).
     bool dragging_ = false;
     QPoint dragOffset_;
+    // Made when the first reminder is due; the reminders asked for and not yet answered, by goal
+    // line and day, so that a slow service is not asked twice.
+    std::unique_ptr<DesktopNotifier> notifier_;
+    std::set<std::u16string> remindersAsked_;
 };
 
 }  // namespace kestrival
