@@ -98,4 +98,16 @@ ReminderMessage ReminderMessageOf(const ExecuteSetting& setting, const GoalList&
     return message;
 }
 
+bool ShowDueReminders(ExecuteSetting& setting, const GoalList& goals, const CivilDate& today,
+                      const ShowReminder& show) {
+    if (!show || !AnyReminders(setting)) return false;
+    bool recorded = false;
+    for (const DueReminder& due : DueReminders(setting, goals, today)) {
+        if (!show(ReminderMessageOf(setting, goals, due, today))) continue;
+        MarkReminderShown(setting, due.goal, today);
+        recorded = true;
+    }
+    return recorded;
+}
+
 }  // namespace kestrival

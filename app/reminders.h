@@ -3,6 +3,7 @@
 // reminder from being shown twice. The platforms show them (a balloon, a desktop notification)
 // and record one only once it was shown.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -47,5 +48,11 @@ struct ReminderMessage {
 };
 ReminderMessage ReminderMessageOf(const ExecuteSetting& setting, const GoalList& goals, const DueReminder& reminder,
                                   const CivilDate& today);
+
+// One pass where the platform shows a reminder at once and tells whether it was shown (a balloon):
+// each due reminder goes to `show`, and those shown are recorded. Returns whether any was, so the
+// caller saves the record.
+using ShowReminder = std::function<bool(const ReminderMessage& message)>;
+bool ShowDueReminders(ExecuteSetting& setting, const GoalList& goals, const CivilDate& today, const ShowReminder& show);
 
 }  // namespace kestrival

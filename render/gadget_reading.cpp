@@ -52,9 +52,12 @@ std::u16string SpokenReminders(const ReminderChoices& reminders) {
     static constexpr const char16_t* kDayWords[] = {texts::kRemindOnDay, texts::kRemindDayBefore,
                                                     texts::kRemindWeekBefore, texts::kRemindMonthBefore};
     static_assert(std::size(kDayWords) == kReminderDays.size());
-    std::u16string words = std::u16string(texts::kReadChoiceSeparator) + texts::kRemindHeading;
+    std::u16string words(texts::kReadChoiceSeparator);
+    words += texts::kRemindHeading;
     for (std::size_t i = 0; i < kReminderDays.size(); ++i) {
-        if (reminders.chosen[i]) words += texts::kReadGroupSeparator + MenuWords(kDayWords[i]);
+        if (!reminders.chosen[i]) continue;
+        words += texts::kReadGroupSeparator;
+        words += MenuWords(kDayWords[i]);
     }
     return words;
 }

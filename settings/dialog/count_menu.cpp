@@ -12,13 +12,14 @@ constexpr CountMenuRow kRows[] = {
     {CountMenuItem::kTodayIncluded, texts::kCountTodayIncluded, CountMenuMark::kCheck, false},
     {CountMenuItem::kWorkingDays, texts::kCountWorkingDays, CountMenuMark::kCheck, false},
     {CountMenuItem::kYearly, texts::kCountYearly, CountMenuMark::kCheck, true},
-    {CountMenuItem::kDaysOff, texts::kDaysOffMenu, CountMenuMark::kNone, true},
+    // Reminders, then the days off last, where the keyboard finds them from the menu's end.
     {CountMenuItem::kRemindHeading, texts::kRemindHeading, CountMenuMark::kNone, true},
     {CountMenuItem::kRemindOnDay, texts::kRemindOnDay, CountMenuMark::kCheck, false},
     {CountMenuItem::kRemindDayBefore, texts::kRemindDayBefore, CountMenuMark::kCheck, false},
     {CountMenuItem::kRemindWeekBefore, texts::kRemindWeekBefore, CountMenuMark::kCheck, false},
     {CountMenuItem::kRemindMonthBefore, texts::kRemindMonthBefore, CountMenuMark::kCheck, false},
     {CountMenuItem::kRemindNever, texts::kRemindNever, CountMenuMark::kRadio, false},
+    {CountMenuItem::kDaysOff, texts::kDaysOffMenu, CountMenuMark::kNone, true},
 };
 
 // The days before the end date a reminder item stands for; -1 for the other items.

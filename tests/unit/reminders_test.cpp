@@ -171,6 +171,28 @@ TEST(RemindersTest, WhatAReminderSays) {
         EXPECT_EQ(ReminderMessageOf(setting, goals, due[i], today), expected[i]);
 }
 
+TEST(RemindersTest, APassRecordsOnlyWhatWasShown) {
+    ExecuteSetting setting;
+    GoalList goals;
+    goals.Add(u"a,,2026/12/11");
+    goals.Add(u"b,,2026/12/12");
+    setting.CNT.assign(2, {});
+    setting.RMD = {Reminders(u"0"), Reminders(u"1")};
+    const CivilDate today{2026, 12, 11};
+    std::vector<std::u16string> asked;
+    // The first is shown, the second finds no way to show itself: it stays due.
+    const auto firstOnly = [&asked](const ReminderMessage& message) {
+        asked.push_back(message.title);
+        return message.title == u"a";
+    };
+    EXPECT_TRUE(ShowDueReminders(setting, goals, today, firstOnly));
+    EXPECT_FALSE(ShowDueReminders(setting, goals, today, firstOnly));
+    EXPECT_EQ(asked, (std::vector<std::u16string>{u"a", u"b", u"b"}));
+    EXPECT_EQ(setting.RMD[0].shownDay, DayNumber(today));
+    EXPECT_FALSE(setting.RMD[1].shownDay.has_value());
+    EXPECT_FALSE(ShowDueReminders(setting, goals, today, nullptr));
+}
+
 TEST(RemindersTest, OnlyGoalsWithRemindersCount) {
     ExecuteSetting setting;
     EXPECT_FALSE(AnyReminders(setting));
