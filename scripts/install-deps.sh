@@ -23,6 +23,9 @@ bare_packages+=(libglib2.0-bin openbox xfwm4 kwin-x11 mutter wmctrl dbus-x11 x11
 bare_packages+=(libsm-dev libice-dev)
 # A notification daemon on the test display, which shows the gadget's reminders.
 bare_packages+=(dunst)
+# A real XEmbed system tray for the notification-area icon, and a window (xlogo) with an event
+# reader (xev) beneath a gadget whose clicks pass through.
+bare_packages+=(trayer x11-apps)
 bare_missing=()
 for p in "${bare_packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || bare_missing+=("$p")

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <set>
+#include <string_view>
 
 #include "app/desktop_rules.h"
 #include "render/gadget_reading.h"
@@ -20,6 +21,7 @@ namespace kestrival {
 
 class QtEnvironment;
 class DesktopNotifier;
+class TrayIcon;
 
 class GadgetWidget final : public QWidget, public GadgetWindow {
 public:
@@ -31,6 +33,9 @@ public:
     std::int32_t PositionDpi() const;
     // Shown, raised and given the focus: a second start on the same file asks for it.
     void ComeForward();
+    // A balloon from the notification-area icon, shown for it when the user keeps it off; a click
+    // on it brings the gadget forward. False where the desktop has no notification area.
+    bool ShowBalloon(std::u16string_view title, std::u16string_view text);
     // What the last paint pass showed, in words for screen readers.
     const GadgetReading& Reading() const { return reading_; }
     // Shows the settings dialog over the gadget; 1 when it committed the edits. Without one the
@@ -65,6 +70,9 @@ private:
     void SaveNow();
     void ShowDueReminders();
     void RecordReminderShown(const std::u16string& goalLine, const CivilDate& day);
+    void OpenMenu(QPoint at);
+    void ApplyNotificationIcon();
+    void UpdateIconTip();
     Screens CurrentScreens() const;
 
     ExecuteSetting& setting_;
@@ -88,6 +96,8 @@ private:
     // line and day, so that a slow service is not asked twice.
     std::unique_ptr<DesktopNotifier> notifier_;
     std::set<std::u16string> remindersAsked_;
+    // The notification-area icon, made when first wanted.
+    std::unique_ptr<TrayIcon> tray_;
 };
 
 }  // namespace kestrival
