@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "app/reminders.h"
 #include "render/goal_panel.h"
 #include "settings/execute_setting.h"
 
@@ -23,6 +24,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (goalsAgain.ToVector() != goals.ToVector()) __builtin_trap();
     // And so do the choices, and the figures every goal shows by them.
     if (again.CNT != setting.CNT || again.OFFDAYS != setting.OFFDAYS) __builtin_trap();
+    if (again.RMD != setting.RMD) __builtin_trap();
+    // The reminders due on any day, to the last one there is, and what they say.
+    for (const CivilDate today : {CivilDate{2026, 12, 10}, CivilDate{1, 1, 1}, CivilDate{9999, 12, 31}}) {
+        for (const DueReminder& due : DueReminders(setting, goals, today))
+            ReminderMessageOf(setting, goals, due, today);
+    }
     const WorkCalendar calendar{DaysOff(setting.OFFDAYS)};
     for (std::int32_t i = 0; i < goals.Count() && i < kMaxPanels; ++i) {
         GoalFigures(setting, goals, i, calendar, DaysOf({{2026, 12, 10}, 12, 0, 0, 0}), u"2026/12/10");

@@ -20,7 +20,7 @@ cat >"$state/bus.conf" <<CONF
   <policy context="default"><allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/><allow own="*"/></policy>
 </busconfig>
 CONF
-dbus-daemon --config-file="$state/bus.conf" --nofork --print-address=3 3>"$state/bus.address" &
+dbus-daemon --config-file="$state/bus.conf" --nofork --print-address=3 3>"$state/bus.address" 2>/dev/null &
 bus_pid=$!
 for _ in $(seq 100); do [ -s "$state/bus.address" ] && break; sleep 0.1; done
 DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$state/bus.address")
