@@ -55,7 +55,8 @@ start_dunst() {
 }
 calls=$state/notify.log
 dbus-monitor "type='method_call',interface='org.freedesktop.Notifications',member='Notify'" \
-  "type='signal',interface='org.freedesktop.Notifications',member='ActionInvoked'" >>"$calls" 2>/dev/null &
+  "type='signal',interface='org.freedesktop.Notifications',member='ActionInvoked'" \
+  "type='method_call',interface='org.freedesktop.DBus',member='AddMatch'" >>"$calls" 2>/dev/null &
 monitor_pid=$!
 sleep 0.5
 
@@ -65,7 +66,8 @@ write_settings() {
 }
 # Each Notify call as "summary|body", in order.
 notifications() {
-  awk '/member=Notify/ { n = 0; next } /^   string "/ { n++; sub(/^   string "/, ""); sub(/"$/, "");
+  awk '/^(method call|signal|method return|error) / { notify = /member=Notify$/; n = 0; next }
+       notify && /^   string "/ { n++; sub(/^   string "/, ""); sub(/"$/, "");
        if (n == 3) summary = $0; if (n == 4) print summary "|" $0 }' "$calls"
 }
 window() { xdotool search --onlyvisible --name '^ - Kestrival -$' 2>/dev/null | head -n 1; }
@@ -102,6 +104,7 @@ start_gadget "2026-12-11 10:00:00"
 wait_calls 3
 check "one Notify for each due reminder, in goal order" diff <(notifications) <(printf '%s\n' \
   '試験|今日が終了日です (2026/12/11)' '旅行|残り 7 日 (2026/12/18 まで)' '発表|残り 3 日 (2026/12/14 まで)')
+check "  listening for a click on them" bash -c "grep -q ActionInvoked <(sed -n '/member=AddMatch/,+1p' '$calls')"
 check "  as Kestrival, with its icon, no sound and a default action" \
   bash -c "grep -q 'string \"suppress-sound\"' '$calls' && grep -q 'string \"default\"' '$calls' && grep -q 'string \"kestrival\"' '$calls'"
 check "the shown reminders are recorded in the settings file" \
@@ -141,6 +144,7 @@ write_settings $'TITLE=quiet\nITEM1=試験,2026/01/01,2026/12/11\nITEM2=旅行,,
 start_gadget "2026-12-11 10:00:00"
 sleep 2
 check "a gadget without reminders sends none" test "$(notifications | wc -l)" -eq 0
+check "  and never watches the notification service" bash -c "! grep -q ActionInvoked <(sed -n '/member=AddMatch/,+1p' '$calls')"
 check "  and leaves the file without reminder keys" bash -c "! iconv -f UTF-16LE -t UTF-8 '$file' | grep -q '^RMD'"
 stop_gadget
 finish
