@@ -31,6 +31,8 @@ if [ "$need" = test ]; then
   # A real XEmbed system tray for the notification-area icon, and a window (xlogo) with an event
   # reader (xev) beneath a gadget whose clicks pass through.
   bare_packages+=(trayer x11-apps)
+  # A notification daemon on the test display, which shows the gadget's reminders.
+  bare_packages+=(dunst)
 fi
 
 as_root() {  # VAR=value... command...
