@@ -92,7 +92,8 @@ using WholeCheck = std::function<bool(std::string_view bytes)>;
 bool RecoverInterruptedSave(std::u16string_view path, const WholeCheck& isWhole);
 
 // Removes the temporaries and partial files that interrupted saves of `path` left behind, except
-// a temporary newer than the file that is not empty (it may hold settings the file does not). Only for a caller that
+// a temporary newer than the file that is neither empty nor the file's own bytes (it may hold
+// settings the file does not). Only for a caller that
 // knows the file at `path` holds the settings (this run read or wrote it): until then a temporary
 // may be the only copy.
 void RemoveLeftoverTemporaries(std::u16string_view path);

@@ -399,8 +399,18 @@ void RemoveLeftoverTemporaries(std::u16string_view path) {
     struct stat file {};
     if (::lstat(target.c_str(), &file) != 0 || !S_ISREG(file.st_mode)) return;
     const std::int64_t fileModified = StateFrom(file).modified;
+    std::optional<FileRead> held;  // the file's bytes, read once a temporary needs them
     for (const auto& leftover : FindTemporaries(target, nullptr)) {
-        if (HoldsNothingNewer(leftover.leftover, fileModified)) ::unlink(leftover.path.c_str());
+        if (!HoldsNothingNewer(leftover.leftover, fileModified)) {
+            if (!held) held = ReadFileAt(target);
+            const FileRead temporary = ReadFileAt(leftover.path);
+            // A newer temporary goes only when the file holds the same settings.
+            if (held->status != ReadStatus::kRead || temporary.status != ReadStatus::kRead ||
+                temporary.bytes != held->bytes) {
+                continue;
+            }
+        }
+        ::unlink(leftover.path.c_str());
     }
     const std::u16string fileName = NameOf(target);
     std::error_code error;
@@ -419,8 +429,11 @@ bool FileExists(std::u16string_view path) {
 }
 
 bool CreateFolders(std::u16string_view folder) {
+    // Folders are made only where no link of another user leads.
+    const std::optional<std::string> end = FileBehindLinks(NativePath(folder));
+    if (!end) return false;
     std::error_code error;
-    std::filesystem::create_directories(NativePath(folder), error);
+    std::filesystem::create_directories(*end, error);
     return !error;
 }
 

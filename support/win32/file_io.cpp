@@ -368,10 +368,19 @@ void RemoveLeftoverTemporaries(std::u16string_view path) {
     const std::wstring target = Wide(path);
     const std::optional<FileState> file = StateOfFile(target);
     if (!file) return;
+    std::optional<FileRead> held;  // the file's bytes, read once a temporary needs them
     for (const auto& leftover : FindTemporaries(target, nullptr)) {
-        // A temporary newer than the file may hold settings the file does not.
-        if (HoldsNothingNewer(leftover, file->modified))
-            ::DeleteFileW((FolderOf(target) + Wide(leftover.name)).c_str());
+        const std::wstring temporary = FolderOf(target) + Wide(leftover.name);
+        // A temporary newer than the file goes only when the file holds the same settings.
+        if (!HoldsNothingNewer(leftover, file->modified)) {
+            bool busy = false;
+            if (!held) held = ReadOnce(target, busy);
+            const FileRead saved = ReadOnce(temporary, busy);
+            if (held->status != ReadStatus::kRead || saved.status != ReadStatus::kRead || saved.bytes != held->bytes) {
+                continue;
+            }
+        }
+        ::DeleteFileW(temporary.c_str());
     }
     const std::u16string name = FromWide(NameOf(target));
     WIN32_FIND_DATAW entry{};
