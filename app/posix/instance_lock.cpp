@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string_view>
 #include <thread>
 
@@ -38,8 +39,11 @@ std::string RealPath(const std::string& path) {
 // one lock, even a link whose file the first save has yet to make; a file not made yet is named
 // in its folder through that folder's links.
 std::string LockFileOf(const std::string& settingFile) {
-    const std::string end = FileBehindLinks(settingFile).value_or(settingFile);
-    std::string file = RealPath(end);
+    const std::optional<std::string> behind = FileBehindLinks(settingFile);
+    const std::string end = behind.value_or(settingFile);
+    // A link nobody may follow (another user's) is not followed to name the lock either: the lock
+    // then stands beside the link.
+    std::string file = behind ? RealPath(end) : std::string();
     if (file.empty()) {
         const std::size_t slash = end.find_last_of('/');
         const std::string folder = slash == std::string::npos ? std::string(".") : end.substr(0, slash);
