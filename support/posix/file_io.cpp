@@ -221,6 +221,21 @@ Rewrite RewriteInPlace(const std::filesystem::path& target, const struct stat& e
     return ::fstat(file.get(), &done) == 0 && file.Close() ? Rewrite::kDone : Rewrite::kCutShort;
 }
 
+// Whether a rewrite in place may follow the file's other names: nobody but this user (or root) can
+// make names in the settings name's folder, or the kernel keeps users from linking to a file they
+// may not write anyway (fs.protected_hardlinks, on by default). Otherwise another user could have
+// given a private file of this user's the settings name in a shared folder, and the rewrite would
+// go into it; the save then replaces the name on its own, as for a file with one name.
+bool MayRewriteEveryName(const std::filesystem::path& target) {
+    struct stat folder {};
+    if (::stat(FolderOf(target).c_str(), &folder) != 0) return false;
+    const bool ownedByUs = folder.st_uid == ::geteuid() || folder.st_uid == 0;
+    if (ownedByUs && (folder.st_mode & (S_IWGRP | S_IWOTH)) == 0) return true;
+    Descriptor setting(::open("/proc/sys/fs/protected_hardlinks", O_RDONLY | O_CLOEXEC));
+    char value = 0;
+    return setting.get() >= 0 && ::read(setting.get(), &value, 1) == 1 && value == '1';
+}
+
 // The save of a file with more than one name: the new text whole in a flushed temporary first,
 // which the next start takes if the rewrite in place is cut short.
 bool SaveKeepingNames(const std::filesystem::path& target, const struct stat& existing, const ByteSource& source,
@@ -302,7 +317,7 @@ bool PutOverFile(const std::filesystem::path& target, const struct stat& existin
     Descriptor source(OpenWithoutWaiting(temporary, O_RDONLY));
     struct stat info {};
     if (source.get() < 0 || ::fstat(source.get(), &info) != 0 || !IsOwnSaveFile(info)) return false;
-    if (existing.st_nlink > 1) {
+    if (existing.st_nlink > 1 && MayRewriteEveryName(target)) {
         struct stat done {};
         if (RewriteInPlace(target, existing, source.get(), modified, done) != Rewrite::kDone) return false;
         ::unlink(temporary.c_str());
@@ -363,7 +378,8 @@ bool WriteFileReplacing(std::u16string_view path, const ByteSource& source, File
     if (!S_ISREG(existing.st_mode)) return false;
     // A file without any write permission bit was made read-only on purpose (root ignores the bits).
     if ((existing.st_mode & 0222) == 0) return false;
-    if (existing.st_nlink > 1) return SaveKeepingNames(target, existing, source, written);
+    if (existing.st_nlink > 1 && MayRewriteEveryName(target))
+        return SaveKeepingNames(target, existing, source, written);
     return SaveByRename(target, existing, source, written);
 }
 

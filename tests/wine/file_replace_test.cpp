@@ -217,7 +217,7 @@ TEST(FileReplaceTest, NamesMadeInAdvanceDoNotStopASave) {
     for (std::uint64_t n = 0; n < 1000; ++n) {
         for (const auto& name :
              {PartialNameFor(u"ZKQV_set.txt", base + n), TemporaryNameFor(u"ZKQV_set.txt", base + n)}) {
-            ::CreateDirectoryW((folder + Wide(name)).c_str(), nullptr);
+            e2e::WriteBytes(folder + Wide(name), "");
         }
     }
     EXPECT_TRUE(WriteFileReplacing(FromWide(target), std::string_view("new")));
