@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <optional>
 #include <random>
@@ -308,6 +309,17 @@ TEST(SecondNameTest, KilledAtAnyMomentTheFileOrATemporaryIsWhole) {
     ASSERT_TRUE(WriteFileReplacing(path, std::string_view(saves[7])));
     EXPECT_EQ(backup.Read(u"set.txt"), saves[7]);
     EXPECT_EQ(fs::hard_link_count(file), 2u);
+
+    // What a kill in the middle of the rewrite leaves, whether or not a kill above landed there: the
+    // file's first bytes of the flushed temporary's text. The next start finishes the rewrite.
+    folder.Write(u"set.txt.77.tmp", saves[5]);
+    fs::last_write_time(folder.Native(u"set.txt.77.tmp"), fs::last_write_time(file) - 1s);
+    std::filesystem::resize_file(file, 0);
+    std::ofstream(file, std::ios::binary) << saves[5].substr(0, saves[5].size() / 2);
+    EXPECT_TRUE(RecoverInterruptedSave(path, IsWholeSavedText));
+    EXPECT_EQ(backup.Read(u"set.txt"), saves[5]);
+    EXPECT_EQ(fs::hard_link_count(file), 2u);
+    EXPECT_FALSE(fs::exists(folder.Native(u"set.txt.77.tmp")));
 }
 
 TEST_F(SettingsSafetyTest, TheSettingsFileKeepsItsSecondName) {
