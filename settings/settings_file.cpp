@@ -6,6 +6,7 @@
 #include "settings/environment.h"
 #include "settings/execute_setting.h"
 #include "settings/setting_keys.h"
+#include "support/extend_string_list.h"
 #include "support/file_io.h"
 #include "support/integer_rule.h"
 #include "support/text.h"
@@ -213,7 +214,7 @@ void ExecuteSetting::ReadFile(const LocalClock& clock, GoalList& goals) {
     FileLines.Clear();
     // A save cut short between writing its temporary and replacing the file can leave the
     // settings only in that temporary.
-    RecoverInterruptedSave(SettingFile);
+    RecoverInterruptedSave(SettingFile, IsWholeSavedText);
     FileRead read = ReadWholeFile(SettingFile);
     FileUnreadable = read.status == ReadStatus::kUnreadable;
     if (read.status == ReadStatus::kRead) {
@@ -331,8 +332,11 @@ SaveOutcome ExecuteSetting::Save(const GoalList& goals) {
         return SaveOutcome::kHeldBack;
     }
     // Nothing changed since the load or the last save: leave the file as it is.
-    const bool saved = (onDisk && hash == knownFileHash_) || WriteFileLines(hash);
+    const bool unchanged = onDisk && hash == knownFileHash_;
+    const bool saved = unchanged || WriteFileLines(hash);
     FileLines.Release();
+    // The file holds this run's settings, newer than anything an interrupted save left.
+    if (saved && !unchanged) RemoveLeftoverTemporaries(SettingFile);
     return saved ? SaveOutcome::kSaved : SaveOutcome::kFailed;
 }
 

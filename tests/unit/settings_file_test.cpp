@@ -445,7 +445,9 @@ TEST_F(SettingsFileTest, InterruptedSavesAreRecoveredNeverDeleted) {
          {{u"ZKQV_set.txt.3.tmp", u"TITLE=newer\r\n", 5}, {u"ZKQV_set.txt.19.tmp", u"TITLE=older\r\n", 60}},
          u"newer",
          false},
-        {"a cut-short one still beats defaults", nullptr, {{u"ZKQV_set.txt.7.tmp", u"TITLE=cut", 5}}, u"cut", false},
+        // Cut short by an earlier version: never put in place, and kept while it may hold the
+        // only copy of something (the file holds nothing newer than the defaults).
+        {"a cut-short one is never taken", nullptr, {{u"ZKQV_set.txt.7.tmp", u"TITLE=cut", 5}}, u"Kestrival", true},
         {"an empty one holds nothing",
          nullptr,
          {{u"ZKQV_set.txt.8.tmp", nullptr, 5}, {u"ZKQV_set.txt.7.tmp", u"TITLE=older\r\n", 60}},
