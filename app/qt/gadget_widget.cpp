@@ -60,12 +60,6 @@ GadgetWidget::GadgetWidget(ExecuteSetting& setting, GoalList& goals, const Local
     FollowScreens();
     wakeTimer_.setSingleShot(true);
     connect(&wakeTimer_, &QTimer::timeout, this, [this] { RepaintAfterSleep(); });
-    // The minute timer does not count the time the machine sleeps: logind says when it wakes (and
-    // when it goes to sleep, where a repaint does no harm). Without a system bus the timer alone
-    // catches up.
-    QDBusConnection::systemBus().connect(QString(), QStringLiteral("/org/freedesktop/login1"),
-                                         QStringLiteral("org.freedesktop.login1.Manager"),
-                                         QStringLiteral("PrepareForSleep"), &wakeTimer_, SLOT(start()));
     ApplyStacking();
     LayoutAndOpacity();
     PaintPass(true);
@@ -194,6 +188,21 @@ void GadgetWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.drawImage(0, 0, canvas_.Image());
     ReportFirstFrame();
+    if (!firstFrameShown_) {
+        firstFrameShown_ = true;
+        QTimer::singleShot(0, this, [this] { AfterFirstFrame(); });
+    }
+}
+
+// What a start leaves until the gadget is on the screen.
+void GadgetWidget::AfterFirstFrame() {
+    setting_.RemoveLeftovers();
+    // The minute timer does not count the time the machine sleeps: logind says when it wakes (and
+    // when it goes to sleep, where a repaint does no harm). Without a system bus the timer alone
+    // catches up. Connecting to the bus starts the D-Bus thread and costs a round trip to the bus.
+    QDBusConnection::systemBus().connect(QString(), QStringLiteral("/org/freedesktop/login1"),
+                                         QStringLiteral("org.freedesktop.login1.Manager"),
+                                         QStringLiteral("PrepareForSleep"), &wakeTimer_, SLOT(start()));
 }
 
 void GadgetWidget::mousePressEvent(QMouseEvent* event) {

@@ -59,6 +59,7 @@ private:
     void FollowScreens();
     void OnDisplayChanged();
     void RepaintAfterSleep();
+    void AfterFirstFrame();
     void SaveNow();
     Screens CurrentScreens() const;
 
@@ -79,6 +80,7 @@ private:
     // A drag the program moves itself, where no window manager does (a bare X display).
     bool dragging_ = false;
     QPoint dragOffset_;
+    bool firstFrameShown_ = false;
 };
 
 }  // namespace kestrival
