@@ -97,11 +97,15 @@ void GadgetWidget::SetAlpha(std::uint8_t alpha) { setWindowOpacity(alpha / 255.0
 Point GadgetWidget::Position() const { return {pos().x(), pos().y()}; }
 
 void GadgetWidget::PaintPass(bool fullPaint) {
+    const QImage before = canvas_.Image();  // shares the pixels until the pass draws
     const LocalDateTime now = clock_.Now();
     titleBandHeight_ = PaintGadget(canvas_, setting_, goals_, now, fullPaint);
     GadgetReading reading = ReadGadget(canvas_, setting_, goals_, now);
     AnnounceChanges(CompareReadings(reading_, reading));
     reading_ = std::move(reading);
+    // Most minutes change no pixel. Showing the same frame again would wake the program and the
+    // display server a few more times a minute for nothing.
+    if (!fullPaint && canvas_.Image() == before) return;
     if (colorKeyEnabled_) {
         // The key colour cut away by a window mask: the same see-through background as Windows'
         // colour key, with or without a compositor.
