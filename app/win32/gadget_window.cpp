@@ -251,8 +251,12 @@ LRESULT MainForm::OnGetObject(WPARAM flags, LPARAM objectId) {
 }
 
 void MainForm::PaintAndPresent(bool fullPaint, const LocalDateTime& now) {
+    // Most minutes change no pixel; showing the same frame again would only keep the window
+    // system busy once more each minute.
+    const std::vector<std::uint32_t> before = fullPaint ? std::vector<std::uint32_t>{} : canvas_->Pixels();
     Paint(fullPaint, now);
     if (!::IsWindowVisible(hwnd_)) return;  // the first paint message shows the bitmap
+    if (!fullPaint && canvas_->Pixels() == before) return;
     WindowDC window(hwnd_);
     canvas_->CopyTo(window.get());
 }
