@@ -14,7 +14,7 @@ unset QT_QPA_PLATFORM WAYLAND_DISPLAY KESTRIVAL_LAUNCH_NS
 source "$(dirname "$0")/../scripts/lib/xvfb.sh"
 start_xvfb
 pids=()
-trap 'kill "${pids[@]}" $XVFB_PID 2>/dev/null || true; rm -rf "$state"' EXIT
+trap 'kill "${pids[@]}" 2>/dev/null; wait "${pids[@]}" 2>/dev/null; kill $XVFB_PID 2>/dev/null; rm -rf "$state" || true' EXIT
 switches() {  # the voluntary context switches of all threads of a process
   local total=0 f
   for f in /proc/"$1"/task/*/status; do
