@@ -15,6 +15,7 @@
 #include <QWindow>
 #include <xcb/xcb.h>
 
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -32,12 +33,31 @@ namespace {
 
 QString Q(const char16_t* text) { return QString::fromUtf16(text); }
 
-xcb_atom_t Atom(xcb_connection_t* connection, const char* name) {
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
-        connection, xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
-    const xcb_atom_t value = reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
-    std::free(reply);
-    return value;
+// The atoms the window's hints name, interned in one round trip to the X server: the requests go
+// out together and the replies are read after them (one request and reply each would cost a wait
+// for the server apiece before the first frame).
+enum Atom : std::size_t { kSkipTaskbar, kSkipPager, kSticky, kState, kDesktop, kDock, kWindowType, kAtomCount };
+constexpr const char* kAtomNames[kAtomCount] = {"_NET_WM_STATE_SKIP_TASKBAR",
+                                                "_NET_WM_STATE_SKIP_PAGER",
+                                                "_NET_WM_STATE_STICKY",
+                                                "_NET_WM_STATE",
+                                                "_NET_WM_DESKTOP",
+                                                "_NET_WM_WINDOW_TYPE_DOCK",
+                                                "_NET_WM_WINDOW_TYPE"};
+
+std::array<xcb_atom_t, kAtomCount> InternAtoms(xcb_connection_t* connection) {
+    std::array<xcb_intern_atom_cookie_t, kAtomCount> cookies{};
+    for (std::size_t i = 0; i < kAtomCount; ++i) {
+        cookies[i] =
+            xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(kAtomNames[i])), kAtomNames[i]);
+    }
+    std::array<xcb_atom_t, kAtomCount> atoms{};
+    for (std::size_t i = 0; i < kAtomCount; ++i) {
+        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookies[i], nullptr);
+        atoms[i] = reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
+        std::free(reply);
+    }
+    return atoms;
 }
 
 }  // namespace
@@ -328,18 +348,17 @@ void GadgetWidget::PrepareNativeWindow() {
     xcb_connection_t* connection = x11->connection();
     const auto window = static_cast<xcb_window_t>(winId());
     const bool onDesktop = StackingOf(setting_.ZO) == Stacking::kOnDesktop;
-    std::vector<xcb_atom_t> states = {Atom(connection, "_NET_WM_STATE_SKIP_TASKBAR"),
-                                      Atom(connection, "_NET_WM_STATE_SKIP_PAGER")};
-    if (onDesktop) states.push_back(Atom(connection, "_NET_WM_STATE_STICKY"));
+    const std::array<xcb_atom_t, kAtomCount> atoms = InternAtoms(connection);
+    std::vector<xcb_atom_t> states = {atoms[kSkipTaskbar], atoms[kSkipPager]};
+    if (onDesktop) states.push_back(atoms[kSticky]);
     // Qt adds its own states (above, below) to these when it maps the window.
-    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, Atom(connection, "_NET_WM_STATE"), XCB_ATOM_ATOM, 32,
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, atoms[kState], XCB_ATOM_ATOM, 32,
                         static_cast<std::uint32_t>(states.size()), states.data());
-    const xcb_atom_t desktop = Atom(connection, "_NET_WM_DESKTOP");
+    const xcb_atom_t desktop = atoms[kDesktop];
     if (onDesktop) {
         // Qt writes the type when it makes the window and not again when it maps it.
-        const xcb_atom_t dock = Atom(connection, "_NET_WM_WINDOW_TYPE_DOCK");
-        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, Atom(connection, "_NET_WM_WINDOW_TYPE"),
-                            XCB_ATOM_ATOM, 32, 1, &dock);
+        const xcb_atom_t dock = atoms[kDock];
+        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, atoms[kWindowType], XCB_ATOM_ATOM, 32, 1, &dock);
         const std::uint32_t allDesktops = 0xFFFFFFFF;
         xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, desktop, XCB_ATOM_CARDINAL, 32, 1, &allDesktops);
     } else {
