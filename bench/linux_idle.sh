@@ -14,7 +14,15 @@ unset QT_QPA_PLATFORM WAYLAND_DISPLAY KESTRIVAL_LAUNCH_NS
 source "$(dirname "$0")/../scripts/lib/xvfb.sh"
 start_xvfb
 pids=()
-trap 'kill "${pids[@]}" 2>/dev/null; wait "${pids[@]}" 2>/dev/null; kill $XVFB_PID 2>/dev/null; rm -rf "$state" || true' EXIT
+finish() {  # runs at exit; nothing here may fail the script
+  set +e
+  kill "${pids[@]}" 2>/dev/null
+  wait "${pids[@]}" 2>/dev/null  # the gadgets save as they end
+  kill "$XVFB_PID" 2>/dev/null
+  rm -rf "$state"
+  return 0
+}
+trap finish EXIT
 switches() {  # the voluntary context switches of all threads of a process
   local total=0 f
   for f in /proc/"$1"/task/*/status; do
