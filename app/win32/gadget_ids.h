@@ -26,7 +26,7 @@ inline constexpr UINT kOpenMenuMessage = WM_APP + 2;
 
 inline constexpr UINT_PTR kRepaintTimerId = 1;
 // Posted by the first paint: the work a start leaves until the gadget is on the screen.
-inline constexpr UINT kAfterFirstFrameMessage = WM_APP + 1;
+inline constexpr UINT kAfterFirstFrameMessage = WM_APP + 3;
 // WM_DPICHANGED, which the headers declare only for Windows 7 and later builds.
 inline constexpr UINT kDpiChangedMessage = 0x02E0;
 
