@@ -16,6 +16,7 @@
 #include <QWindow>
 #include <xcb/xcb.h>
 
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -37,12 +38,31 @@ namespace {
 
 QString Q(const char16_t* text) { return QString::fromUtf16(text); }
 
-xcb_atom_t Atom(xcb_connection_t* connection, const char* name) {
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
-        connection, xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
-    const xcb_atom_t value = reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
-    std::free(reply);
-    return value;
+// The atoms the window's hints name, interned in one round trip to the X server: the requests go
+// out together and the replies are read after them (one request and reply each would cost a wait
+// for the server apiece before the first frame).
+enum Atom : std::size_t { kSkipTaskbar, kSkipPager, kSticky, kState, kDesktop, kDock, kWindowType, kAtomCount };
+constexpr const char* kAtomNames[kAtomCount] = {"_NET_WM_STATE_SKIP_TASKBAR",
+                                                "_NET_WM_STATE_SKIP_PAGER",
+                                                "_NET_WM_STATE_STICKY",
+                                                "_NET_WM_STATE",
+                                                "_NET_WM_DESKTOP",
+                                                "_NET_WM_WINDOW_TYPE_DOCK",
+                                                "_NET_WM_WINDOW_TYPE"};
+
+std::array<xcb_atom_t, kAtomCount> InternAtoms(xcb_connection_t* connection) {
+    std::array<xcb_intern_atom_cookie_t, kAtomCount> cookies{};
+    for (std::size_t i = 0; i < kAtomCount; ++i) {
+        cookies[i] =
+            xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(kAtomNames[i])), kAtomNames[i]);
+    }
+    std::array<xcb_atom_t, kAtomCount> atoms{};
+    for (std::size_t i = 0; i < kAtomCount; ++i) {
+        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookies[i], nullptr);
+        atoms[i] = reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
+        std::free(reply);
+    }
+    return atoms;
 }
 
 }  // namespace
@@ -65,12 +85,6 @@ GadgetWidget::GadgetWidget(ExecuteSetting& setting, GoalList& goals, const Local
     FollowScreens();
     wakeTimer_.setSingleShot(true);
     connect(&wakeTimer_, &QTimer::timeout, this, [this] { RepaintAfterSleep(); });
-    // The minute timer does not count the time the machine sleeps: logind says when it wakes (and
-    // when it goes to sleep, where a repaint does no harm). Without a system bus the timer alone
-    // catches up.
-    QDBusConnection::systemBus().connect(QString(), QStringLiteral("/org/freedesktop/login1"),
-                                         QStringLiteral("org.freedesktop.login1.Manager"),
-                                         QStringLiteral("PrepareForSleep"), &wakeTimer_, SLOT(start()));
     ApplyStacking();
     LayoutAndOpacity();
     PaintPass(true);
@@ -113,11 +127,15 @@ void GadgetWidget::SetAlpha(std::uint8_t alpha) { setWindowOpacity(alpha / 255.0
 Point GadgetWidget::Position() const { return {pos().x(), pos().y()}; }
 
 void GadgetWidget::PaintPass(bool fullPaint) {
+    const QImage before = canvas_.Image();  // shares the pixels until the pass draws
     const LocalDateTime now = clock_.Now();
     titleBandHeight_ = PaintGadget(canvas_, setting_, goals_, now, fullPaint);
     GadgetReading reading = ReadGadget(canvas_, setting_, goals_, now);
     AnnounceChanges(CompareReadings(reading_, reading));
     reading_ = std::move(reading);
+    // Most minutes change no pixel. Showing the same frame again would wake the program and the
+    // display server a few more times a minute for nothing.
+    if (!fullPaint && canvas_.Image() == before) return;
     if (colorKeyEnabled_) {
         // The key colour cut away by a window mask: the same see-through background as Windows'
         // colour key, with or without a compositor.
@@ -242,6 +260,21 @@ void GadgetWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.drawImage(0, 0, canvas_.Image());
     ReportFirstFrame();
+    if (!firstFrameShown_) {
+        firstFrameShown_ = true;
+        QTimer::singleShot(0, this, [this] { AfterFirstFrame(); });
+    }
+}
+
+// What a start leaves until the gadget is on the screen.
+void GadgetWidget::AfterFirstFrame() {
+    setting_.RemoveLeftovers();
+    // The minute timer does not count the time the machine sleeps: logind says when it wakes (and
+    // when it goes to sleep, where a repaint does no harm). Without a system bus the timer alone
+    // catches up. Connecting to the bus starts the D-Bus thread and costs a round trip to the bus.
+    QDBusConnection::systemBus().connect(QString(), QStringLiteral("/org/freedesktop/login1"),
+                                         QStringLiteral("org.freedesktop.login1.Manager"),
+                                         QStringLiteral("PrepareForSleep"), &wakeTimer_, SLOT(start()));
 }
 
 void GadgetWidget::mousePressEvent(QMouseEvent* event) {
@@ -397,18 +430,17 @@ void GadgetWidget::PrepareNativeWindow() {
     xcb_connection_t* connection = x11->connection();
     const auto window = static_cast<xcb_window_t>(winId());
     const bool onDesktop = StackingOf(setting_.ZO) == Stacking::kOnDesktop;
-    std::vector<xcb_atom_t> states = {Atom(connection, "_NET_WM_STATE_SKIP_TASKBAR"),
-                                      Atom(connection, "_NET_WM_STATE_SKIP_PAGER")};
-    if (onDesktop) states.push_back(Atom(connection, "_NET_WM_STATE_STICKY"));
+    const std::array<xcb_atom_t, kAtomCount> atoms = InternAtoms(connection);
+    std::vector<xcb_atom_t> states = {atoms[kSkipTaskbar], atoms[kSkipPager]};
+    if (onDesktop) states.push_back(atoms[kSticky]);
     // Qt adds its own states (above, below) to these when it maps the window.
-    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, Atom(connection, "_NET_WM_STATE"), XCB_ATOM_ATOM, 32,
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, atoms[kState], XCB_ATOM_ATOM, 32,
                         static_cast<std::uint32_t>(states.size()), states.data());
-    const xcb_atom_t desktop = Atom(connection, "_NET_WM_DESKTOP");
+    const xcb_atom_t desktop = atoms[kDesktop];
     if (onDesktop) {
         // Qt writes the type when it makes the window and not again when it maps it.
-        const xcb_atom_t dock = Atom(connection, "_NET_WM_WINDOW_TYPE_DOCK");
-        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, Atom(connection, "_NET_WM_WINDOW_TYPE"),
-                            XCB_ATOM_ATOM, 32, 1, &dock);
+        const xcb_atom_t dock = atoms[kDock];
+        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, atoms[kWindowType], XCB_ATOM_ATOM, 32, 1, &dock);
         const std::uint32_t allDesktops = 0xFFFFFFFF;
         xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, desktop, XCB_ATOM_CARDINAL, 32, 1, &allDesktops);
     } else {

@@ -67,6 +67,7 @@ private:
     void FollowScreens();
     void OnDisplayChanged();
     void RepaintAfterSleep();
+    void AfterFirstFrame();
     void SaveNow();
     void ShowDueReminders();
     void RecordReminderShown(const std::u16string& goalLine, const CivilDate& day);
@@ -92,6 +93,7 @@ private:
     // A drag the program moves itself, where no window manager does (a bare X display).
     bool dragging_ = false;
     QPoint dragOffset_;
+    bool firstFrameShown_ = false;
     // Made when the first reminder is due; the reminders asked for and not yet answered, by goal
     // line and day, so that a slow service is not asked twice.
     std::unique_ptr<DesktopNotifier> notifier_;
