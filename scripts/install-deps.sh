@@ -28,6 +28,9 @@ if [ "$need" = test ]; then
   # session manager of the tests (libSM, libICE).
   bare_packages+=(lintian appstream desktop-file-utils man-db libglib2.0-bin openbox xfwm4 kwin-x11 mutter wmctrl
                   libsm-dev libice-dev)
+  # A real XEmbed system tray for the notification-area icon, and a window (xlogo) with an event
+  # reader (xev) beneath a gadget whose clicks pass through.
+  bare_packages+=(trayer x11-apps)
 fi
 
 as_root() {  # VAR=value... command...
