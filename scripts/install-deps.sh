@@ -21,6 +21,9 @@ bare_packages=(qt6-base-dev libxcb1-dev lintian appstream desktop-file-utils man
 bare_packages+=(libglib2.0-bin openbox xfwm4 kwin-x11 mutter wmctrl dbus-x11 x11-utils)
 # The session manager of the tests, which reads the restart command the gadget leaves at a logout.
 bare_packages+=(libsm-dev libice-dev)
+# Qt's Wayland plugin, which the gadget runs on where no X server answers, and the headless
+# Wayland compositors it is tried on (with XWayland, and the screenshot tool of the wlroots family).
+bare_packages+=(qt6-wayland weston sway grim xwayland)
 bare_missing=()
 for p in "${bare_packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || bare_missing+=("$p")
