@@ -1,0 +1,163 @@
+#!/usr/bin/env bash
+# The Linux gadget on headless Wayland compositors without an X server (weston; sway, which refuses
+# root, as an unprivileged user), each with a runtime folder and a D-Bus session of its own. The
+# gadget is started as a user starts it (no QT_QPA_PLATFORM, no DISPLAY): it must come up on Qt's
+# Wayland plugin, frameless, translucent by its pixels, which must be its picture on a bare X display
+# blended over the compositor's screen, at 100 % and at 200 %; it ends on SIGTERM keeping the file's
+# anchors. Without any display it says why and ends with 1. Judged by the compositors' screenshots.
+#   wayland_test.sh path/to/kestrival [compositor...]   (weston sway)
+set -euo pipefail
+binary=$(realpath "$1")
+shift
+compositors=("$@")
+[ ${#compositors[@]} -eq 0 ] && compositors=(weston sway)
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../../scripts/lib/xvfb.sh"
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+export GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1
+state=$(mktemp -d)
+# sway runs as nobody and must reach its runtime folder inside.
+chmod 711 "$state"
+export HOME=$state/home XDG_CONFIG_HOME=$state/home/.config
+mkdir -p "$HOME"
+failures=0
+pids=()
+groups=()
+stop_all() {
+  local pid
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  # A compositor runs in a process group of its own, with the clients it started.
+  for pid in "${groups[@]}"; do kill -- "-$pid" 2>/dev/null || true; done
+  for pid in "${pids[@]}" "${groups[@]}"; do wait "$pid" 2>/dev/null || true; done
+  pids=() groups=()
+}
+cleanup() {
+  stop_all
+  rm -rf "$state"
+}
+trap cleanup EXIT
+check() {  # check "what" command...
+  local what=$1; shift
+  if "$@"; then echo "[       OK ] $what"; else echo "[  FAILED  ] $what"; failures=$((failures + 1)); fi
+}
+wait_for() {  # wait_for SECONDS command...
+  local end=$((SECONDS + $1)); shift
+  until "$@"; do
+    [ "$SECONDS" -ge "$end" ] && return 1
+    sleep 0.2
+  done
+}
+file=$HOME/Documents/ZKFILES/Kestrival/ZKQV_set.txt
+# Anchored 40 pixels from the right and bottom edges, 60 % opaque, the black background see-through.
+settings=$'HB=1\nDX=40\nVB=1\nDY=40\nTR=60\nTB=1\nTITLE=wayland'
+alpha=153
+write_settings() {
+  mkdir -p "$(dirname "$file")"
+  { printf '\xff\xfe'; printf '%s' "$settings" | sed 's/$/\r/' | iconv -f UTF-8 -t UTF-16LE; } >"$file"
+}
+read_settings() { iconv -f UTF-16LE -t UTF-8 "$file" | sed -e '1s/^\xEF\xBB\xBF//' -e 's/\r$//'; }
+ends_within() {  # ends_within SECONDS PID: true when the process ended with 0 in time
+  local end=$((SECONDS + $1))
+  while kill -0 "$2" 2>/dev/null; do
+    [ "$SECONDS" -ge "$end" ] && return 1
+    sleep 0.1
+  done
+  wait "$2"
+}
+
+# Without an X server or a Wayland compositor: a line that says why, and 1.
+mkdir -m 700 "$state/empty-run"
+status=0
+env -u DISPLAY XDG_RUNTIME_DIR="$state/empty-run" "$binary" >/dev/null 2>"$state/no-display.txt" || status=$?
+check "without any display the gadget ends with 1 ($status)" test "$status" -eq 1
+check "  saying why on standard error" grep -q 'cannot show the gadget: no X server (DISPLAY is not set) and no Wayland compositor' "$state/no-display.txt"
+check "  without an abort's core" test "$status" -lt 128
+
+# The pictures on a bare X display (no compositor: opaque, the key's pixels the black root).
+start_xvfb
+pids+=("$XVFB_PID")
+write_settings
+for dpi in 96 192; do
+  mkdir -m 700 -p "$state/x-run"
+  XDG_RUNTIME_DIR=$state/x-run QT_FONT_DPI=$dpi "$binary" 2>/dev/null &
+  gadget=$!
+  wait_for 10 bash -c '[ -n "$(xdotool search --onlyvisible --name "^ - Kestrival -\$" 2>/dev/null)" ]' || true
+  sleep 0.5
+  eval "$(xdotool getwindowgeometry --shell "$(xdotool search --name '^ - Kestrival -$' | head -n 1)")"
+  import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$state/x11-$dpi.png"
+  kill "$gadget"; wait "$gadget" || true
+  echo "(the X11 picture at $dpi DPI: ${WIDTH}x$HEIGHT)"
+done
+kill "$XVFB_PID"; wait "$XVFB_PID" 2>/dev/null || true
+pids=()
+unset DISPLAY
+
+# ---- the compositors: start_NAME sets WAYLAND_DISPLAY (a path) and shot_NAME FILE takes a screenshot
+start_weston() {
+  XDG_RUNTIME_DIR=$run setsid weston --backend=headless-backend.so --use-pixman --width=1280 --height=1024 --debug \
+    --socket=wayland-kestrival --log="$run/compositor.log" >/dev/null 2>&1 &
+  groups+=($!)
+  export WAYLAND_DISPLAY=$run/wayland-kestrival
+  wait_for 60 test -S "$WAYLAND_DISPLAY" || return 1
+  # Its panel draws a clock at the top; the shell's background comes a moment after the socket.
+  ignore_top=40
+  sleep 2
+}
+shot_weston() {
+  (cd "$run" && rm -f wayland-screenshot*.png && XDG_RUNTIME_DIR=$client_run weston-screenshooter >>"$run/shot.log" 2>&1 &&
+    mv wayland-screenshot*.png "$1")
+}
+start_sway() {
+  printf 'output HEADLESS-1 mode 1280x1024 position 0 0\nxwayland disable\n' >"$run/sway.conf"
+  chown -R 65534:65534 "$run"
+  HOME=$run XDG_RUNTIME_DIR=$run WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
+    setsid setpriv --reuid=65534 --regid=65534 --clear-groups sway -c "$run/sway.conf" >"$run/compositor.log" 2>&1 &
+  groups+=($!)
+  wait_for 60 bash -c "ls '$run' | grep -q '^wayland-[0-9]*\$'" || return 1
+  export WAYLAND_DISPLAY=$run/$(ls "$run" | grep '^wayland-[0-9]*$' | head -n 1)
+  ignore_top=0
+  sleep 1
+}
+shot_sway() { grim "$1" 2>>"$run/shot.log"; }
+
+start_gadget() {  # start_gadget DPI: as a user starts it on a Wayland session without X
+  env -u DISPLAY -u QT_QPA_PLATFORM QT_FONT_DPI="$1" XDG_RUNTIME_DIR="$client_run" "$binary" 2>>"$run/gadget.log" &
+  gadget=$!
+  pids+=("$gadget")
+}
+on_wayland_plugin() { grep -q 'platforms/libqwayland' "/proc/$gadget/maps" 2>/dev/null; }
+shows_its_picture() {  # shows_its_picture DPI
+  local shot=$run/gadget-$1.png
+  wait_for 20 on_wayland_plugin || return 1
+  sleep 2
+  "shot_$comp" "$shot" || return 1
+  python3 "$here/translucent_pixels.py" "$state/x11-$1.png" "$run/background.png" "$shot" $alpha 000000 "$ignore_top"
+}
+
+for comp in "${compositors[@]}"; do
+  echo "== $comp"
+  run=$state/$comp-run client_run=$state/$comp-client
+  mkdir -m 700 -p "$run" "$client_run"
+  eval "$(dbus-launch --sh-syntax)"
+  pids+=("$DBUS_SESSION_BUS_PID")
+  if ! "start_$comp"; then
+    echo "[  FAILED  ] $comp did not start"; tail -n 20 "$run/compositor.log"; failures=$((failures + 1))
+    stop_all; continue
+  fi
+  "shot_$comp" "$run/background.png" || echo "(no screenshot: $(tail -n 2 "$run/shot.log"))"
+  for dpi in 96 192; do
+    write_settings
+    start_gadget "$dpi"
+    check "$comp, $dpi DPI: the gadget runs on Qt's Wayland plugin" wait_for 20 on_wayland_plugin
+    check "  frameless and translucent by its pixels, as its X11 picture blended" shows_its_picture "$dpi"
+    kill -TERM "$gadget"
+    check "  SIGTERM ends it with 0" ends_within 10 "$gadget"
+    check "  and the file keeps its anchors (the compositor's place is not the program's)" \
+      grep -qx 'DX=40' <(read_settings)
+  done
+  stop_all
+done
+
+if [ "$failures" -eq 0 ]; then echo "[  PASSED  ] all checks"; exit 0; fi
+echo "[  FAILED  ] $failures check(s)"
+exit 1
