@@ -2,6 +2,7 @@
 """Checks a compositor's screenshot of the gadget against its picture on a bare X display.
 
     translucent_pixels.py REFERENCE BACKGROUND SHOT ALPHA KEY [IGNORE_TOP]
+    translucent_pixels.py box BACKGROUND SHOT [IGNORE_TOP]     prints "x y width height" of what changed
 
 REFERENCE is the gadget as a bare X display shows it (opaque; the colour key's pixels show the
 black root window, so KEY must be 000000). BACKGROUND is the compositor's screen before the gadget
@@ -38,6 +39,12 @@ def changed_box(bg, shot, width, height, top):
 
 
 def main():
+    if sys.argv[1] == "box":
+        width, height, bg = rgb(sys.argv[2])
+        _, _, shot = rgb(sys.argv[3])
+        box = changed_box(bg, shot, width, height, int(sys.argv[4]) if len(sys.argv) > 4 else 0)
+        print(*(box or ("none",)))
+        return 0 if box else 1
     reference, background, screenshot, alpha, key = sys.argv[1:6]
     top = int(sys.argv[6]) if len(sys.argv) > 6 else 0
     alpha = int(alpha)

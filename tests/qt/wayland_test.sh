@@ -51,9 +51,9 @@ file=$HOME/Documents/ZKFILES/Kestrival/ZKQV_set.txt
 # Anchored 40 pixels from the right and bottom edges, 60 % opaque, the black background see-through.
 settings=$'HB=1\nDX=40\nVB=1\nDY=40\nTR=60\nTB=1\nTITLE=wayland'
 alpha=153
-write_settings() {
+write_settings() {  # write_settings [more lines]
   mkdir -p "$(dirname "$file")"
-  { printf '\xff\xfe'; printf '%s' "$settings" | sed 's/$/\r/' | iconv -f UTF-8 -t UTF-16LE; } >"$file"
+  { printf '\xff\xfe'; printf '%s%s' "$settings" "${1:-}" | sed 's/$/\r/' | iconv -f UTF-8 -t UTF-16LE; } >"$file"
 }
 read_settings() { iconv -f UTF-16LE -t UTF-8 "$file" | sed -e '1s/^\xEF\xBB\xBF//' -e 's/\r$//'; }
 ends_within() {  # ends_within SECONDS PID: true when the process ended with 0 in time
@@ -155,6 +155,25 @@ for comp in "${compositors[@]}"; do
     check "  and the file keeps its anchors (the compositor's place is not the program's)" \
       grep -qx 'DX=40' <(read_settings)
   done
+  # The band drags the gadget through the compositor in every stacking; weston's headless backend
+  # has no pointer to drag with.
+  if [ "$comp" = sway ]; then
+    for zo in 0 1 2; do
+      write_settings $'\nZO='$zo
+      start_gadget 96
+      wait_for 20 on_wayland_plugin || true
+      sleep 2
+      "shot_$comp" "$run/before-drag.png"
+      read -r x y _ < <(python3 "$here/translucent_pixels.py" box "$run/background.png" "$run/before-drag.png")
+      python3 "$here/wayland_pointer.py" $((x + 30)) $((y + 6)) -200 -150 1280 1024
+      sleep 1
+      "shot_$comp" "$run/after-drag.png"
+      read -r x2 y2 _ < <(python3 "$here/translucent_pixels.py" box "$run/background.png" "$run/after-drag.png")
+      check "$comp, ZO=$zo: the band drags the gadget ($x,$y -> $x2,$y2)" test "$x2" -eq $((x - 200)) -a "$y2" -eq $((y - 150))
+      kill -TERM "$gadget"
+      ends_within 10 "$gadget" || true
+    done
+  fi
   stop_all
 done
 
