@@ -1,16 +1,18 @@
 #!/usr/bin/env bash
 # The Linux gadget on headless Wayland compositors without an X server (weston; sway, which refuses
-# root, as an unprivileged user), each with a runtime folder and a D-Bus session of its own. The
+# root, as an unprivileged user), each with a runtime folder and a D-Bus session of its own, and on
+# an X display with a compositor (xfwm4's). The
 # gadget is started as a user starts it (no QT_QPA_PLATFORM, no DISPLAY): it must come up on Qt's
 # Wayland plugin, frameless, translucent by its pixels, which must be its picture on a bare X display
 # blended over the compositor's screen, at 100 % and at 200 %; it ends on SIGTERM keeping the file's
 # anchors. Without any display it says why and ends with 1. Judged by the compositors' screenshots.
-#   wayland_test.sh path/to/kestrival [compositor...]   (weston sway)
+#   wayland_test.sh path/to/kestrival [compositor...]   (weston sway; "none": the X11 part alone)
 set -euo pipefail
 binary=$(realpath "$1")
 shift
 compositors=("$@")
 [ ${#compositors[@]} -eq 0 ] && compositors=(weston sway)
+[ "${compositors[*]}" = none ] && compositors=()
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../scripts/lib/xvfb.sh"
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY
@@ -85,11 +87,38 @@ for dpi in 96 192; do
   sleep 0.5
   eval "$(xdotool getwindowgeometry --shell "$(xdotool search --name '^ - Kestrival -$' | head -n 1)")"
   import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$state/x11-$dpi.png"
+  if [ "$dpi" = 96 ]; then
+    check "X11 without a compositor: an opaque window of 24 bits, whole-window opacity and a shape as before" \
+      bash -c "xwininfo -id $WINDOW | grep -q 'Depth: 24' && xprop -id $WINDOW _NET_WM_WINDOW_OPACITY | grep -q '= 2576980377' &&
+               xwininfo -shape -id $WINDOW | grep -q 'Window shape extents'"
+  fi
   kill "$gadget"; wait "$gadget" || true
   echo "(the X11 picture at $dpi DPI: ${WIDTH}x$HEIGHT)"
 done
-kill "$XVFB_PID"; wait "$XVFB_PID" 2>/dev/null || true
-pids=()
+
+# The same display with a compositor (xfwm4's): the gadget's pixels carry its alpha there too.
+eval "$(dbus-launch --sh-syntax)"
+pids+=("$DBUS_SESSION_BUS_PID")
+xfwm4 --compositor=on --sm-client-disable >"$state/xfwm4.log" 2>&1 &
+pids+=($!)
+wait_for 30 bash -c 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window' || true
+sleep 1
+import -window root "$state/x11-composited-background.png"
+for dpi in 96 192; do
+  XDG_RUNTIME_DIR=$state/x-run QT_FONT_DPI=$dpi "$binary" 2>/dev/null &
+  gadget=$!
+  wait_for 10 bash -c '[ -n "$(xdotool search --onlyvisible --name "^ - Kestrival -\$" 2>/dev/null)" ]' || true
+  sleep 1
+  import -window root "$state/x11-composited-$dpi.png"
+  check "X11 with a compositor, $dpi DPI: translucent by its pixels, as its picture without one blended" \
+    python3 "$here/translucent_pixels.py" "$state/x11-$dpi.png" "$state/x11-composited-background.png" \
+    "$state/x11-composited-$dpi.png" $alpha 000000
+  # Window opacity would blend the same; what mutter on XWayland honours is the window's alpha.
+  check "  a window of 32 bits (alpha in its pixels)" \
+    bash -c 'xwininfo -id "$(xdotool search --name "^ - Kestrival -\$" | head -n 1)" | grep -q "Depth: 32"'
+  kill "$gadget"; wait "$gadget" || true
+done
+stop_all
 unset DISPLAY
 
 # ---- the compositors: start_NAME sets WAYLAND_DISPLAY (a path) and shot_NAME FILE takes a screenshot
