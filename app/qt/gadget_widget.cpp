@@ -76,6 +76,7 @@ Screens GadgetWidget::CurrentScreens() const {
 
 void GadgetWidget::LayoutAndOpacity() {
     laidOut_ = LayoutGadget(setting_, canvas_, CurrentScreens(), *this);
+    draggedByUser_ = false;
     ApplyOpacity(*this, setting_.TR);
 }
 
@@ -100,10 +101,11 @@ void GadgetWidget::SetAlpha(std::uint8_t alpha) {
     if (!role_.pixelAlpha) setWindowOpacity(alpha / 255.0);
 }
 
-// Where the compositor places the window the program learns nothing of a drag: the place stays the
-// one the layout asked for, so that the file keeps its anchors.
+// The window stands where the layout put it until the user drags it: a place the window manager
+// chose itself (sway centres X11 windows) is not the user's, and the file keeps its anchors. Where
+// the compositor places the window the program learns nothing of a drag.
 Point GadgetWidget::Position() const {
-    if (!role_.placesItself) return laidOut_;
+    if (!role_.placesItself || !draggedByUser_) return laidOut_;
     return {pos().x(), pos().y()};
 }
 
@@ -225,6 +227,7 @@ void GadgetWidget::mousePressEvent(QMouseEvent* event) {
     // A window manager moves the window itself; without one the program follows the pointer. A dock
     // the program moves itself: window managers do not move one (though they say they will). On
     // Wayland only the compositor can move a window.
+    draggedByUser_ = true;
     const bool systemMove = role_.drag != DragMove::kOwn && windowHandle() && windowHandle()->startSystemMove();
     if (systemMove || role_.drag == DragMove::kCompositor) return;
     dragging_ = true;

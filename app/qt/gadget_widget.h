@@ -85,6 +85,8 @@ private:
     QImage translucentPixels_;
     // A drag the program moves itself, where no window manager does (a bare X display, a dock).
     bool dragging_ = false;
+    // Whether the user has dragged the window by its band since the last layout.
+    bool draggedByUser_ = false;
     QPoint dragOffset_;
 };
 

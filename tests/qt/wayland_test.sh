@@ -1,17 +1,17 @@
 #!/usr/bin/env bash
-# The Linux gadget on headless Wayland compositors without an X server (weston; sway, which refuses
-# root, as an unprivileged user), each with a runtime folder and a D-Bus session of its own, and on
-# an X display with a compositor (xfwm4's). The
-# gadget is started as a user starts it (no QT_QPA_PLATFORM, no DISPLAY): it must come up on Qt's
-# Wayland plugin, frameless, translucent by its pixels, which must be its picture on a bare X display
+# The Linux gadget on headless Wayland compositors (weston; sway, which refuses root, as an
+# unprivileged user, without and with XWayland), each with a runtime folder and a D-Bus session of
+# its own, and on an X display with a compositor (xfwm4's). The gadget is started as a user starts it
+# (no QT_QPA_PLATFORM; DISPLAY only where XWayland runs): it must come up on Qt's Wayland plugin
+# (through XWayland on its X11 plugin), frameless, translucent by its pixels, which must be its picture on a bare X display
 # blended over the compositor's screen, at 100 % and at 200 %; it ends on SIGTERM keeping the file's
 # anchors. Without any display it says why and ends with 1. Judged by the compositors' screenshots.
-#   wayland_test.sh path/to/kestrival [compositor...]   (weston sway; "none": the X11 part alone)
+#   wayland_test.sh path/to/kestrival [compositor...]   (weston sway sway-xwayland; "none": the X11 part alone)
 set -euo pipefail
 binary=$(realpath "$1")
 shift
 compositors=("$@")
-[ ${#compositors[@]} -eq 0 ] && compositors=(weston sway)
+[ ${#compositors[@]} -eq 0 ] && compositors=(weston sway sway-xwayland)
 [ "${compositors[*]}" = none ] && compositors=()
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../scripts/lib/xvfb.sh"
@@ -136,8 +136,8 @@ shot_weston() {
   (cd "$run" && rm -f wayland-screenshot*.png && XDG_RUNTIME_DIR=$client_run weston-screenshooter >>"$run/shot.log" 2>&1 &&
     mv wayland-screenshot*.png "$1")
 }
-start_sway() {
-  printf 'output HEADLESS-1 mode 1280x1024 position 0 0\nxwayland disable\n' >"$run/sway.conf"
+start_sway() {  # start_sway [enable]: with XWayland
+  printf 'output HEADLESS-1 mode 1280x1024 position 0 0\nxwayland %s\nexec env >%s/env\n' "${1:-disable}" "$run" >"$run/sway.conf"
   chown -R 65534:65534 "$run"
   HOME=$run XDG_RUNTIME_DIR=$run WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
     setsid setpriv --reuid=65534 --regid=65534 --clear-groups sway -c "$run/sway.conf" >"$run/compositor.log" 2>&1 &
@@ -145,16 +145,31 @@ start_sway() {
   wait_for 60 bash -c "ls '$run' | grep -q '^wayland-[0-9]*\$'" || return 1
   export WAYLAND_DISPLAY=$run/$(ls "$run" | grep '^wayland-[0-9]*$' | head -n 1)
   ignore_top=0
+  if [ "${1:-}" = enable ]; then
+    wait_for 30 grep -q '^DISPLAY=' "$run/env" || return 1
+    xdisplay=$(grep '^DISPLAY=' "$run/env" | cut -d= -f2)
+    # The X server belongs to sway's user: root's clients are let in.
+    DISPLAY=$xdisplay setpriv --reuid=65534 --regid=65534 --clear-groups xhost +si:localuser:root >/dev/null
+  fi
   sleep 1
 }
 shot_sway() { grim "$1" 2>>"$run/shot.log"; }
+start_sway-xwayland() { start_sway enable; }
+shot_sway-xwayland() { shot_sway "$@"; }
 
-start_gadget() {  # start_gadget DPI: as a user starts it on a Wayland session without X
-  env -u DISPLAY -u QT_QPA_PLATFORM QT_FONT_DPI="$1" XDG_RUNTIME_DIR="$client_run" "$binary" 2>>"$run/gadget.log" &
+start_gadget() {  # start_gadget DPI: as a user starts it on a Wayland session, with XWayland or without
+  local display=(-u DISPLAY)
+  [ -n "$xdisplay" ] && display=(DISPLAY="$xdisplay")
+  env -u QT_QPA_PLATFORM "${display[@]}" QT_FONT_DPI="$1" XDG_RUNTIME_DIR="$client_run" "$binary" 2>>"$run/gadget.log" &
   gadget=$!
   pids+=("$gadget")
 }
-on_wayland_plugin() { grep -q 'platforms/libqwayland' "/proc/$gadget/maps" 2>/dev/null; }
+# Qt's Wayland plugin, or its X11 plugin where XWayland runs.
+on_wayland_plugin() {
+  local plugin=libqwayland
+  [ -n "$xdisplay" ] && plugin=libqxcb
+  grep -q "platforms/$plugin" "/proc/$gadget/maps" 2>/dev/null
+}
 shows_its_picture() {  # shows_its_picture DPI
   local shot=$run/gadget-$1.png
   wait_for 20 on_wayland_plugin || return 1
@@ -165,7 +180,7 @@ shows_its_picture() {  # shows_its_picture DPI
 
 for comp in "${compositors[@]}"; do
   echo "== $comp"
-  run=$state/$comp-run client_run=$state/$comp-client
+  run=$state/$comp-run client_run=$state/$comp-client xdisplay=
   mkdir -m 700 -p "$run" "$client_run"
   eval "$(dbus-launch --sh-syntax)"
   pids+=("$DBUS_SESSION_BUS_PID")
@@ -177,7 +192,9 @@ for comp in "${compositors[@]}"; do
   for dpi in 96 192; do
     write_settings
     start_gadget "$dpi"
-    check "$comp, $dpi DPI: the gadget runs on Qt's Wayland plugin" wait_for 20 on_wayland_plugin
+    plugin_name="Wayland plugin"
+    [ -n "$xdisplay" ] && plugin_name="X11 plugin through XWayland"
+    check "$comp, $dpi DPI: the gadget runs on Qt's $plugin_name" wait_for 20 on_wayland_plugin
     check "  frameless and translucent by its pixels, as its X11 picture blended" shows_its_picture "$dpi"
     kill -TERM "$gadget"
     check "  SIGTERM ends it with 0" ends_within 10 "$gadget"
@@ -186,8 +203,12 @@ for comp in "${compositors[@]}"; do
   done
   # The band drags the gadget through the compositor in every stacking; weston's headless backend
   # has no pointer to drag with.
-  if [ "$comp" = sway ]; then
-    for zo in 0 1 2; do
+  # Through XWayland sway moves the ordinary and the on-top gadget; the dock ("デスクトップ"),
+  # which X11 window managers do not move, the program moves itself, and sway does not let it.
+  stackings=(0 1 2)
+  [ -n "$xdisplay" ] && stackings=(0 1)
+  if [[ $comp == sway* ]]; then
+    for zo in "${stackings[@]}"; do
       write_settings $'\nZO='$zo
       start_gadget 96
       wait_for 20 on_wayland_plugin || true
