@@ -68,6 +68,11 @@ struct ExecuteSetting {
     // Stacking (0 ordinary, 1 kept on top, 2 on the desktop) and the locked position; the file
     // holds each only while it differs from 0, so a file that never used them stays as it was.
     std::int32_t ZO = 0, LK = 0;
+    // The notification-area icon, click-through and hiding under full-screen programs (each 1
+    // when on), and the chosen monitor's rectangle as "x,y,w,h" (empty: the primary). Like ZO and
+    // LK each is written only while set; MON is kept as the file had it, read when it is used.
+    std::int32_t TI = 0, CT = 0, FH = 0;
+    std::u16string MON;
     // How each goal counts, by its place in the goal list (CNT1 belongs to ITEM1); a goal past
     // the end has no choices. The file holds a goal's key only while it has a choice.
     std::vector<CountChoices> CNT;

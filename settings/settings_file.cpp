@@ -229,6 +229,10 @@ void ExecuteSetting::ReadValues(const CivilDate& today, GoalList& goals) {
     DVIEW = FileLines.GetInteger(u"DVIEW", kDefaultDview);
     ZO = FileLines.GetInteger(u"ZO", 0);
     LK = FileLines.GetInteger(u"LK", 0);
+    TI = FileLines.GetInteger(u"TI", 0);
+    CT = FileLines.GetInteger(u"CT", 0);
+    FH = FileLines.GetInteger(u"FH", 0);
+    MON = FileLines.GetValue(u"MON");
     for (const auto& key : kLayoutKeys) this->*key.member = FileLines.GetInteger(key.key, key.fallback);
     // Each frame flag is one character of the FM text on its own; a missing or odd one draws the edge.
     for (std::size_t k = 0; k < FM.size(); ++k) {
@@ -263,6 +267,10 @@ void ExecuteSetting::BuildFileLines(const GoalList& goals) {
     put(u"FM", FormatText(u"%d%d%d%d", {FM[kFrameTop], FM[kFrameBottom], FM[kFrameLeft], FM[kFrameRight]}));
     if (ZO != 0) putInteger(u"ZO", ZO);
     if (LK != 0) putInteger(u"LK", LK);
+    if (TI != 0) putInteger(u"TI", TI);
+    if (CT != 0) putInteger(u"CT", CT);
+    if (FH != 0) putInteger(u"FH", FH);
+    if (!MON.empty()) put(u"MON", MON);
     FileLines.Add(u"");
     for (const auto& key : kColourKeys) put(key.key, ColourText(this->*key.member));
     FileLines.Add(u"");

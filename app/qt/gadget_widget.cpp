@@ -5,6 +5,7 @@
 #include <QBitmap>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QCursor>
 #include <QDBusConnection>
 #include <QDesktopServices>
 #include <QMenu>
@@ -20,7 +21,9 @@
 #include <vector>
 
 #include "app/gadget_rules.h"
+#include "app/presence_rules.h"
 #include "app/qt/autostart.h"
+#include "app/qt/tray_icon.h"
 #include "app/qt/qt_environment.h"
 #include "app/qt/x11_atom.h"
 #include "render/painter.h"
@@ -66,7 +69,10 @@ GadgetWidget::GadgetWidget(ExecuteSetting& setting, GoalList& goals, const Local
     LayoutAndOpacity();
     PaintPass(true);
     timer_.start(TimerInterval(TimeText(clock_.Now())));
+    ApplyNotificationIcon();
 }
+
+GadgetWidget::~GadgetWidget() = default;
 
 std::int32_t GadgetWidget::PositionDpi() const { return environment_.ScreenDpi(); }
 
@@ -164,6 +170,7 @@ void GadgetWidget::AnnounceChanges(const ReadingChanges& changes) {
 
 void GadgetWidget::OnTimer() {
     PaintPass(false);
+    UpdateIconTip();
     timer_.start(TimerInterval(TimeText(clock_.Now())));
 }
 
@@ -244,7 +251,9 @@ void GadgetWidget::mouseReleaseEvent(QMouseEvent*) {
     if (role_.type == WindowType::kDock) lower();
 }
 
-void GadgetWidget::contextMenuEvent(QContextMenuEvent* event) {
+void GadgetWidget::contextMenuEvent(QContextMenuEvent* event) { OpenMenu(event->globalPos()); }
+
+void GadgetWidget::OpenMenu(QPoint at) {
     QMenu menu(this);
     QAction* settings = menu.addAction(Q(texts::kMenuSettings));
     settings->setEnabled(static_cast<bool>(settingsCommand));
@@ -259,13 +268,17 @@ void GadgetWidget::contextMenuEvent(QContextMenuEvent* event) {
     QAction* lock = menu.addAction(Q(texts::kMenuLockPosition));
     lock->setCheckable(true);
     lock->setChecked(setting_.LK != 0);
+    QAction* trayIcon = menu.addAction(Q(texts::kMenuNotificationIcon));
+    trayIcon->setCheckable(true);
+    trayIcon->setChecked(setting_.TI != 0);
+    trayIcon->setEnabled(TrayIcon::AreaExists());
     QAction* autostart = menu.addAction(Q(texts::kMenuStartAtLogin));
     autostart->setCheckable(true);
     autostart->setChecked(StartsAtLogin(environment_.ProgramPath()));
     menu.addSeparator();
     QAction* quit = menu.addAction(Q(texts::kMenuQuit));
 
-    QAction* chosen = menu.exec(event->globalPos());
+    QAction* chosen = menu.exec(at);
     if (!chosen) return;
     if (chosen == quit) {
         close();
@@ -282,8 +295,13 @@ void GadgetWidget::contextMenuEvent(QContextMenuEvent* event) {
         if (settingsCommand && settingsCommand(this, SettingsDialogTag(Position(), laidOut_)) == 1) {
             LayoutAndOpacity();
             PaintPass(true);
+            UpdateIconTip();
             SaveNow();
         }
+    } else if (chosen == trayIcon) {
+        setting_.TI = setting_.TI != 0 ? 0 : 1;
+        ApplyNotificationIcon();
+        SaveNow();
     } else if (chosen == lock) {
         setting_.LK = setting_.LK != 0 ? 0 : 1;
         SaveNow();
@@ -297,6 +315,29 @@ void GadgetWidget::contextMenuEvent(QContextMenuEvent* event) {
         ApplyRole();
         SaveNow();
     }
+}
+
+// Made only when wanted: a gadget without the icon never talks to a tray.
+void GadgetWidget::ApplyNotificationIcon() {
+    const bool wanted = WantsNotificationIcon(setting_);
+    if (!wanted && !tray_) return;
+    if (!tray_) {
+        tray_ = std::make_unique<TrayIcon>([this] { ComeForward(); }, [this] { OpenMenu(QCursor::pos()); });
+        UpdateIconTip();
+    }
+    tray_->SetShown(wanted);
+}
+
+void GadgetWidget::UpdateIconTip() {
+    if (tray_) tray_->SetTip(IconTip(setting_.TITLE, clock_.Now().date));
+}
+
+bool GadgetWidget::ShowBalloon(std::u16string_view title, std::u16string_view text) {
+    if (!tray_) {
+        tray_ = std::make_unique<TrayIcon>([this] { ComeForward(); }, [this] { OpenMenu(QCursor::pos()); });
+        UpdateIconTip();
+    }
+    return tray_->ShowBalloon(title, text);
 }
 
 void GadgetWidget::SaveNow() {

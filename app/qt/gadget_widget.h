@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <string_view>
 
 #include "app/desktop_rules.h"
 #include "app/window_role.h"
@@ -20,16 +21,21 @@
 namespace kestrival {
 
 class QtEnvironment;
+class TrayIcon;
 
 class GadgetWidget final : public QWidget, public GadgetWindow {
 public:
     GadgetWidget(ExecuteSetting& setting, GoalList& goals, const LocalClock& clock, const QtEnvironment& environment);
+    ~GadgetWidget() override;
 
     Point LaidOut() const { return laidOut_; }
     // The unit of the stored position: the primary screen's DPI.
     std::int32_t PositionDpi() const;
     // Shown, raised and given the focus: a second start on the same file asks for it.
     void ComeForward();
+    // A balloon from the notification-area icon, shown for it when the user keeps it off; a click
+    // on it brings the gadget forward. False where the desktop has no notification area.
+    bool ShowBalloon(std::u16string_view title, std::u16string_view text);
     // What the last paint pass showed, in words for screen readers.
     const GadgetReading& Reading() const { return reading_; }
     // Shows the settings dialog over the gadget; 1 when it committed the edits. Without one the
@@ -63,6 +69,9 @@ private:
     void OnDisplayChanged();
     void RepaintAfterSleep();
     void SaveNow();
+    void OpenMenu(QPoint at);
+    void ApplyNotificationIcon();
+    void UpdateIconTip();
     Screens CurrentScreens() const;
 
     ExecuteSetting& setting_;
@@ -88,6 +97,8 @@ private:
     // Whether the user has dragged the window by its band since the last layout.
     bool draggedByUser_ = false;
     QPoint dragOffset_;
+    // The notification-area icon, made when first wanted.
+    std::unique_ptr<TrayIcon> tray_;
 };
 
 }  // namespace kestrival

@@ -192,7 +192,8 @@ int Run(int argc, char** argv) {
         char number = 0;
         if (::read(signalSockets[1], &number, 1) != 1) return;
         sessionEnded = true;
-        // Before the event loop runs quit() does nothing: the start-up notice is closed instead.
+        // Outside the event loop (the start-up notice, the exit save's notice) quit() does
+        // nothing: the notice that holds the gadget up is closed instead.
         if (!loopRunning) {
             if (QWidget* notice = QApplication::activeModalWidget()) notice->close();
             return;
@@ -211,11 +212,18 @@ int Run(int argc, char** argv) {
     ReportUnreadableFile(Setting);
     loopRunning = true;
     if (!sessionEnded) QApplication::exec();
+    loopRunning = false;
 
-    const SaveOutcome outcome =
-        SaveWithPosition(Setting, Goals, gadget.Position(), gadget.LaidOut(), gadget.PositionDpi());
+    const auto save = [&] {
+        return SaveWithPosition(Setting, Goals, gadget.Position(), gadget.LaidOut(), gadget.PositionDpi());
+    };
+    const SaveOutcome outcome = save();
     // When the session ends a notice would only hold it up.
-    if (!sessionEnded) ReportSaveAtExit(outcome, Setting);
+    if (sessionEnded) return 0;
+    ReportSaveAtExit(outcome, Setting);
+    // The session ended while the notice was up: the user may have made room or given the
+    // folder back meanwhile, so the save is tried once more before the gadget goes.
+    if (sessionEnded && outcome == SaveOutcome::kFailed) save();
     return 0;
 }
 

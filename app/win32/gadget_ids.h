@@ -16,6 +16,13 @@ inline constexpr UINT kCommandStackOnTop = 111;
 inline constexpr UINT kCommandStackOnDesktop = 112;
 inline constexpr UINT kCommandLockPosition = 120;
 inline constexpr UINT kCommandStartWithWindows = 121;
+inline constexpr UINT kCommandNotificationIcon = 122;
+
+// The notification-area icon's clicks and balloon events.
+inline constexpr UINT kNotificationIconMessage = WM_APP + 1;
+// The menu asked for from the icon, opened once the shell's call that told of the click is over:
+// a menu opened inside that call loses its keyboard.
+inline constexpr UINT kOpenMenuMessage = WM_APP + 2;
 
 inline constexpr UINT_PTR kRepaintTimerId = 1;
 // WM_DPICHANGED, which the headers declare only for Windows 7 and later builds.

@@ -27,6 +27,9 @@ HMENU BuildGadgetMenu(const GadgetMenuState& state) {
     ::AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(stacking), AsWide(texts::kMenuStacking));
     ::AppendMenuW(menu, MF_STRING | (state.locked ? MF_CHECKED : 0), kCommandLockPosition,
                   AsWide(texts::kMenuLockPosition));
+    ::AppendMenuW(
+        menu, MF_STRING | (state.notificationIcon ? MF_CHECKED : 0) | (state.notificationAreaExists ? 0 : MF_GRAYED),
+        kCommandNotificationIcon, AsWide(texts::kMenuNotificationIcon));
     ::AppendMenuW(menu, MF_STRING | (state.startsWithWindows ? MF_CHECKED : 0), kCommandStartWithWindows,
                   AsWide(texts::kMenuStartWithWindows));
     ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);

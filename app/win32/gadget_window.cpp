@@ -5,6 +5,7 @@
 #include <wtsapi32.h>
 
 #include "app/gadget_rules.h"
+#include "app/presence_rules.h"
 #include "app/win32/gadget_accessible.h"
 #include "app/win32/gadget_ids.h"
 #include "app/win32/gadget_menu.h"
@@ -71,6 +72,7 @@ std::unique_ptr<MainForm> MainForm::Create(HINSTANCE instance, ExecuteSetting& s
     form->window_ = OwnedWindow(hwnd);
     form->FormCreate();
     form->ApplyStacking();
+    form->ApplyNotificationIcon();
     return form;
 }
 
@@ -146,6 +148,12 @@ LRESULT MainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             // The taskbar moved or changed size.
             if (wParam == SPI_SETWORKAREA) OnDisplayChanged();
             break;
+        case kNotificationIconMessage:
+            OnNotificationIcon(lParam);
+            return 0;
+        case kOpenMenuMessage:
+            OnContextMenu({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+            return 0;
         case WM_WINDOWPOSCHANGING: {
             // On the desktop the gadget stays below every window, also when clicked or dragged,
             // until the user shows the desktop.
@@ -159,6 +167,10 @@ LRESULT MainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         default:
             if (showKey_ && IsShowRequest(message, wParam, lParam, *showKey_)) {
                 ComeForward();
+                return 0;
+            }
+            if (icon_ && message == NotificationIcon::TaskbarCreatedMessage()) {
+                icon_->Restore();
                 return 0;
             }
             break;
@@ -202,6 +214,7 @@ void MainForm::TMtimerTimer() {
     ::KillTimer(hwnd_, kRepaintTimerId);
     const LocalDateTime now = clock_.Now();
     PaintAndPresent(false, now);
+    UpdateIconTip(now);
     StartTimer(now);
 }
 
@@ -263,8 +276,9 @@ void MainForm::OnContextMenu(POINT at) {
         ::GetWindowRect(hwnd_, &window);
         at = {window.left, window.top};
     }
-    const GadgetMenuState state{StackingOf(setting_.ZO), setting_.LK != 0,
-                                StartsWithWindows(environment_.ProgramPath())};
+    GadgetMenuState state{StackingOf(setting_.ZO), setting_.LK != 0, StartsWithWindows(environment_.ProgramPath())};
+    state.notificationIcon = setting_.TI != 0;
+    state.notificationAreaExists = NotificationIcon::AreaExists();
     const HMENU menu = BuildGadgetMenu(state);
     if (!menu) return;
     // The menu closes properly only when its owner is the foreground window.
@@ -298,10 +312,54 @@ void MainForm::OnCommand(UINT command) {
             setting_.LK = setting_.LK != 0 ? 0 : 1;
             SaveNow();
             break;
+        case kCommandNotificationIcon:
+            setting_.TI = setting_.TI != 0 ? 0 : 1;
+            ApplyNotificationIcon();
+            SaveNow();
+            break;
         case kCommandStartWithWindows:
             SetStartWithWindows(!StartsWithWindows(environment_.ProgramPath()), environment_.ProgramPath(),
                                 setting_.StartedLocal());
             break;
+        default:
+            break;
+    }
+}
+
+// Made only when the user wants the icon: a gadget without it never loads the shell for it.
+void MainForm::ApplyNotificationIcon() {
+    const bool wanted = WantsNotificationIcon(setting_);
+    if (!wanted && !icon_) return;
+    if (!icon_) icon_ = std::make_unique<NotificationIcon>(hwnd_, kNotificationIconMessage);
+    UpdateIconTip(clock_.Now());
+    icon_->SetShown(wanted);
+}
+
+void MainForm::UpdateIconTip(const LocalDateTime& now) {
+    if (icon_) icon_->SetTip(IconTip(setting_.TITLE, now.date));
+}
+
+bool MainForm::ShowBalloon(std::u16string_view title, std::u16string_view text) {
+    if (!icon_) {
+        icon_ = std::make_unique<NotificationIcon>(hwnd_, kNotificationIconMessage);
+        UpdateIconTip(clock_.Now());
+    }
+    return icon_->ShowBalloon(title, text);
+}
+
+void MainForm::OnNotificationIcon(LPARAM event) {
+    if (!icon_) return;
+    switch (icon_->OnCallback(event)) {
+        case NotificationIcon::Event::kActivate:
+        case NotificationIcon::Event::kBalloonClicked:
+            ComeForward();
+            break;
+        case NotificationIcon::Event::kMenu: {
+            POINT at{};
+            ::GetCursorPos(&at);
+            ::PostMessageW(hwnd_, kOpenMenuMessage, 0, MAKELPARAM(at.x, at.y));
+            break;
+        }
         default:
             break;
     }
@@ -349,7 +407,9 @@ Screens MainForm::CurrentScreens() const {
 void MainForm::PMsetClick() {
     if (!settingsDialog_ || settingsDialog_(hwnd_, SettingsDialogTag(Position(), laidOut_)) != 1) return;
     LayoutAndOpacity();
-    PaintAndPresent(true, clock_.Now());
+    const LocalDateTime now = clock_.Now();
+    PaintAndPresent(true, now);
+    UpdateIconTip(now);
     SaveNow();
 }
 

@@ -7,8 +7,10 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "app/win32/desktop_stacking.h"
+#include "app/win32/notification_icon.h"
 #include "render/gadget_reading.h"
 #include "render/layout.h"
 #include "render/win32/gdi_canvas.h"
@@ -47,6 +49,10 @@ public:
     void AnswerShowRequests(std::uint64_t key) { showKey_ = key; }
     // Whether the user chose to quit; the message loop ends then.
     bool QuitRequested() const { return quitRequested_; }
+    // A balloon from the notification-area icon, which is shown for it when the user keeps it off
+    // and goes again with the balloon; a click on the balloon brings the gadget forward. False
+    // when there is no notification area or the shell refused it.
+    bool ShowBalloon(std::u16string_view title, std::u16string_view text);
 
     // GadgetWindow
     void SetBounds(const Rect& bounds) override;
@@ -77,6 +83,9 @@ private:
     void OnDisplayChanged();
     void ComeForward();
     void OnCommand(UINT command);
+    void ApplyNotificationIcon();
+    void OnNotificationIcon(LPARAM event);
+    void UpdateIconTip(const LocalDateTime& now);
     void SaveNow();
     void ApplyStacking();
     void MoveInStack(StackingMove move);
@@ -115,6 +124,8 @@ private:
     // shell's desktop window for now.
     std::unique_ptr<DesktopWatch> desktopWatch_;
     bool aboveDesktop_ = false;
+    // The notification-area icon, made when first wanted (for the user or for a balloon).
+    std::unique_ptr<NotificationIcon> icon_;
     // What a screen reader reads, kept once a reader has asked for the window's object.
     GadgetReading reading_;
     AccessibleRef accessible_;

@@ -14,30 +14,16 @@ compositors=("$@")
 [ ${#compositors[@]} -eq 0 ] && compositors=(weston sway sway-xwayland)
 [ "${compositors[*]}" = none ] && compositors=()
 here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../../scripts/lib/test-state.sh"
 source "$here/../../scripts/lib/xvfb.sh"
+make_test_state
+trap remove_test_state EXIT
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 export GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1
-state=$(mktemp -d)
-# sway runs as nobody and must reach its runtime folder inside.
+# sway, which refuses root, runs as nobody when the test runs as root, and must reach its runtime
+# folder inside.
 chmod 711 "$state"
-export HOME=$state/home XDG_CONFIG_HOME=$state/home/.config
-mkdir -p "$HOME"
 failures=0
-pids=()
-groups=()
-stop_all() {
-  local pid
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  # A compositor runs in a process group of its own, with the clients it started.
-  for pid in "${groups[@]}"; do kill -- "-$pid" 2>/dev/null || true; done
-  for pid in "${pids[@]}" "${groups[@]}"; do wait "$pid" 2>/dev/null || true; done
-  pids=() groups=()
-}
-cleanup() {
-  stop_all
-  rm -rf "$state"
-}
-trap cleanup EXIT
 check() {  # check "what" command...
   local what=$1; shift
   if "$@"; then echo "[       OK ] $what"; else echo "[  FAILED  ] $what"; failures=$((failures + 1)); fi
@@ -77,7 +63,6 @@ check "  without an abort's core" test "$status" -lt 128
 
 # The pictures on a bare X display (no compositor: opaque, the key's pixels the black root).
 start_xvfb
-pids+=("$XVFB_PID")
 write_settings
 for dpi in 96 192; do
   mkdir -m 700 -p "$state/x-run"
@@ -97,10 +82,8 @@ for dpi in 96 192; do
 done
 
 # The same display with a compositor (xfwm4's): the gadget's pixels carry its alpha there too.
-eval "$(dbus-launch --sh-syntax)"
-pids+=("$DBUS_SESSION_BUS_PID")
+start_session_bus
 xfwm4 --compositor=on --sm-client-disable >"$state/xfwm4.log" 2>&1 &
-pids+=($!)
 wait_for 30 bash -c 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window' || true
 sleep 1
 import -window root "$state/x11-composited-background.png"
@@ -118,14 +101,13 @@ for dpi in 96 192; do
     bash -c 'xwininfo -id "$(xdotool search --name "^ - Kestrival -\$" | head -n 1)" | grep -q "Depth: 32"'
   kill "$gadget"; wait "$gadget" || true
 done
-stop_all
+end_started
 unset DISPLAY
 
 # ---- the compositors: start_NAME sets WAYLAND_DISPLAY (a path) and shot_NAME FILE takes a screenshot
 start_weston() {
-  XDG_RUNTIME_DIR=$run setsid weston --backend=headless-backend.so --use-pixman --width=1280 --height=1024 --debug \
+  XDG_RUNTIME_DIR=$run weston --backend=headless-backend.so --use-pixman --width=1280 --height=1024 --debug \
     --socket=wayland-kestrival --log="$run/compositor.log" >/dev/null 2>&1 &
-  groups+=($!)
   export WAYLAND_DISPLAY=$run/wayland-kestrival
   wait_for 60 test -S "$WAYLAND_DISPLAY" || return 1
   # Its panel draws a clock at the top; the shell's background comes a moment after the socket.
@@ -138,18 +120,21 @@ shot_weston() {
 }
 start_sway() {  # start_sway [enable]: with XWayland
   printf 'output HEADLESS-1 mode 1280x1024 position 0 0\nxwayland %s\nexec env >%s/env\n' "${1:-disable}" "$run" >"$run/sway.conf"
-  chown -R 65534:65534 "$run"
+  as_sway_user=()
+  if [ "$(id -u)" -eq 0 ]; then
+    chown -R 65534:65534 "$run"
+    as_sway_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+  fi
   HOME=$run XDG_RUNTIME_DIR=$run WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
-    setsid setpriv --reuid=65534 --regid=65534 --clear-groups sway -c "$run/sway.conf" >"$run/compositor.log" 2>&1 &
-  groups+=($!)
+    "${as_sway_user[@]}" sway -c "$run/sway.conf" >"$run/compositor.log" 2>&1 &
   wait_for 60 bash -c "ls '$run' | grep -q '^wayland-[0-9]*\$'" || return 1
   export WAYLAND_DISPLAY=$run/$(ls "$run" | grep '^wayland-[0-9]*$' | head -n 1)
   ignore_top=0
   if [ "${1:-}" = enable ]; then
     wait_for 30 grep -q '^DISPLAY=' "$run/env" || return 1
     xdisplay=$(grep '^DISPLAY=' "$run/env" | cut -d= -f2)
-    # The X server belongs to sway's user: root's clients are let in.
-    DISPLAY=$xdisplay setpriv --reuid=65534 --regid=65534 --clear-groups xhost +si:localuser:root >/dev/null
+    # The X server belongs to sway's user: the test's user is let in.
+    DISPLAY=$xdisplay "${as_sway_user[@]}" xhost "+si:localuser:$(id -un)" >/dev/null
   fi
   sleep 1
 }
@@ -162,7 +147,6 @@ start_gadget() {  # start_gadget DPI: as a user starts it on a Wayland session, 
   [ -n "$xdisplay" ] && display=(DISPLAY="$xdisplay")
   env -u QT_QPA_PLATFORM "${display[@]}" QT_FONT_DPI="$1" XDG_RUNTIME_DIR="$client_run" "$binary" 2>>"$run/gadget.log" &
   gadget=$!
-  pids+=("$gadget")
 }
 # Qt's Wayland plugin, or its X11 plugin where XWayland runs.
 on_wayland_plugin() {
@@ -182,11 +166,10 @@ for comp in "${compositors[@]}"; do
   echo "== $comp"
   run=$state/$comp-run client_run=$state/$comp-client xdisplay=
   mkdir -m 700 -p "$run" "$client_run"
-  eval "$(dbus-launch --sh-syntax)"
-  pids+=("$DBUS_SESSION_BUS_PID")
+  start_session_bus
   if ! "start_$comp"; then
     echo "[  FAILED  ] $comp did not start"; tail -n 20 "$run/compositor.log"; failures=$((failures + 1))
-    stop_all; continue
+    end_started; continue
   fi
   "shot_$comp" "$run/background.png" || echo "(no screenshot: $(tail -n 2 "$run/shot.log"))"
   for dpi in 96 192; do
@@ -224,7 +207,7 @@ for comp in "${compositors[@]}"; do
       ends_within 10 "$gadget" || true
     done
   fi
-  stop_all
+  end_started
 done
 
 if [ "$failures" -eq 0 ]; then echo "[  PASSED  ] all checks"; exit 0; fi

@@ -41,7 +41,8 @@ void ExpectItems(HMENU menu, const std::vector<Item>& expected, const std::vecto
 }
 
 TEST(GadgetMenuTest, ItemsCaptionsSeparatorsAndMarks) {
-    const GadgetMenuState state{Stacking::kOnDesktop, true, false};
+    GadgetMenuState state{Stacking::kOnDesktop, true, false};
+    state.notificationIcon = true;
     const HMENU menu = BuildGadgetMenu(state);
     ASSERT_TRUE(menu);
     ExpectItems(menu,
@@ -51,11 +52,12 @@ TEST(GadgetMenuTest, ItemsCaptionsSeparatorsAndMarks) {
                     {nullptr, 0},
                     {L"重ね順(&Z)", 0},
                     {L"位置を固定(&L)", kCommandLockPosition},
+                    {L"通知領域に表示(&I)", kCommandNotificationIcon},
                     {L"Windows の起動時に開始(&W)", kCommandStartWithWindows},
                     {nullptr, 0},
                     {L"終了(&X)", kCommandQuit},
                 },
-                {false, false, false, false, true, false});
+                {false, false, false, false, true, true, false});
     ExpectItems(::GetSubMenu(menu, 3),
                 {
                     {L"通常(&N)", kCommandStackOrdinary},
@@ -63,6 +65,16 @@ TEST(GadgetMenuTest, ItemsCaptionsSeparatorsAndMarks) {
                     {L"デスクトップ(&D)", kCommandStackOnDesktop},
                 },
                 {false, false, true});
+    ::DestroyMenu(menu);
+}
+
+TEST(GadgetMenuTest, TheIconsItemIsUnavailableWithoutANotificationArea) {
+    GadgetMenuState state;
+    state.notificationAreaExists = false;
+    const HMENU menu = BuildGadgetMenu(state);
+    ASSERT_TRUE(menu);
+    EXPECT_TRUE(::GetMenuState(menu, kCommandNotificationIcon, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_FALSE(::GetMenuState(menu, kCommandLockPosition, MF_BYCOMMAND) & MF_GRAYED);
     ::DestroyMenu(menu);
 }
 

@@ -7,6 +7,7 @@
 //   probe timechange           sends WM_TIMECHANGE to the gadget
 //   probe close                asks the gadget to quit and waits until its window is gone
 //   probe menu                 prints the rectangle of a visible popup menu, or fails
+//   probe tray                 prints the rectangle of the notification area's window, or fails
 //   probe settings-path        prints the default settings file's Windows path
 //   probe short-path PATH      prints the 8.3 spelling of an existing path
 //   probe count                prints how many gadget windows exist, shown or hidden
@@ -87,6 +88,10 @@ int RunCommand(int argc, wchar_t** argv) {
     if (command == L"screen") {
         std::printf("%d %d\n", ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN));
         return 0;
+    }
+    if (command == L"tray") {
+        HWND tray = ::FindWindowW(L"Shell_TrayWnd", nullptr);
+        return tray ? PrintRect(tray) : 1;
     }
     if (command == L"menu") {
         HWND menu = FindMenuWindow();

@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# The Linux gadget living beside other windows on one X display: its icon in a real XEmbed tray
+# (trayer), the icon's clicks and menu.
+#   linux_presence_test.sh path/to/kestrival
+source "$(dirname "$0")/lib.sh"
+write_settings() {
+  mkdir -p "$(dirname "$file")"
+  { printf '\xff\xfe'; printf '%s' "$1" | sed 's/$/\r/' | iconv -f UTF-8 -t UTF-16LE; } >"$file"
+}
+window() { xdotool search --name '^ - Kestrival -$' 2>/dev/null | head -n 1; }
+start_gadget() {
+  "$binary" "$@" 2>/dev/null &
+  gadget_pid=$!
+  for _ in $(seq 100); do [ -n "$(window)" ] && break; sleep 0.1; done
+  sleep 0.5
+}
+geometry() {  # prints "x y width height" of the gadget
+  xdotool getwindowgeometry --shell "$(window)" | awk -F= '/^(X|Y|WIDTH|HEIGHT)=/ { printf "%s ", $2 } END { print "" }'
+}
+wait_exit() {
+  for _ in $(seq 100); do kill -0 "$gadget_pid" 2>/dev/null || { wait "$gadget_pid"; return $?; }; sleep 0.1; done
+  return 1
+}
+quit_gadget() { kill -TERM "$gadget_pid"; wait_exit || true; }
+pixel() { import -window root -depth 8 -crop "1x1+$1+$2" txt:- | tail -n 1 | grep -o '#[0-9A-F]\{6\}'; }
+helpers=()
+trap 'for p in "${helpers[@]}"; do kill "$p" 2>/dev/null || true; done; cleanup' EXIT
+
+# The gadget's icon is a window of its class embedded in one of trayer's; its middle is printed.
+tray_icon() {
+  for w in $(xdotool search --class trayer 2>/dev/null); do xwininfo -tree -id "$w"; done |
+    awk '/"kestrival"/ { split($(NF - 1), wh, /[x+]/); split($NF, at, "+");
+                         print at[2] + int(wh[1] / 2), at[3] + int(wh[2] / 2); exit }'
+}
+icon_shown() { for _ in $(seq 50); do [ -n "$(tray_icon)" ] && return 0; sleep 0.1; done; return 1; }
+icon_gone() { for _ in $(seq 50); do [ -z "$(tray_icon)" ] && return 0; sleep 0.1; done; return 1; }
+
+trayer --edge top --align right --widthtype request --height 24 --SetDockType true >/dev/null 2>&1 &
+helpers+=($!)
+for _ in $(seq 50); do xdotool search --class trayer >/dev/null 2>&1 && break; sleep 0.1; done
+
+write_settings $'TITLE=tray\nHB=0\nDX=300\nVB=0\nDY=300'
+start_gadget
+check "without TI the tray holds no icon" icon_gone
+quit_gadget
+
+write_settings $'TITLE=tray\nHB=0\nDX=300\nVB=0\nDY=300\nTI=1'
+start_gadget
+check "with TI=1 the tray embeds the icon" icon_shown
+read -r ix iy < <(tray_icon)
+read -r x y width height < <(geometry)
+# A window over the gadget; a left click on the icon brings the gadget above it.
+xlogo -geometry "${width}x${height}+$x+$y" -bg '#0000FF' >/dev/null 2>&1 &
+helpers+=($!)
+for _ in $(seq 50); do [ "$(pixel $((x + 30)) $((y + 6)))" = "#0000FF" ] && break; sleep 0.1; done
+check "a window covers the gadget" test "$(pixel $((x + 30)) $((y + 6)))" = "#0000FF"
+xdotool mousemove "$ix" "$iy" click 1
+sleep 0.5
+check "a left click on the icon brings the gadget above it" test "$(pixel $((x + 30)) $((y + 6)))" != "#0000FF"
+xdotool mousemove "$ix" "$iy" click 3
+sleep 0.7
+xdotool key i
+check "a right click opens the gadget's menu, whose &I takes the icon away" icon_gone
+check "  and the file no longer holds TI" bash -c '! grep -q "^TI=" "$1"' _ <(read_settings)
+quit_gadget
+finish
