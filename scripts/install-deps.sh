@@ -32,8 +32,9 @@ if [ "$need" = test ]; then
   # reader (xev) beneath a gadget whose clicks pass through.
   bare_packages+=(trayer x11-apps)
   # Qt's Wayland plugin, which the gadget runs on where no X server answers, and the headless
-  # Wayland compositors it is tried on (with XWayland, and the screenshot tool of the wlroots family).
-  bare_packages+=(qt6-wayland weston sway grim xwayland)
+  # Wayland compositors it is tried on (with XWayland, the screenshot tool of the wlroots family, and
+  # the D-Bus binding that asks KWin for its screen).
+  bare_packages+=(qt6-wayland weston sway grim xwayland kwin-wayland python3-dbus)
 fi
 
 as_root() {  # VAR=value... command...

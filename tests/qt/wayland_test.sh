@@ -1,17 +1,17 @@
 #!/usr/bin/env bash
 # The Linux gadget on headless Wayland compositors (weston; sway, which refuses root, as an
-# unprivileged user, without and with XWayland), each with a runtime folder and a D-Bus session of
+# unprivileged user, without and with XWayland; KWin with XWayland, placed at its anchors), each with a runtime folder and a D-Bus session of
 # its own, and on an X display with a compositor (xfwm4's). The gadget is started as a user starts it
 # (no QT_QPA_PLATFORM; DISPLAY only where XWayland runs): it must come up on Qt's Wayland plugin
 # (through XWayland on its X11 plugin), frameless, translucent by its pixels, which must be its picture on a bare X display
 # blended over the compositor's screen, at 100 % and at 200 %; it ends on SIGTERM keeping the file's
 # anchors. Without any display it says why and ends with 1. Judged by the compositors' screenshots.
-#   wayland_test.sh path/to/kestrival [compositor...]   (weston sway sway-xwayland; "none": the X11 part alone)
+#   wayland_test.sh path/to/kestrival [compositor...]   (weston sway sway-xwayland kwin; "none": X11 alone)
 set -euo pipefail
 binary=$(realpath "$1")
 shift
 compositors=("$@")
-[ ${#compositors[@]} -eq 0 ] && compositors=(weston sway sway-xwayland)
+[ ${#compositors[@]} -eq 0 ] && compositors=(weston sway sway-xwayland kwin)
 [ "${compositors[*]}" = none ] && compositors=()
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../scripts/lib/test-state.sh"
@@ -142,6 +142,30 @@ shot_sway() { grim "$1" 2>>"$run/shot.log"; }
 start_sway-xwayland() { start_sway enable; }
 shot_sway-xwayland() { shot_sway "$@"; }
 
+# KWin with its XWayland, on the test's session bus. kwin_wayland carries a file capability that a
+# container may refuse to run (status 126): a copy without it then, under the same name (KWin loads
+# its platform plugins only into a program of that name).
+start_kwin() {
+  local kwin=kwin_wayland status=0
+  kwin_wayland --version >/dev/null 2>&1 || status=$?
+  if [ "$status" -eq 126 ]; then
+    mkdir -p "$state/nocap"
+    cp "$(command -v kwin_wayland)" "$state/nocap/kwin_wayland"
+    kwin=$state/nocap/kwin_wayland
+  fi
+  printf '#!/bin/sh\nenv >"%s/env.tmp" && mv "%s/env.tmp" "%s/env"\nexec sleep 100000\n' "$run" "$run" "$run" >"$run/session.sh"
+  chmod +x "$run/session.sh"
+  XDG_RUNTIME_DIR=$run KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 \
+    "$kwin" --virtual --xwayland --width 1280 --height 1024 --socket wayland-kestrival \
+    --exit-with-session "$run/session.sh" >"$run/compositor.log" 2>&1 &
+  wait_for 120 test -s "$run/env" || return 1
+  export WAYLAND_DISPLAY=$run/wayland-kestrival
+  xdisplay=$(grep '^DISPLAY=' "$run/env" | cut -d= -f2)
+  ignore_top=0
+  sleep 2
+}
+shot_kwin() { /usr/bin/python3 "$here/kwin_screenshot.py" 1280 1024 "$1" 2>>"$run/shot.log"; }
+
 start_gadget() {  # start_gadget DPI: as a user starts it on a Wayland session, with XWayland or without
   local display=(-u DISPLAY)
   [ -n "$xdisplay" ] && display=(DISPLAY="$xdisplay")
@@ -179,6 +203,11 @@ for comp in "${compositors[@]}"; do
     [ -n "$xdisplay" ] && plugin_name="X11 plugin through XWayland"
     check "$comp, $dpi DPI: the gadget runs on Qt's $plugin_name" wait_for 20 on_wayland_plugin
     check "  frameless and translucent by its pixels, as its X11 picture blended" shows_its_picture "$dpi"
+    if [ "$comp" = kwin ]; then
+      read -r x y w h < <(python3 "$here/translucent_pixels.py" box "$run/background.png" "$run/gadget-$dpi.png")
+      # 40 pixels of 96 DPI from the right and bottom edges.
+      check "  at its anchored place ($x,$y)" test "$x" -eq $((1280 - w - 40 * dpi / 96)) -a "$y" -eq $((1024 - h - 40 * dpi / 96))
+    fi
     kill -TERM "$gadget"
     check "  SIGTERM ends it with 0" ends_within 10 "$gadget"
     check "  and the file keeps its anchors (the compositor's place is not the program's)" \
