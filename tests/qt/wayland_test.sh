@@ -1,17 +1,18 @@
 #!/usr/bin/env bash
 # The Linux gadget on headless Wayland compositors (weston; sway, which refuses root, as an
-# unprivileged user, without and with XWayland; KWin with XWayland, placed at its anchors), each with a runtime folder and a D-Bus session of
+# unprivileged user, without and with XWayland; KWin and GNOME Shell with XWayland, where the gadget
+# stands at its anchors), each with a runtime folder and a D-Bus session of
 # its own, and on an X display with a compositor (xfwm4's). The gadget is started as a user starts it
 # (no QT_QPA_PLATFORM; DISPLAY only where XWayland runs): it must come up on Qt's Wayland plugin
 # (through XWayland on its X11 plugin), frameless, translucent by its pixels, which must be its picture on a bare X display
 # blended over the compositor's screen, at 100 % and at 200 %; it ends on SIGTERM keeping the file's
 # anchors. Without any display it says why and ends with 1. Judged by the compositors' screenshots.
-#   wayland_test.sh path/to/kestrival [compositor...]   (weston sway sway-xwayland kwin; "none": X11 alone)
+#   wayland_test.sh path/to/kestrival [compositor...]   (weston sway sway-xwayland kwin gnome; "none": X11)
 set -euo pipefail
 binary=$(realpath "$1")
 shift
 compositors=("$@")
-[ ${#compositors[@]} -eq 0 ] && compositors=(weston sway sway-xwayland kwin)
+[ ${#compositors[@]} -eq 0 ] && compositors=(weston sway sway-xwayland kwin gnome)
 [ "${compositors[*]}" = none ] && compositors=()
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../scripts/lib/test-state.sh"
@@ -166,6 +167,49 @@ start_kwin() {
 }
 shot_kwin() { /usr/bin/python3 "$here/kwin_screenshot.py" 1280 1024 "$1" 2>>"$run/shot.log"; }
 
+# GNOME Shell, headless, with XWayland. It asks logind on the system bus: a bus of the test's own
+# with python-dbusmock's logind on it. Its screenshots need unsafe mode, which a small extension of
+# the test's home turns on (enabled through a keyfile settings backend).
+start_gnome() {
+  local extension=$XDG_DATA_HOME/gnome-shell/extensions/unsafe@kestrival.test
+  mkdir -p "$extension" "$XDG_CONFIG_HOME/glib-2.0/settings"
+  printf '{"uuid": "unsafe@kestrival.test", "name": "unsafe mode", "description": "screenshots for the tests", "shell-version": ["43"]}\n' \
+    >"$extension/metadata.json"
+  printf 'function init() {}\nfunction enable() { global.context.unsafe_mode = true; }\nfunction disable() {}\n' \
+    >"$extension/extension.js"
+  printf "[org/gnome/shell]\nenabled-extensions=['unsafe@kestrival.test']\nwelcome-dialog-last-shown-version='999'\n" \
+    >"$XDG_CONFIG_HOME/glib-2.0/settings/keyfile"
+  local reply system_bus
+  reply=$(dbus-daemon --config-file=/usr/share/dbus-1/session.conf --address="unix:dir=$run" --fork --print-address=1 \
+    --print-pid=1)
+  system_bus=$(sed -n 1p <<<"$reply")
+  SERVICE_PIDS+=("$(sed -n 2p <<<"$reply")")
+  DBUS_SYSTEM_BUS_ADDRESS=$system_bus /usr/bin/python3 -m dbusmock --system --template logind >"$run/logind.log" 2>&1 &
+  wait_for 30 bash -c "DBUS_SYSTEM_BUS_ADDRESS='$system_bus' gdbus introspect --system --dest org.freedesktop.login1 \
+    --object-path /org/freedesktop/login1 >/dev/null 2>&1" || return 1
+  XDG_RUNTIME_DIR=$run DBUS_SYSTEM_BUS_ADDRESS=$system_bus GSETTINGS_BACKEND=keyfile XDG_SESSION_TYPE=wayland \
+    gnome-shell --headless --wayland --virtual-monitor 1280x1024 >"$run/compositor.log" 2>&1 &
+  wait_for 120 test -S "$run/wayland-0" || return 1
+  wait_for 60 grep -q 'public X11 display' "$run/compositor.log" || return 1
+  export WAYLAND_DISPLAY=$run/wayland-0
+  xdisplay=$(grep -o 'public X11 display :[0-9]*' "$run/compositor.log" | head -n 1 | awk '{ print $4 }')
+  wait_for 30 bash -c "ls '$run'/.mutter-Xwaylandauth.* >/dev/null 2>&1" || return 1
+  export XAUTHORITY
+  XAUTHORITY=$(ls "$run"/.mutter-Xwaylandauth.* | head -n 1)
+  # The shell opens on its overview; closed, the desktop shows. Its notice of unsafe mode stays at
+  # the top of the screen, with the panel's clock.
+  wait_for 60 bash -c "gdbus call --session --dest org.gnome.Shell --object-path /org/gnome/Shell \
+    --method org.gnome.Shell.Eval 'Main.layoutManager._startingUp || Main.overview.visible || Main.overview.animationInProgress' \
+    2>/dev/null | grep -q false || { gdbus call --session --dest org.gnome.Shell --object-path /org/gnome/Shell \
+    --method org.gnome.Shell.Eval 'Main.overview.hide()' >/dev/null 2>&1; false; }" || return 1
+  ignore_top=120
+  sleep 2
+}
+shot_gnome() {
+  gdbus call --session --dest org.gnome.Shell.Screenshot --object-path /org/gnome/Shell/Screenshot \
+    --method org.gnome.Shell.Screenshot.Screenshot false false "$1" >>"$run/shot.log" 2>&1 && test -s "$1"
+}
+
 start_gadget() {  # start_gadget DPI: as a user starts it on a Wayland session, with XWayland or without
   local display=(-u DISPLAY)
   [ -n "$xdisplay" ] && display=(DISPLAY="$xdisplay")
@@ -189,6 +233,7 @@ shows_its_picture() {  # shows_its_picture DPI
 for comp in "${compositors[@]}"; do
   echo "== $comp"
   run=$state/$comp-run client_run=$state/$comp-client xdisplay=
+  unset XAUTHORITY
   mkdir -m 700 -p "$run" "$client_run"
   start_session_bus
   if ! "start_$comp"; then
@@ -203,7 +248,7 @@ for comp in "${compositors[@]}"; do
     [ -n "$xdisplay" ] && plugin_name="X11 plugin through XWayland"
     check "$comp, $dpi DPI: the gadget runs on Qt's $plugin_name" wait_for 20 on_wayland_plugin
     check "  frameless and translucent by its pixels, as its X11 picture blended" shows_its_picture "$dpi"
-    if [ "$comp" = kwin ]; then
+    if [ "$comp" = kwin ] || [ "$comp" = gnome ]; then
       read -r x y w h < <(python3 "$here/translucent_pixels.py" box "$run/background.png" "$run/gadget-$dpi.png")
       # 40 pixels of 96 DPI from the right and bottom edges.
       check "  at its anchored place ($x,$y)" test "$x" -eq $((1280 - w - 40 * dpi / 96)) -a "$y" -eq $((1024 - h - 40 * dpi / 96))
