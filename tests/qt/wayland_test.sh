@@ -82,6 +82,28 @@ for dpi in 96 192; do
   echo "(the X11 picture at $dpi DPI: ${WIDTH}x$HEIGHT)"
 done
 
+# The screen shows the gadget's picture blended: waits for it (a loaded machine paints late), and
+# says what the last screenshot showed.
+picture_shown() {  # picture_shown X11_PICTURE BACKGROUND SHOT_COMMAND SHOT [IGNORE_TOP]
+  local end=$((SECONDS + 20))
+  while :; do
+    sleep 1
+    if "$3" "$4" && python3 "$here/translucent_pixels.py" "$1" "$2" "$4" $alpha 000000 "${5:-0}" >"$4.txt"; then
+      cat "$4.txt"
+      return 0
+    fi
+    [ "$SECONDS" -ge "$end" ] && break
+  done
+  cat "$4.txt"
+  return 1
+}
+gadget_box() {  # gadget_box SHOT: "x y width height" of what differs from the background
+  "shot_$comp" "$1" && python3 "$here/translucent_pixels.py" box "$run/background.png" "$1" "$ignore_top"
+}
+box_is() { [ "$(gadget_box "$1")" = "$2" ]; }  # box_is SHOT "x y width height"
+box_size_is() { [ "$(gadget_box "$1" | cut -d' ' -f3-)" = "$2" ]; }  # box_size_is SHOT "width height"
+shot_x11() { import -window root "$1"; }
+
 # The same display with a compositor (xfwm4's): the gadget's pixels carry its alpha there too.
 start_session_bus
 xfwm4 --compositor=on --sm-client-disable >"$state/xfwm4.log" 2>&1 &
@@ -92,11 +114,8 @@ for dpi in 96 192; do
   XDG_RUNTIME_DIR=$state/x-run QT_FONT_DPI=$dpi "$binary" 2>/dev/null &
   gadget=$!
   wait_for 10 bash -c '[ -n "$(xdotool search --onlyvisible --name "^ - Kestrival -\$" 2>/dev/null)" ]' || true
-  sleep 1
-  import -window root "$state/x11-composited-$dpi.png"
   check "X11 with a compositor, $dpi DPI: translucent by its pixels, as its picture without one blended" \
-    python3 "$here/translucent_pixels.py" "$state/x11-$dpi.png" "$state/x11-composited-background.png" \
-    "$state/x11-composited-$dpi.png" $alpha 000000
+    picture_shown "$state/x11-$dpi.png" "$state/x11-composited-background.png" shot_x11 "$state/x11-composited-$dpi.png"
   # Window opacity would blend the same; what mutter on XWayland honours is the window's alpha.
   check "  a window of 32 bits (alpha in its pixels)" \
     bash -c 'xwininfo -id "$(xdotool search --name "^ - Kestrival -\$" | head -n 1)" | grep -q "Depth: 32"'
@@ -223,11 +242,8 @@ on_wayland_plugin() {
   grep -q "platforms/$plugin" "/proc/$gadget/maps" 2>/dev/null
 }
 shows_its_picture() {  # shows_its_picture DPI
-  local shot=$run/gadget-$1.png
   wait_for 20 on_wayland_plugin || return 1
-  sleep 2
-  "shot_$comp" "$shot" || return 1
-  python3 "$here/translucent_pixels.py" "$state/x11-$1.png" "$run/background.png" "$shot" $alpha 000000 "$ignore_top"
+  picture_shown "$state/x11-$1.png" "$run/background.png" "shot_$comp" "$run/gadget-$1.png" "$ignore_top"
 }
 
 for comp in "${compositors[@]}"; do
@@ -269,13 +285,12 @@ for comp in "${compositors[@]}"; do
       write_settings $'\nZO='$zo
       start_gadget 96
       wait_for 20 on_wayland_plugin || true
-      sleep 2
-      "shot_$comp" "$run/before-drag.png"
-      read -r x y _ < <(python3 "$here/translucent_pixels.py" box "$run/background.png" "$run/before-drag.png")
+      # Shown whole (168 x 97 at 96 DPI), then dragged; the compositor moves it a moment later.
+      wait_for 20 box_size_is "$run/before-drag.png" "168 97" || true
+      read -r x y _ < <(gadget_box "$run/before-drag.png")
       python3 "$here/wayland_pointer.py" $((x + 30)) $((y + 6)) -200 -150 1280 1024
-      sleep 1
-      "shot_$comp" "$run/after-drag.png"
-      read -r x2 y2 _ < <(python3 "$here/translucent_pixels.py" box "$run/background.png" "$run/after-drag.png")
+      wait_for 10 box_is "$run/after-drag.png" "$((x - 200)) $((y - 150)) 168 97" || true
+      read -r x2 y2 _ < <(gadget_box "$run/after-drag.png")
       check "$comp, ZO=$zo: the band drags the gadget ($x,$y -> $x2,$y2)" test "$x2" -eq $((x - 200)) -a "$y2" -eq $((y - 150))
       kill -TERM "$gadget"
       ends_within 10 "$gadget" || true
