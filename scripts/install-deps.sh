@@ -31,6 +31,8 @@ if [ "$need" = test ]; then
   # A real XEmbed system tray for the notification-area icon, and a window (xlogo) with an event
   # reader (xev) beneath a gadget whose clicks pass through.
   bare_packages+=(trayer x11-apps)
+  # A notification daemon on the test display, which shows the gadget's reminders.
+  bare_packages+=(dunst)
   # Qt's Wayland plugin, which the gadget runs on where no X server answers, and the headless
   # Wayland compositors it is tried on (with XWayland, the screenshot tool of the wlroots family, and
   # the D-Bus pieces that ask KWin for its screen and stand in for logind under GNOME Shell).

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "settings/count_choices.h"
+#include "settings/reminder_choices.h"
 #include "support/civil_date.h"
 #include "support/extend_string_list.h"
 #include "support/file_io.h"
@@ -76,6 +77,10 @@ struct ExecuteSetting {
     // How each goal counts, by its place in the goal list (CNT1 belongs to ITEM1); a goal past
     // the end has no choices. The file holds a goal's key only while it has a choice.
     std::vector<CountChoices> CNT;
+    // The reminders of each goal, by its place in the goal list (RMD1 belongs to ITEM1), with the
+    // day one was last shown (RMDSHOWN1). The file holds RMDn only while the goal has a reminder,
+    // and RMDSHOWNn only once one was shown.
+    std::vector<GoalReminders> RMD;
     // The user's days off, as typed; the file holds the key only while it is not empty.
     std::u16string OFFDAYS;
 
@@ -150,6 +155,9 @@ std::u16string HeldBackFileNotice(std::u16string_view path);
 
 // The choices of the goal at `index` (from 0); none past the end of the list.
 CountChoices ChoicesOfGoal(const ExecuteSetting& setting, std::int32_t index);
+
+// The reminders of the goal at `index` (from 0); none past the end of the list.
+GoalReminders RemindersOfGoal(const ExecuteSetting& setting, std::int32_t index);
 
 // "2027年まで,2026/01/01,2027/01/01" for a today in 2026.
 std::u16string DefaultGoal(const CivilDate& today);

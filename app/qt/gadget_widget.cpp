@@ -23,6 +23,8 @@
 #include "app/gadget_rules.h"
 #include "app/presence_rules.h"
 #include "app/qt/autostart.h"
+#include "app/qt/desktop_notifier.h"
+#include "app/reminders.h"
 #include "app/qt/tray_icon.h"
 #include "app/qt/qt_environment.h"
 #include "app/qt/x11_atom.h"
@@ -70,6 +72,8 @@ GadgetWidget::GadgetWidget(ExecuteSetting& setting, GoalList& goals, const Local
     PaintPass(true);
     timer_.start(TimerInterval(TimeText(clock_.Now())));
     ApplyNotificationIcon();
+    // Reminders missed while the gadget was not running, once the window is up.
+    QTimer::singleShot(0, this, [this] { ShowDueReminders(); });
 }
 
 GadgetWidget::~GadgetWidget() = default;
@@ -170,13 +174,50 @@ void GadgetWidget::AnnounceChanges(const ReadingChanges& changes) {
 
 void GadgetWidget::OnTimer() {
     PaintPass(false);
+    ShowDueReminders();
     UpdateIconTip();
     timer_.start(TimerInterval(TimeText(clock_.Now())));
 }
 
 void GadgetWidget::RepaintAfterSleep() {
     PaintPass(true);
+    ShowDueReminders();
     timer_.start(TimerInterval(TimeText(clock_.Now())));
+}
+
+// Each due reminder becomes a desktop notification; it is recorded as shown only once the
+// notification service took it, so without a service it stays due for the next pass. A gadget
+// without reminders never gets here far enough to reach the session bus.
+void GadgetWidget::ShowDueReminders() {
+    if (!AnyReminders(setting_)) return;
+    const CivilDate today = clock_.Now().date;
+    for (const DueReminder& due : DueReminders(setting_, goals_, today)) {
+        const std::u16string line = goals_.LineAt(due.goal);
+        const std::u16string asked = line + u'\n' + DateText(today);
+        if (!remindersAsked_.insert(asked).second) continue;
+        if (!notifier_) {
+            notifier_ = std::make_unique<DesktopNotifier>();
+            notifier_->onActivated = [this] { ComeForward(); };
+        }
+        const ReminderMessage message = ReminderMessageOf(setting_, goals_, due, today);
+        notifier_->Show(QString::fromStdU16String(message.title), QString::fromStdU16String(message.text),
+                        [this, asked, line, today](bool shown) {
+                            remindersAsked_.erase(asked);
+                            if (shown) RecordReminderShown(line, today);
+                        });
+    }
+}
+
+// The goal is found by its line: the settings dialog may have moved it meanwhile. The save is
+// quiet: a notice would take the focus the reminder was careful not to take.
+void GadgetWidget::RecordReminderShown(const std::u16string& goalLine, const CivilDate& day) {
+    bool found = false;
+    for (std::int32_t i = 0; i < goals_.Count(); ++i) {
+        if (goals_.LineView(static_cast<std::size_t>(i)) != goalLine) continue;
+        MarkReminderShown(setting_, i, day);
+        found = true;
+    }
+    if (found) SaveWithPosition(setting_, goals_, Position(), laidOut_, PositionDpi());
 }
 
 void GadgetWidget::FollowScreens() {

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <set>
 #include <string_view>
 
 #include "app/desktop_rules.h"
@@ -21,6 +22,7 @@
 namespace kestrival {
 
 class QtEnvironment;
+class DesktopNotifier;
 class TrayIcon;
 
 class GadgetWidget final : public QWidget, public GadgetWindow {
@@ -69,6 +71,8 @@ private:
     void OnDisplayChanged();
     void RepaintAfterSleep();
     void SaveNow();
+    void ShowDueReminders();
+    void RecordReminderShown(const std::u16string& goalLine, const CivilDate& day);
     void OpenMenu(QPoint at);
     void ApplyNotificationIcon();
     void UpdateIconTip();
@@ -97,6 +101,10 @@ private:
     // Whether the user has dragged the window by its band since the last layout.
     bool draggedByUser_ = false;
     QPoint dragOffset_;
+    // Made when the first reminder is due; the reminders asked for and not yet answered, by goal
+    // line and day, so that a slow service is not asked twice.
+    std::unique_ptr<DesktopNotifier> notifier_;
+    std::set<std::u16string> remindersAsked_;
     // The notification-area icon, made when first wanted.
     std::unique_ptr<TrayIcon> tray_;
 };

@@ -23,6 +23,9 @@
 namespace kestrival {
 namespace {
 
+// The longest a reminder's balloon holds back the next one when the shell never says it went.
+constexpr DWORD kReminderBalloonMs = 60000;
+
 bool RegisterGadgetClass(HINSTANCE instance, WNDPROC procedure) {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
@@ -71,6 +74,7 @@ std::unique_ptr<MainForm> MainForm::Create(HINSTANCE instance, ExecuteSetting& s
     if (!hwnd) return nullptr;
     form->window_ = OwnedWindow(hwnd);
     form->FormCreate();
+    ::PostMessageW(hwnd, kShowRemindersMessage, 0, 0);
     form->ApplyStacking();
     form->ApplyNotificationIcon();
     return form;
@@ -154,6 +158,9 @@ LRESULT MainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case kOpenMenuMessage:
             OnContextMenu({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
             return 0;
+        case kShowRemindersMessage:
+            ShowReminders(clock_.Now().date);
+            return 0;
         case WM_WINDOWPOSCHANGING: {
             // On the desktop the gadget stays below every window, also when clicked or dragged,
             // until the user shows the desktop.
@@ -215,7 +222,33 @@ void MainForm::TMtimerTimer() {
     const LocalDateTime now = clock_.Now();
     PaintAndPresent(false, now);
     UpdateIconTip(now);
+    ShowReminders(now.date);
     StartTimer(now);
+}
+
+// The timer pass, a changed clock and a wake from sleep all come here. One reminder's balloon at a
+// time: the rest stay due and follow when it goes. A shown one is saved quietly: a notice would
+// take the focus the balloon was careful not to take.
+void MainForm::ShowReminders(const CivilDate& today) {
+    if (!AnyReminders(setting_)) return;
+    if (reminderBalloonSince_ && ::GetTickCount() - *reminderBalloonSince_ < kReminderBalloonMs) return;
+    reminderBalloonSince_.reset();
+    const auto oneBalloon = [this](const ReminderMessage& message) {
+        if (reminderBalloonSince_) return false;
+        const bool shown = ShowBalloon(message.title, message.text);
+        if (reminderBalloonAsked) reminderBalloonAsked(message, shown);
+        if (shown) reminderBalloonSince_ = ::GetTickCount();
+        return shown;
+    };
+    if (ShowDueReminders(setting_, goals_, today, oneBalloon)) {
+        SaveWithPosition(setting_, goals_, Position(), laidOut_, PositionDpi());
+    }
+}
+
+void MainForm::ReminderBalloonEnded() {
+    if (!reminderBalloonSince_) return;
+    reminderBalloonSince_.reset();
+    ::PostMessageW(hwnd_, kShowRemindersMessage, 0, 0);
 }
 
 void MainForm::StartTimer(const LocalDateTime& now) {
@@ -351,8 +384,14 @@ void MainForm::OnNotificationIcon(LPARAM event) {
     if (!icon_) return;
     switch (icon_->OnCallback(event)) {
         case NotificationIcon::Event::kActivate:
-        case NotificationIcon::Event::kBalloonClicked:
             ComeForward();
+            break;
+        case NotificationIcon::Event::kBalloonClicked:
+            ReminderBalloonEnded();
+            ComeForward();
+            break;
+        case NotificationIcon::Event::kBalloonGone:
+            ReminderBalloonEnded();
             break;
         case NotificationIcon::Event::kMenu: {
             POINT at{};

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "app/win32/desktop_stacking.h"
+#include "app/reminders.h"
 #include "app/win32/notification_icon.h"
 #include "render/gadget_reading.h"
 #include "render/layout.h"
@@ -53,6 +54,8 @@ public:
     // and goes again with the balloon; a click on the balloon brings the gadget forward. False
     // when there is no notification area or the shell refused it.
     bool ShowBalloon(std::u16string_view title, std::u16string_view text);
+    // Told of every reminder balloon asked for and whether it showed; for the tests.
+    std::function<void(const ReminderMessage& message, bool shown)> reminderBalloonAsked;
 
     // GadgetWindow
     void SetBounds(const Rect& bounds) override;
@@ -84,6 +87,8 @@ private:
     void ComeForward();
     void OnCommand(UINT command);
     void ApplyNotificationIcon();
+    void ShowReminders(const CivilDate& today);
+    void ReminderBalloonEnded();
     void OnNotificationIcon(LPARAM event);
     void UpdateIconTip(const LocalDateTime& now);
     void SaveNow();
@@ -126,6 +131,10 @@ private:
     bool aboveDesktop_ = false;
     // The notification-area icon, made when first wanted (for the user or for a balloon).
     std::unique_ptr<NotificationIcon> icon_;
+    // When a reminder's balloon went up; the next due reminder waits until it goes (a second
+    // balloon would replace it before it was seen). A balloon whose end was never reported counts
+    // as gone after kReminderBalloonMs.
+    std::optional<DWORD> reminderBalloonSince_;
     // What a screen reader reads, kept once a reader has asked for the window's object.
     GadgetReading reading_;
     AccessibleRef accessible_;

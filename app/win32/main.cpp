@@ -2,6 +2,8 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <memory>
 #include <optional>
@@ -76,6 +78,21 @@ std::optional<int> PrintIfAsked() {
     return WriteToTerminal(STD_OUTPUT_HANDLE, outcome.output) ? 0 : 1;
 }
 
+// For the end-to-end tests, which cannot see a balloon from outside: with
+// KESTRIVAL_TEST_BALLOON_LOG naming a file, each reminder balloon asked for is added to it as a
+// line "title<TAB>text<TAB>1" (0 when it could not be shown), in UTF-8.
+void LogReminderBalloons(MainForm& form) {
+    const wchar_t* path = ::_wgetenv(L"KESTRIVAL_TEST_BALLOON_LOG");
+    if (!path || !*path) return;
+    form.reminderBalloonAsked = [log = std::wstring(path)](const ReminderMessage& message, bool shown) {
+        if (FILE* file = ::_wfopen(log.c_str(), L"ab")) {
+            const std::string line = ToUtf8(message.title) + "\t" + ToUtf8(message.text) + (shown ? "\t1\n" : "\t0\n");
+            std::fwrite(line.data(), 1, line.size(), file);
+            std::fclose(file);
+        }
+    };
+}
+
 int Run(HINSTANCE instance) {
     if (const std::optional<int> status = PrintIfAsked()) return *status;
     std::unique_ptr<InstanceLock> lock;
@@ -96,6 +113,7 @@ int Run(HINSTANCE instance) {
                          MakeSettingsDialogCommand(instance, Setting, Goals, Clock, Environment));
     if (!FMmain) return 0;
     FMmain->AnswerShowRequests(key);
+    LogReminderBalloons(*FMmain);
     ::ShowWindow(FMmain->hwnd(), SW_SHOWNOACTIVATE);
     ReportUnreadableFile(Setting);
     RunMessageLoop(*FMmain);

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/reminders.h"
 #include "render/goal_panel.h"
 #include "settings/execute_setting.h"
 #include "support/civil_date.h"
@@ -45,6 +46,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (goalsAgain.ToVector() != goals.ToVector()) __builtin_trap();
     // And so do the choices.
     if (again.CNT != setting.CNT || again.OFFDAYS != setting.OFFDAYS) __builtin_trap();
+    if (again.RMD != setting.RMD) __builtin_trap();
+    // The reminders due on any day, to the last one there is, and what they say.
+    for (const CivilDate today : {kToday, CivilDate{1, 1, 1}, CivilDate{9999, 12, 31}}) {
+        for (const DueReminder& due : DueReminders(setting, goals, today))
+            ReminderMessageOf(setting, goals, due, today);
+    }
     // Every goal's figures, by its own choices and by each other set of choices, on the goal's own
     // days and at the ends of the calendar: far dates must count as soundly as near ones.
     const WorkCalendar calendar{DaysOff(setting.OFFDAYS)};
