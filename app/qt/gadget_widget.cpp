@@ -242,6 +242,9 @@ void GadgetWidget::OpenMenu(QPoint at) {
     QAction* lock = menu.addAction(Q(texts::kMenuLockPosition));
     lock->setCheckable(true);
     lock->setChecked(setting_.LK != 0);
+    QAction* clickThrough = menu.addAction(Q(texts::kMenuClickThrough));
+    clickThrough->setCheckable(true);
+    clickThrough->setChecked(setting_.CT != 0);
     QAction* trayIcon = menu.addAction(Q(texts::kMenuNotificationIcon));
     trayIcon->setCheckable(true);
     trayIcon->setChecked(setting_.TI != 0);
@@ -272,6 +275,11 @@ void GadgetWidget::OpenMenu(QPoint at) {
             UpdateIconTip();
             SaveNow();
         }
+    } else if (chosen == clickThrough) {
+        setting_.CT = setting_.CT != 0 ? 0 : 1;
+        ApplyClickThrough();
+        ApplyNotificationIcon();
+        SaveNow();
     } else if (chosen == trayIcon) {
         setting_.TI = setting_.TI != 0 ? 0 : 1;
         ApplyNotificationIcon();
@@ -346,22 +354,26 @@ void GadgetWidget::ApplyStacking() {
 void GadgetWidget::showEvent(QShowEvent* event) {
     PrepareNativeWindow();
     QWidget::showEvent(event);
+    ApplyClickThrough();
     // Some window managers map a new dock above the windows already there.
     if (StackingOf(setting_.ZO) == Stacking::kOnDesktop) QTimer::singleShot(0, this, [this] { lower(); });
 }
 
-void GadgetWidget::PrepareNativeWindow() {
+void GadgetWidget::PrepareNativeWindow(bool states) {
     auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
     if (!x11 || !x11->connection()) return;
     xcb_connection_t* connection = x11->connection();
     const auto window = static_cast<xcb_window_t>(winId());
     const bool onDesktop = StackingOf(setting_.ZO) == Stacking::kOnDesktop;
-    std::vector<xcb_atom_t> states = {Atom(connection, "_NET_WM_STATE_SKIP_TASKBAR"),
-                                      Atom(connection, "_NET_WM_STATE_SKIP_PAGER")};
-    if (onDesktop) states.push_back(Atom(connection, "_NET_WM_STATE_STICKY"));
-    // Qt adds its own states (above, below) to these when it maps the window.
-    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, Atom(connection, "_NET_WM_STATE"), XCB_ATOM_ATOM, 32,
-                        static_cast<std::uint32_t>(states.size()), states.data());
+    std::vector<xcb_atom_t> netStates = {Atom(connection, "_NET_WM_STATE_SKIP_TASKBAR"),
+                                         Atom(connection, "_NET_WM_STATE_SKIP_PAGER")};
+    if (onDesktop) netStates.push_back(Atom(connection, "_NET_WM_STATE_STICKY"));
+    // Qt adds its own states (above, below) to these when it maps the window; once it is mapped they
+    // are the window manager's.
+    if (states) {
+        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, Atom(connection, "_NET_WM_STATE"), XCB_ATOM_ATOM,
+                            32, static_cast<std::uint32_t>(netStates.size()), netStates.data());
+    }
     const xcb_atom_t desktop = Atom(connection, "_NET_WM_DESKTOP");
     if (onDesktop) {
         // Qt writes the type when it makes the window and not again when it maps it.
@@ -374,6 +386,27 @@ void GadgetWidget::PrepareNativeWindow() {
         xcb_delete_property(connection, window, desktop);
     }
     xcb_flush(connection);
+}
+
+void GadgetWidget::AnswerSecondStart() {
+    if (TurnOffClickThroughOnSecondStart(setting_)) {
+        ApplyClickThrough();
+        ApplyNotificationIcon();
+        SaveNow();
+    }
+    ComeForward();
+}
+
+// Every click goes to what lies beneath: the window's input region is emptied. Only the native
+// window's flag changes, so the window is not made anew; the window manager's hints that the
+// flag rewrites are written again.
+void GadgetWidget::ApplyClickThrough() {
+    QWindow* native = windowHandle();
+    if (!native) return;
+    const bool on = setting_.CT != 0;
+    if (native->flags().testFlag(Qt::WindowTransparentForInput) == on) return;
+    native->setFlag(Qt::WindowTransparentForInput, on);
+    PrepareNativeWindow(false);
 }
 
 void GadgetWidget::ComeForward() {

@@ -29,8 +29,10 @@ public:
     Point LaidOut() const { return laidOut_; }
     // The unit of the stored position: the primary screen's DPI.
     std::int32_t PositionDpi() const;
-    // Shown, raised and given the focus: a second start on the same file asks for it.
+    // Shown, raised and given the focus, as the icon's click asks.
     void ComeForward();
+    // A second start on the same file: click-through ends, and the gadget comes forward.
+    void AnswerSecondStart();
     // A balloon from the notification-area icon, shown for it when the user keeps it off; a click
     // on it brings the gadget forward. False where the desktop has no notification area.
     bool ShowBalloon(std::u16string_view title, std::u16string_view text);
@@ -61,13 +63,16 @@ private:
     void AnnounceChanges(const ReadingChanges& changes);
     void OnTimer();
     void ApplyStacking();
-    void PrepareNativeWindow();
+    // The type, states and desktop the window manager reads when it maps the window; `states`
+    // false leaves the states of a mapped window to the window manager.
+    void PrepareNativeWindow(bool states = true);
     void FollowScreens();
     void OnDisplayChanged();
     void RepaintAfterSleep();
     void SaveNow();
     void OpenMenu(QPoint at);
     void ApplyNotificationIcon();
+    void ApplyClickThrough();
     void UpdateIconTip();
     Screens CurrentScreens() const;
 

@@ -176,7 +176,7 @@ int Run(int argc, char** argv) {
     if (lock->RequestSocket() >= 0) {
         requestNotifier = std::make_unique<QSocketNotifier>(lock->RequestSocket(), QSocketNotifier::Read);
         QObject::connect(requestNotifier.get(), &QSocketNotifier::activated, [&] {
-            if (lock->TakeRequests()) gadget.ComeForward();
+            if (lock->TakeRequests()) gadget.AnswerSecondStart();
         });
     }
     gadget.show();

@@ -17,6 +17,7 @@ inline constexpr UINT kCommandStackOnDesktop = 112;
 inline constexpr UINT kCommandLockPosition = 120;
 inline constexpr UINT kCommandStartWithWindows = 121;
 inline constexpr UINT kCommandNotificationIcon = 122;
+inline constexpr UINT kCommandClickThrough = 123;
 
 // The notification-area icon's clicks and balloon events.
 inline constexpr UINT kNotificationIconMessage = WM_APP + 1;

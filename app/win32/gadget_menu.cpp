@@ -27,6 +27,8 @@ HMENU BuildGadgetMenu(const GadgetMenuState& state) {
     ::AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(stacking), AsWide(texts::kMenuStacking));
     ::AppendMenuW(menu, MF_STRING | (state.locked ? MF_CHECKED : 0), kCommandLockPosition,
                   AsWide(texts::kMenuLockPosition));
+    ::AppendMenuW(menu, MF_STRING | (state.clickThrough ? MF_CHECKED : 0), kCommandClickThrough,
+                  AsWide(texts::kMenuClickThrough));
     ::AppendMenuW(
         menu, MF_STRING | (state.notificationIcon ? MF_CHECKED : 0) | (state.notificationAreaExists ? 0 : MF_GRAYED),
         kCommandNotificationIcon, AsWide(texts::kMenuNotificationIcon));

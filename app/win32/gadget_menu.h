@@ -11,14 +11,15 @@ struct GadgetMenuState {
     Stacking stacking = Stacking::kOrdinary;
     bool locked = false;
     bool startsWithWindows = false;
+    bool clickThrough = false;
     bool notificationIcon = false;
     // Without a notification area the icon's item is unavailable.
     bool notificationAreaExists = true;
 };
 
 // Settings, the support page, the stacking submenu with the current one marked, the position lock,
-// the notification-area icon and the start with Windows (checked when on), quit. The caller owns the menu and destroys
-// it with DestroyMenu.
+// click-through, the notification-area icon and the start with Windows (checked when on), quit. The caller owns the
+// menu and destroys it with DestroyMenu.
 HMENU BuildGadgetMenu(const GadgetMenuState& state = {});
 
 }  // namespace kestrival

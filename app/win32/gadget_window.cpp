@@ -64,10 +64,12 @@ std::unique_ptr<MainForm> MainForm::Create(HINSTANCE instance, ExecuteSetting& s
     const std::int32_t dpi = form->canvas_->Dpi();
     const Size size = GadgetSize(setting, form->canvas_->TextExtent(u"H").height, dpi);
     const Point at = GadgetPosition(setting, size, form->CurrentScreens());
-    // A tool window gets no taskbar button; it is an ordinary window, not kept on top.
+    // A tool window gets no taskbar button; it is an ordinary window, not kept on top. Clicks
+    // pass through a layered window that is also transparent.
+    const DWORD clickThrough = setting.CT != 0 ? WS_EX_TRANSPARENT : 0;
     const HWND hwnd =
-        ::CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW, kGadgetClass, AsWide(texts::kGadgetCaption), WS_POPUP, at.x,
-                          at.y, size.width, size.height, nullptr, nullptr, instance, form.get());
+        ::CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW | clickThrough, kGadgetClass, AsWide(texts::kGadgetCaption),
+                          WS_POPUP, at.x, at.y, size.width, size.height, nullptr, nullptr, instance, form.get());
     if (!hwnd) return nullptr;
     form->window_ = OwnedWindow(hwnd);
     form->FormCreate();
@@ -166,7 +168,7 @@ LRESULT MainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         default:
             if (showKey_ && IsShowRequest(message, wParam, lParam, *showKey_)) {
-                ComeForward();
+                AnswerSecondStart();
                 return 0;
             }
             if (icon_ && message == NotificationIcon::TaskbarCreatedMessage()) {
@@ -191,6 +193,23 @@ void MainForm::ComeForward() {
     }
     const HWND popup = ::GetLastActivePopup(hwnd_);
     ::SetForegroundWindow(popup ? popup : hwnd_);
+}
+
+// A user who starts the gadget again may have lost it behind click-through: that ends, and the
+// gadget comes forward.
+void MainForm::AnswerSecondStart() {
+    if (TurnOffClickThroughOnSecondStart(setting_)) {
+        ApplyClickThrough();
+        ApplyNotificationIcon();
+        SaveNow();
+    }
+    ComeForward();
+}
+
+void MainForm::ApplyClickThrough() {
+    const LONG_PTR style = ::GetWindowLongPtrW(hwnd_, GWL_EXSTYLE);
+    const LONG_PTR wanted = setting_.CT != 0 ? (style | WS_EX_TRANSPARENT) : (style & ~LONG_PTR{WS_EX_TRANSPARENT});
+    if (wanted != style) ::SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, wanted);
 }
 
 void MainForm::FormCreate() {
@@ -277,6 +296,7 @@ void MainForm::OnContextMenu(POINT at) {
         at = {window.left, window.top};
     }
     GadgetMenuState state{StackingOf(setting_.ZO), setting_.LK != 0, StartsWithWindows(environment_.ProgramPath())};
+    state.clickThrough = setting_.CT != 0;
     state.notificationIcon = setting_.TI != 0;
     state.notificationAreaExists = NotificationIcon::AreaExists();
     const HMENU menu = BuildGadgetMenu(state);
@@ -314,6 +334,12 @@ void MainForm::OnCommand(UINT command) {
             break;
         case kCommandNotificationIcon:
             setting_.TI = setting_.TI != 0 ? 0 : 1;
+            ApplyNotificationIcon();
+            SaveNow();
+            break;
+        case kCommandClickThrough:
+            setting_.CT = setting_.CT != 0 ? 0 : 1;
+            ApplyClickThrough();
             ApplyNotificationIcon();
             SaveNow();
             break;

@@ -84,6 +84,8 @@ private:
     void ComeForward();
     void OnCommand(UINT command);
     void ApplyNotificationIcon();
+    void ApplyClickThrough();
+    void AnswerSecondStart();
     void OnNotificationIcon(LPARAM event);
     void UpdateIconTip(const LocalDateTime& now);
     void SaveNow();

@@ -8,6 +8,8 @@
 //   probe close                asks the gadget to quit and waits until its window is gone
 //   probe menu                 prints the rectangle of a visible popup menu, or fails
 //   probe tray                 prints the rectangle of the notification area's window, or fails
+//   probe window X Y W H MS    shows a window at that rectangle, prints "ready", then "clicked" at
+//                              the first left click it gets within MS milliseconds (else fails)
 //   probe settings-path        prints the default settings file's Windows path
 //   probe short-path PATH      prints the 8.3 spelling of an existing path
 //   probe count                prints how many gadget windows exist, shown or hidden
@@ -92,6 +94,27 @@ int RunCommand(int argc, wchar_t** argv) {
     if (command == L"tray") {
         HWND tray = ::FindWindowW(L"Shell_TrayWnd", nullptr);
         return tray ? PrintRect(tray) : 1;
+    }
+    if (command == L"window" && argc == 7) {
+        const HWND window = ::CreateWindowExW(
+            WS_EX_TOOLWINDOW, L"STATIC", L"beneath", WS_POPUP | SS_NOTIFY | WS_VISIBLE, _wtoi(argv[2]), _wtoi(argv[3]),
+            _wtoi(argv[4]), _wtoi(argv[5]), nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+        if (!window) return 1;
+        std::printf("ready\n");
+        std::fflush(stdout);
+        const DWORD end = ::GetTickCount() + static_cast<DWORD>(_wtoi(argv[6]));
+        MSG message{};
+        while (::GetTickCount() < end) {
+            while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                if (message.message == WM_LBUTTONDOWN && message.hwnd == window) {
+                    std::printf("clicked\n");
+                    return 0;
+                }
+                ::DispatchMessageW(&message);
+            }
+            ::Sleep(20);
+        }
+        return 1;
     }
     if (command == L"menu") {
         HWND menu = FindMenuWindow();
