@@ -23,6 +23,7 @@
 #include "app/gadget_rules.h"
 #include "app/presence_rules.h"
 #include "app/qt/autostart.h"
+#include "app/qt/full_screen_watch.h"
 #include "app/qt/tray_icon.h"
 #include "app/qt/qt_environment.h"
 #include "render/painter.h"
@@ -245,6 +246,9 @@ void GadgetWidget::OpenMenu(QPoint at) {
     QAction* clickThrough = menu.addAction(Q(texts::kMenuClickThrough));
     clickThrough->setCheckable(true);
     clickThrough->setChecked(setting_.CT != 0);
+    QAction* fullScreen = menu.addAction(Q(texts::kMenuHideUnderFullScreen));
+    fullScreen->setCheckable(true);
+    fullScreen->setChecked(setting_.FH != 0);
     QAction* trayIcon = menu.addAction(Q(texts::kMenuNotificationIcon));
     trayIcon->setCheckable(true);
     trayIcon->setChecked(setting_.TI != 0);
@@ -279,6 +283,10 @@ void GadgetWidget::OpenMenu(QPoint at) {
         setting_.CT = setting_.CT != 0 ? 0 : 1;
         ApplyClickThrough();
         ApplyNotificationIcon();
+        SaveNow();
+    } else if (chosen == fullScreen) {
+        setting_.FH = setting_.FH != 0 ? 0 : 1;
+        ApplyFullScreenHiding();
         SaveNow();
     } else if (chosen == trayIcon) {
         setting_.TI = setting_.TI != 0 ? 0 : 1;
@@ -386,6 +394,29 @@ void GadgetWidget::PrepareNativeWindow(bool states) {
         xcb_delete_property(connection, window, desktop);
     }
     xcb_flush(connection);
+}
+
+void GadgetWidget::ShowFirstTime() {
+    show();
+    ApplyFullScreenHiding();
+}
+
+// The watch hides the gadget while a full-screen window covers its monitor and shows it again
+// after. Turned off, it goes, and a gadget it hid comes back.
+void GadgetWidget::ApplyFullScreenHiding() {
+    if (setting_.FH == 0) {
+        const bool wasHidden = fullScreenWatch_ && fullScreenWatch_->Hidden();
+        fullScreenWatch_.reset();
+        if (wasHidden) show();
+        return;
+    }
+    if (!fullScreenWatch_)
+        fullScreenWatch_ = std::make_unique<FullScreenWatch>(*this, [this](bool hide) {
+            if (hide)
+                this->hide();
+            else
+                show();
+        });
 }
 
 void GadgetWidget::AnswerSecondStart() {

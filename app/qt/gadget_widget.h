@@ -20,6 +20,7 @@ namespace kestrival {
 
 class QtEnvironment;
 class TrayIcon;
+class FullScreenWatch;
 
 class GadgetWidget final : public QWidget, public GadgetWindow {
 public:
@@ -29,6 +30,9 @@ public:
     Point LaidOut() const { return laidOut_; }
     // The unit of the stored position: the primary screen's DPI.
     std::int32_t PositionDpi() const;
+    // Shows the window for the first time; from then on it hides under full-screen programs when
+    // the user asked for that.
+    void ShowFirstTime();
     // Shown, raised and given the focus, as the icon's click asks.
     void ComeForward();
     // A second start on the same file: click-through ends, and the gadget comes forward.
@@ -73,6 +77,7 @@ private:
     void OpenMenu(QPoint at);
     void ApplyNotificationIcon();
     void ApplyClickThrough();
+    void ApplyFullScreenHiding();
     void UpdateIconTip();
     Screens CurrentScreens() const;
 
@@ -95,6 +100,8 @@ private:
     QPoint dragOffset_;
     // The notification-area icon, made when first wanted.
     std::unique_ptr<TrayIcon> tray_;
+    // While the user wants it: the watch of full-screen windows in front of the gadget.
+    std::unique_ptr<FullScreenWatch> fullScreenWatch_;
 };
 
 }  // namespace kestrival

@@ -179,7 +179,7 @@ int Run(int argc, char** argv) {
             if (lock->TakeRequests()) gadget.AnswerSecondStart();
         });
     }
-    gadget.show();
+    gadget.ShowFirstTime();
     ReportUnreadableFile(Setting);
     loopRunning = true;
     if (!sessionEnded) QApplication::exec();

@@ -18,6 +18,7 @@ inline constexpr UINT kCommandLockPosition = 120;
 inline constexpr UINT kCommandStartWithWindows = 121;
 inline constexpr UINT kCommandNotificationIcon = 122;
 inline constexpr UINT kCommandClickThrough = 123;
+inline constexpr UINT kCommandHideUnderFullScreen = 124;
 
 // The notification-area icon's clicks and balloon events.
 inline constexpr UINT kNotificationIconMessage = WM_APP + 1;

@@ -29,6 +29,8 @@ HMENU BuildGadgetMenu(const GadgetMenuState& state) {
                   AsWide(texts::kMenuLockPosition));
     ::AppendMenuW(menu, MF_STRING | (state.clickThrough ? MF_CHECKED : 0), kCommandClickThrough,
                   AsWide(texts::kMenuClickThrough));
+    ::AppendMenuW(menu, MF_STRING | (state.hideUnderFullScreen ? MF_CHECKED : 0), kCommandHideUnderFullScreen,
+                  AsWide(texts::kMenuHideUnderFullScreen));
     ::AppendMenuW(
         menu, MF_STRING | (state.notificationIcon ? MF_CHECKED : 0) | (state.notificationAreaExists ? 0 : MF_GRAYED),
         kCommandNotificationIcon, AsWide(texts::kMenuNotificationIcon));

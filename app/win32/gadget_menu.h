@@ -12,14 +12,15 @@ struct GadgetMenuState {
     bool locked = false;
     bool startsWithWindows = false;
     bool clickThrough = false;
+    bool hideUnderFullScreen = false;
     bool notificationIcon = false;
     // Without a notification area the icon's item is unavailable.
     bool notificationAreaExists = true;
 };
 
 // Settings, the support page, the stacking submenu with the current one marked, the position lock,
-// click-through, the notification-area icon and the start with Windows (checked when on), quit. The caller owns the
-// menu and destroys it with DestroyMenu.
+// click-through, hiding under full-screen programs, the notification-area icon and the start with Windows (checked when
+// on), quit. The caller owns the menu and destroys it with DestroyMenu.
 HMENU BuildGadgetMenu(const GadgetMenuState& state = {});
 
 }  // namespace kestrival

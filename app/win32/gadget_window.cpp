@@ -206,6 +206,25 @@ void MainForm::AnswerSecondStart() {
     ComeForward();
 }
 
+void MainForm::ShowFirstTime() {
+    ::ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
+    ApplyFullScreenHiding();
+}
+
+// The watch hides the gadget while a full-screen program covers its monitor and shows it again
+// after. Turned off, it goes, and a gadget it hid comes back.
+void MainForm::ApplyFullScreenHiding() {
+    if (setting_.FH == 0) {
+        const bool wasHidden = fullScreenWatch_ && fullScreenWatch_->Hidden();
+        fullScreenWatch_.reset();
+        if (wasHidden) ::ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
+        return;
+    }
+    if (fullScreenWatch_) return;
+    fullScreenWatch_ = std::make_unique<FullScreenWatch>(
+        hwnd_, [this](bool hide) { ::ShowWindow(hwnd_, hide ? SW_HIDE : SW_SHOWNOACTIVATE); });
+}
+
 void MainForm::ApplyClickThrough() {
     const LONG_PTR style = ::GetWindowLongPtrW(hwnd_, GWL_EXSTYLE);
     const LONG_PTR wanted = setting_.CT != 0 ? (style | WS_EX_TRANSPARENT) : (style & ~LONG_PTR{WS_EX_TRANSPARENT});
@@ -297,6 +316,7 @@ void MainForm::OnContextMenu(POINT at) {
     }
     GadgetMenuState state{StackingOf(setting_.ZO), setting_.LK != 0, StartsWithWindows(environment_.ProgramPath())};
     state.clickThrough = setting_.CT != 0;
+    state.hideUnderFullScreen = setting_.FH != 0;
     state.notificationIcon = setting_.TI != 0;
     state.notificationAreaExists = NotificationIcon::AreaExists();
     const HMENU menu = BuildGadgetMenu(state);
@@ -341,6 +361,11 @@ void MainForm::OnCommand(UINT command) {
             setting_.CT = setting_.CT != 0 ? 0 : 1;
             ApplyClickThrough();
             ApplyNotificationIcon();
+            SaveNow();
+            break;
+        case kCommandHideUnderFullScreen:
+            setting_.FH = setting_.FH != 0 ? 0 : 1;
+            ApplyFullScreenHiding();
             SaveNow();
             break;
         case kCommandStartWithWindows:

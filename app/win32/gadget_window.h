@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "app/win32/desktop_stacking.h"
+#include "app/win32/full_screen_watch.h"
 #include "app/win32/notification_icon.h"
 #include "render/gadget_reading.h"
 #include "render/layout.h"
@@ -45,6 +46,9 @@ public:
     std::int32_t PositionDpi() const;
     // How many times the gadget has been painted into its bitmap, full or timer passes.
     std::int32_t PaintPasses() const { return paintPasses_; }
+    // Shows the window for the first time; from then on it hides under full-screen programs when
+    // the user asked for that.
+    void ShowFirstTime();
     // From now on a second start on the same file (its `key`) brings this gadget forward.
     void AnswerShowRequests(std::uint64_t key) { showKey_ = key; }
     // Whether the user chose to quit; the message loop ends then.
@@ -85,6 +89,7 @@ private:
     void OnCommand(UINT command);
     void ApplyNotificationIcon();
     void ApplyClickThrough();
+    void ApplyFullScreenHiding();
     void AnswerSecondStart();
     void OnNotificationIcon(LPARAM event);
     void UpdateIconTip(const LocalDateTime& now);
@@ -128,6 +133,8 @@ private:
     bool aboveDesktop_ = false;
     // The notification-area icon, made when first wanted (for the user or for a balloon).
     std::unique_ptr<NotificationIcon> icon_;
+    // While the user wants it: the watch of full-screen programs in front of the gadget.
+    std::unique_ptr<FullScreenWatch> fullScreenWatch_;
     // What a screen reader reads, kept once a reader has asked for the window's object.
     GadgetReading reading_;
     AccessibleRef accessible_;

@@ -96,7 +96,7 @@ int Run(HINSTANCE instance) {
                          MakeSettingsDialogCommand(instance, Setting, Goals, Clock, Environment));
     if (!FMmain) return 0;
     FMmain->AnswerShowRequests(key);
-    ::ShowWindow(FMmain->hwnd(), SW_SHOWNOACTIVATE);
+    FMmain->ShowFirstTime();
     ReportUnreadableFile(Setting);
     RunMessageLoop(*FMmain);
     // The quit request may still be queued; it would close the failure notice at once.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Linux gadget living beside other windows on one X display: its icon in a real XEmbed tray
 # (trayer), the icon's clicks and menu; click-through to a window beneath (xlogo, read by xev),
-# and a second start turning it off.
+# and a second start turning it off; hidden under a window openbox makes full screen (wmctrl),
+# and back when it leaves full screen or another window comes forward.
 #   linux_presence_test.sh path/to/kestrival
 source "$(dirname "$0")/lib.sh"
 write_settings() {
@@ -103,4 +104,42 @@ xdotool mousemove $((x + 40)) $((y + 50)) click 1
 sleep 0.5
 check "  and the gadget takes its clicks again" test "$(presses)" -eq "$before"
 quit_gadget
+
+openbox --sm-disable >/dev/null 2>&1 &
+helpers+=($!)
+for _ in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.1; done
+mapped() { local w; w=$(window); [ -n "$w" ] && xwininfo -id "$w" | grep -q IsViewable; }
+becomes_hidden() { for _ in $(seq 50); do mapped || return 0; sleep 0.1; done; return 1; }
+becomes_shown() { for _ in $(seq 50); do mapped && return 0; sleep 0.1; done; return 1; }
+stays_shown() { sleep 1.5; mapped; }
+for fh in 0 1; do
+  if [ "$fh" = 1 ]; then write_settings $'TITLE=full\nFH=1'; else write_settings 'TITLE=full'; fi
+  start_gadget
+  xlogo -name film -geometry 300x200+50+50 >/dev/null 2>&1 &
+  film=$!
+  helpers+=($film)
+  for _ in $(seq 50); do wmctrl -l | grep -q ' film$' && break; sleep 0.1; done
+  wmctrl -a film
+  wmctrl -r film -b add,fullscreen
+  if [ "$fh" = 0 ]; then
+    check "without FH a full-screen window leaves the gadget shown" stays_shown
+    wmctrl -r film -b remove,fullscreen
+  else
+    check "FH=1: a window made full screen hides the gadget" becomes_hidden
+    wmctrl -r film -b remove,fullscreen
+    check "  which shows again when that window leaves full screen" becomes_shown
+    wmctrl -r film -b add,fullscreen
+    check "  and hides again when it goes back to full screen" becomes_hidden
+    xlogo -name other -geometry 200x100+600+600 >/dev/null 2>&1 &
+    helpers+=($!)
+    for _ in $(seq 50); do wmctrl -l | grep -q ' other$' && break; sleep 0.1; done
+    wmctrl -a other
+    check "  and shows when another window comes forward" becomes_shown
+  fi
+  quit_gadget
+  kill "$film"
+  for _ in $(seq 50); do wmctrl -l | grep -q ' film$' || break; sleep 0.1; done
+done
+check "the hidden state is never saved: FH=1 is all the file gained" bash -c \
+  'grep -qx "FH=1" "$1" && ! grep -qi "hid" "$1"' _ <(read_settings)
 finish

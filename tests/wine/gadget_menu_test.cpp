@@ -53,12 +53,13 @@ TEST(GadgetMenuTest, ItemsCaptionsSeparatorsAndMarks) {
                     {L"重ね順(&Z)", 0},
                     {L"位置を固定(&L)", kCommandLockPosition},
                     {L"クリックを透過(&T)", kCommandClickThrough},
+                    {L"全画面表示のときは隠す(&F)", kCommandHideUnderFullScreen},
                     {L"通知領域に表示(&I)", kCommandNotificationIcon},
                     {L"Windows の起動時に開始(&W)", kCommandStartWithWindows},
                     {nullptr, 0},
                     {L"終了(&X)", kCommandQuit},
                 },
-                {false, false, false, false, true, false, true, false});
+                {false, false, false, false, true, false, false, true, false});
     ExpectItems(::GetSubMenu(menu, 3),
                 {
                     {L"通常(&N)", kCommandStackOrdinary},

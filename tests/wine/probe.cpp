@@ -6,6 +6,11 @@
 //   probe hash X Y W H         hash of the screen pixels of a rectangle relative to the gadget
 //   probe timechange           sends WM_TIMECHANGE to the gadget
 //   probe close                asks the gadget to quit and waits until its window is gone
+//   probe fullscreen MS1 MS2   a window over the whole primary display comes forward: "full";
+//                              after MS1 ms a small window comes forward: "another"; MS2 ms later
+//                              both close
+//   probe foreground           prints the foreground window's class and rectangle
+//   probe shown                prints whether the gadget window is visible (1) or hidden (0)
 //   probe menu                 prints the rectangle of a visible popup menu, or fails
 //   probe tray                 prints the rectangle of the notification area's window, or fails
 //   probe window X Y W H MS    shows a window at that rectangle, prints "ready", then "clicked" at
@@ -113,6 +118,52 @@ int RunCommand(int argc, wchar_t** argv) {
                 ::DispatchMessageW(&message);
             }
             ::Sleep(20);
+        }
+        return 1;
+    }
+    if (command == L"fullscreen" && argc == 4) {
+        const HWND window = ::CreateWindowExW(0, L"STATIC", L"full screen", WS_POPUP | WS_VISIBLE, 0, 0,
+                                              ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN), nullptr,
+                                              nullptr, ::GetModuleHandleW(nullptr), nullptr);
+        if (!window) return 1;
+        ::SetForegroundWindow(window);
+        ::SetFocus(window);
+        auto pumpFor = [](DWORD ms) {
+            const DWORD end = ::GetTickCount() + ms;
+            MSG message{};
+            while (::GetTickCount() < end) {
+                while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
+                ::Sleep(20);
+            }
+        };
+        std::printf("full\n");
+        std::fflush(stdout);
+        pumpFor(static_cast<DWORD>(_wtoi(argv[2])));
+        const HWND another = ::CreateWindowExW(0, L"STATIC", L"another", WS_POPUP | WS_VISIBLE, 50, 50, 200, 150,
+                                               nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+        ::SetForegroundWindow(another);
+        ::SetFocus(another);
+        std::printf("another\n");
+        std::fflush(stdout);
+        pumpFor(static_cast<DWORD>(_wtoi(argv[3])));
+        ::DestroyWindow(another);
+        ::DestroyWindow(window);
+        return 0;
+    }
+    if (command == L"foreground") {
+        wchar_t className[64] = {};
+        const HWND front = ::GetForegroundWindow();
+        if (front) ::GetClassNameW(front, className, 64);
+        RECT r{};
+        if (front) ::GetWindowRect(front, &r);
+        std::printf("%ls %ld %ld %ld %ld\n", className, r.left, r.top, r.right, r.bottom);
+        return 0;
+    }
+    if (command == L"shown") {
+        for (HWND w = ::FindWindowExW(nullptr, nullptr, L"KestrivalGadget", nullptr); w;
+             w = ::FindWindowExW(nullptr, w, L"KestrivalGadget", nullptr)) {
+            std::printf("%d\n", ::IsWindowVisible(w) ? 1 : 0);
+            return 0;
         }
         return 1;
     }
