@@ -37,6 +37,10 @@ struct Screens {
     std::vector<Monitor> monitors;
 };
 
+// Where anchors and offsets measure from: the primary display's corner, or the work area's corner
+// of the monitor MON chooses.
+Point AnchorOrigin(const ExecuteSetting& setting, const Screens& screens);
+
 // Width and height for `titleTextHeight`, the height of "H" in the canvas's current font, with
 // every other length scaled to `dpi`.
 Size GadgetSize(const ExecuteSetting& setting, std::int32_t titleTextHeight, std::int32_t dpi = kDesignDpi);

@@ -330,8 +330,10 @@ bool GadgetWidget::ShowBalloon(std::u16string_view title, std::u16string_view te
     return tray_->ShowBalloon(title, text);
 }
 
-void GadgetWidget::SaveNow() {
-    ReportSave(SaveWithPosition(setting_, goals_, Position(), laidOut_, PositionDpi()), setting_);
+void GadgetWidget::SaveNow() { ReportSave(SaveWithPlace(), setting_); }
+
+SaveOutcome GadgetWidget::SaveWithPlace() {
+    return SaveWithPosition(setting_, goals_, Position(), laidOut_, canvas_.ClientSize(), CurrentScreens());
 }
 
 // Kept above or below other windows by the window manager's hints. "On the desktop" is a dock kept

@@ -30,6 +30,9 @@ public:
     Point LaidOut() const { return laidOut_; }
     // The unit of the stored position: the primary screen's DPI.
     std::int32_t PositionDpi() const;
+    // Saves the settings with the window's place: a dragged window keeps its place, on the monitor
+    // it was dropped on.
+    SaveOutcome SaveWithPlace();
     // Shows the window for the first time; from then on it hides under full-screen programs when
     // the user asked for that.
     void ShowFirstTime();

@@ -184,8 +184,7 @@ int Run(int argc, char** argv) {
     loopRunning = true;
     if (!sessionEnded) QApplication::exec();
 
-    const SaveOutcome outcome =
-        SaveWithPosition(Setting, Goals, gadget.Position(), gadget.LaidOut(), gadget.PositionDpi());
+    const SaveOutcome outcome = gadget.SaveWithPlace();
     // When the session ends a notice would only hold it up.
     if (!sessionEnded) ReportSaveAtExit(outcome, Setting);
     return 0;

@@ -138,7 +138,7 @@ LRESULT MainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             // Windows ends the process after this message: save now what quitting would have saved.
             // A failure is not reported: a notice would only hold up the shutdown. A file another
             // program holds is waited for at most kBusyWaitMs, within the seconds Windows gives.
-            if (wParam) SaveWithPosition(setting_, goals_, Position(), laidOut_, PositionDpi());
+            if (wParam) SaveWithPlace();
             return 0;
         case kDpiChangedMessage:
             OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
@@ -417,8 +417,10 @@ void MainForm::OnNotificationIcon(LPARAM event) {
 }
 
 // A change from the menu is kept at once, through the same save as the dialog's OK.
-void MainForm::SaveNow() {
-    ReportSave(SaveWithPosition(setting_, goals_, Position(), laidOut_, PositionDpi()), setting_);
+void MainForm::SaveNow() { ReportSave(SaveWithPlace(), setting_); }
+
+SaveOutcome MainForm::SaveWithPlace() {
+    return SaveWithPosition(setting_, goals_, Position(), laidOut_, canvas_->ClientSize(), CurrentScreens());
 }
 
 void MainForm::ApplyStacking() {

@@ -51,6 +51,9 @@ public:
     void ShowFirstTime();
     // From now on a second start on the same file (its `key`) brings this gadget forward.
     void AnswerShowRequests(std::uint64_t key) { showKey_ = key; }
+    // Saves the settings with the window's place: a dragged window keeps its place, on the monitor
+    // it was dropped on.
+    SaveOutcome SaveWithPlace();
     // Whether the user chose to quit; the message loop ends then.
     bool QuitRequested() const { return quitRequested_; }
     // A balloon from the notification-area icon, which is shown for it when the user keeps it off

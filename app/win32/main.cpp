@@ -103,8 +103,7 @@ int Run(HINSTANCE instance) {
     MSG quit{};
     while (::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
     }
-    ReportSaveAtExit(SaveWithPosition(Setting, Goals, FMmain->Position(), FMmain->LaidOut(), FMmain->PositionDpi()),
-                     Setting);
+    ReportSaveAtExit(FMmain->SaveWithPlace(), Setting);
     return 0;
 }
 
