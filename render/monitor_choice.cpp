@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "support/text.h"
+#include "support/ui_texts.h"
 
 namespace kestrival {
 namespace {
@@ -81,6 +82,23 @@ std::size_t ChosenMonitor(std::u16string_view key, std::span<const Monitor> moni
 
 std::size_t MonitorOfWindow(const Rect& window, std::span<const Monitor> monitors) {
     return MostOverlapped(window, monitors).value_or(0);
+}
+
+std::vector<std::u16string> MonitorMenuTexts(std::span<const Monitor> monitors) {
+    std::vector<std::u16string> texts;
+    for (std::size_t i = 0; i < monitors.size(); ++i) {
+        const Rect& b = monitors[i].bounds;
+        std::u16string text =
+            FormatText(texts::kMenuMonitorItem, {static_cast<std::int32_t>(i + 1), b.right - b.left, b.bottom - b.top});
+        if (i == 0) text += texts::kMenuMonitorPrimary;
+        texts.push_back(std::move(text));
+    }
+    return texts;
+}
+
+std::u16string MonitorKeyOfChoice(std::size_t index, std::span<const Monitor> monitors) {
+    if (index == 0 || index >= monitors.size()) return {};
+    return MonitorKeyText(monitors[index].bounds);
 }
 
 Rect AnchorArea(const Monitor& monitor) { return HasArea(monitor.work) ? monitor.work : monitor.bounds; }

@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "support/coordinates.h"
 
@@ -23,6 +24,11 @@ std::size_t ChosenMonitor(std::u16string_view key, std::span<const Monitor> moni
 
 // The monitor a window at `window` stands on: the one it overlaps most, else 0.
 std::size_t MonitorOfWindow(const Rect& window, std::span<const Monitor> monitors);
+
+// The monitor submenu: one item per monitor, numbered from 1, the primary (the first) marked.
+std::vector<std::u16string> MonitorMenuTexts(std::span<const Monitor> monitors);
+// The key that choosing monitor `index` stores: none for the primary, the default.
+std::u16string MonitorKeyOfChoice(std::size_t index, std::span<const Monitor> monitors);
 
 // Where anchors and offsets measure from on a monitor: its work area, or its whole area where the
 // system gives none.

@@ -16,6 +16,7 @@
 #include <QWindow>
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -26,6 +27,7 @@
 #include "app/qt/full_screen_watch.h"
 #include "app/qt/tray_icon.h"
 #include "app/qt/qt_environment.h"
+#include "render/monitor_choice.h"
 #include "render/painter.h"
 #include "support/file_io.h"
 #include "support/qt/first_frame.h"
@@ -240,6 +242,16 @@ void GadgetWidget::OpenMenu(QPoint at) {
                             stacking->addAction(Q(texts::kMenuStackOnDesktop))};
     for (QAction* action : stackings) action->setCheckable(true);
     stackings[static_cast<int>(StackingOf(setting_.ZO))]->setChecked(true);
+    const std::vector<Monitor> monitorList = environment_.Monitors();
+    QMenu* monitorMenu = menu.addMenu(Q(texts::kMenuMonitor));
+    std::vector<QAction*> monitors;
+    const std::size_t ownMonitor = MonitorOfWindow(WindowBounds(), monitorList);
+    for (const std::u16string& text : MonitorMenuTexts(monitorList)) {
+        QAction* item = monitorMenu->addAction(QString::fromStdU16String(text));
+        item->setCheckable(true);
+        item->setChecked(monitors.size() == ownMonitor);
+        monitors.push_back(item);
+    }
     QAction* lock = menu.addAction(Q(texts::kMenuLockPosition));
     lock->setCheckable(true);
     lock->setChecked(setting_.LK != 0);
@@ -279,6 +291,8 @@ void GadgetWidget::OpenMenu(QPoint at) {
             UpdateIconTip();
             SaveNow();
         }
+    } else if (const auto found = std::find(monitors.begin(), monitors.end(), chosen); found != monitors.end()) {
+        ChooseMonitor(static_cast<std::size_t>(found - monitors.begin()));
     } else if (chosen == clickThrough) {
         setting_.CT = setting_.CT != 0 ? 0 : 1;
         ApplyClickThrough();
@@ -397,6 +411,18 @@ void GadgetWidget::PrepareNativeWindow(bool states) {
     }
     xcb_flush(connection);
 }
+
+// Laid out at its anchors on the chosen monitor, which it keeps from now on.
+void GadgetWidget::ChooseMonitor(std::size_t index) {
+    const std::vector<Monitor> monitors = environment_.Monitors();
+    if (index >= monitors.size()) return;
+    setting_.MON = MonitorKeyOfChoice(index, monitors);
+    LayoutAndOpacity();
+    PaintPass(true);
+    SaveNow();
+}
+
+Rect GadgetWidget::WindowBounds() const { return {pos().x(), pos().y(), pos().x() + width(), pos().y() + height()}; }
 
 void GadgetWidget::ShowFirstTime() {
     show();

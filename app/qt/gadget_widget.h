@@ -80,6 +80,8 @@ private:
     void OpenMenu(QPoint at);
     void ApplyNotificationIcon();
     void ApplyClickThrough();
+    void ChooseMonitor(std::size_t index);
+    Rect WindowBounds() const;
     void ApplyFullScreenHiding();
     void UpdateIconTip();
     Screens CurrentScreens() const;

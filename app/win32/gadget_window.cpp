@@ -6,6 +6,7 @@
 
 #include "app/gadget_rules.h"
 #include "app/presence_rules.h"
+#include "render/monitor_choice.h"
 #include "app/win32/gadget_accessible.h"
 #include "app/win32/gadget_ids.h"
 #include "app/win32/gadget_menu.h"
@@ -315,6 +316,9 @@ void MainForm::OnContextMenu(POINT at) {
         at = {window.left, window.top};
     }
     GadgetMenuState state{StackingOf(setting_.ZO), setting_.LK != 0, StartsWithWindows(environment_.ProgramPath())};
+    const std::vector<Monitor> monitors = environment_.Monitors();
+    state.monitors = MonitorMenuTexts(monitors);
+    state.monitor = MonitorOfWindow(WindowBounds(), monitors);
     state.clickThrough = setting_.CT != 0;
     state.hideUnderFullScreen = setting_.FH != 0;
     state.notificationIcon = setting_.TI != 0;
@@ -373,8 +377,26 @@ void MainForm::OnCommand(UINT command) {
                                 setting_.StartedLocal());
             break;
         default:
+            if (command >= kCommandMonitorFirst && command < kCommandMonitorFirst + kMaxMonitorItems)
+                ChooseMonitor(command - kCommandMonitorFirst);
             break;
     }
+}
+
+// Laid out at its anchors on the chosen monitor, which it keeps from now on.
+void MainForm::ChooseMonitor(std::size_t index) {
+    const std::vector<Monitor> monitors = environment_.Monitors();
+    if (index >= monitors.size()) return;
+    setting_.MON = MonitorKeyOfChoice(index, monitors);
+    LayoutAndOpacity();
+    PaintAndPresent(true, clock_.Now());
+    SaveNow();
+}
+
+Rect MainForm::WindowBounds() const {
+    RECT window{};
+    ::GetWindowRect(hwnd_, &window);
+    return {window.left, window.top, window.right, window.bottom};
 }
 
 // Made only when the user wants the icon: a gadget without it never loads the shell for it.

@@ -92,6 +92,8 @@ private:
     void OnCommand(UINT command);
     void ApplyNotificationIcon();
     void ApplyClickThrough();
+    void ChooseMonitor(std::size_t index);
+    Rect WindowBounds() const;
     void ApplyFullScreenHiding();
     void AnswerSecondStart();
     void OnNotificationIcon(LPARAM event);

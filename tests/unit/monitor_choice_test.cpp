@@ -43,6 +43,16 @@ TEST(MonitorChoiceTest, TheKeyNamesAMonitorExactlyElseByOverlapElseThePrimary) {
     for (const Case& c : cases) EXPECT_EQ(ChosenMonitor(c.key, c.monitors), c.chosen) << c.what;
 }
 
+TEST(MonitorChoiceTest, TheSubmenuNumbersTheMonitorsAndMarksThePrimary) {
+    const std::vector<Monitor> monitors{kLaptop, kExternal};
+    EXPECT_EQ(MonitorMenuTexts(monitors),
+              (std::vector<std::u16string>{u"&1  1920 × 1080 (メイン)", u"&2  2560 × 1440"}));
+    EXPECT_EQ(MonitorKeyOfChoice(0, monitors), u"") << "the primary is the default: no key";
+    EXPECT_EQ(MonitorKeyOfChoice(1, monitors), u"1920,0,2560,1440");
+    EXPECT_EQ(ChosenMonitor(MonitorKeyOfChoice(1, monitors), monitors), 1u);
+    EXPECT_EQ(MonitorKeyOfChoice(5, monitors), u"");
+}
+
 TEST(MonitorChoiceTest, AnchorsMeasureFromTheChosenMonitorsWorkArea) {
     ExecuteSetting setting;
     setting.HB = 1;  // right edge
