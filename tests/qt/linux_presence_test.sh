@@ -109,8 +109,8 @@ openbox --sm-disable >/dev/null 2>&1 &
 helpers+=($!)
 for _ in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.1; done
 mapped() { local w; w=$(window); [ -n "$w" ] && xwininfo -id "$w" | grep -q IsViewable; }
-becomes_hidden() { for _ in $(seq 50); do mapped || return 0; sleep 0.1; done; return 1; }
-becomes_shown() { for _ in $(seq 50); do mapped && return 0; sleep 0.1; done; return 1; }
+becomes_hidden() { for _ in $(seq 100); do mapped || return 0; sleep 0.1; done; return 1; }
+becomes_shown() { for _ in $(seq 100); do mapped && return 0; sleep 0.1; done; return 1; }
 stays_shown() { sleep 1.5; mapped; }
 for fh in 0 1; do
   if [ "$fh" = 1 ]; then write_settings $'TITLE=full\nFH=1'; else write_settings 'TITLE=full'; fi
