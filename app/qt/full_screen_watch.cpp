@@ -87,6 +87,10 @@ bool FullScreenWatch::nativeEventFilter(const QByteArray& eventType, void* messa
         case XCB_CONFIGURE_NOTIFY:
             if (static_cast<const xcb_configure_notify_event_t*>(message)->window == followed_) Check();
             break;
+        case XCB_DESTROY_NOTIFY:
+            // Its number may come back with another window.
+            if (static_cast<const xcb_destroy_notify_event_t*>(message)->window == followed_) followed_ = XCB_NONE;
+            break;
         default:
             break;
     }
@@ -99,10 +103,10 @@ xcb_window_t FullScreenWatch::ActiveWindow() const {
 }
 
 // Changes of the window in front's state and geometry are reported from now on; the one
-// followed before is let go.
+// followed before is let go. Asked for again even for the same number: X gives a gone window's
+// number to the next new one, which has not been asked about.
 void FullScreenWatch::Follow(xcb_window_t window) {
-    if (window == followed_) return;
-    if (followed_ != XCB_NONE) SelectEvents(connection_, followed_, 0);
+    if (followed_ != XCB_NONE && followed_ != window) SelectEvents(connection_, followed_, 0);
     followed_ = window;
     if (followed_ != XCB_NONE)
         SelectEvents(connection_, followed_, XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY);
