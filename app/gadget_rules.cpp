@@ -1,5 +1,6 @@
 #include "app/gadget_rules.h"
 
+#include "render/monitor_choice.h"
 #include "support/message_dialogs.h"
 
 namespace kestrival {
@@ -13,6 +14,15 @@ bool ApplyMovedWindowRule(ExecuteSetting& setting, Point current, Point laidOut,
     setting.VB = 0;
     setting.DY = UnscaleLength(current.y, dpi);
     return true;
+}
+
+bool ApplyMovedWindowRule(ExecuteSetting& setting, Point current, Point laidOut, Size window, const Screens& screens) {
+    if (current == laidOut) return false;
+    const Rect dropped{current.x, current.y, current.x + window.width, current.y + window.height};
+    AdoptMonitorOfDrop(setting.MON, dropped, screens.monitors);
+    const Point origin = AnchorOrigin(setting, screens);
+    return ApplyMovedWindowRule(setting, {current.x - origin.x, current.y - origin.y},
+                                {laidOut.x - origin.x, laidOut.y - origin.y}, screens.primaryDpi);
 }
 
 std::u16string SupportTarget(std::u16string_view programFolder, bool helpPageExists) {
@@ -39,6 +49,12 @@ namespace kestrival {
 SaveOutcome SaveWithPosition(ExecuteSetting& setting, const GoalList& goals, Point current, Point laidOut,
                              std::int32_t dpi) {
     ApplyMovedWindowRule(setting, current, laidOut, dpi);
+    return setting.Save(goals);
+}
+
+SaveOutcome SaveWithPosition(ExecuteSetting& setting, const GoalList& goals, Point current, Point laidOut, Size window,
+                             const Screens& screens) {
+    ApplyMovedWindowRule(setting, current, laidOut, window, screens);
     return setting.Save(goals);
 }
 

@@ -8,6 +8,7 @@
 #include "kestrival_version.h"
 
 #include "render/geometry.h"
+#include "render/layout.h"
 #include "support/display_scale.h"
 #include "settings/execute_setting.h"
 
@@ -34,6 +35,10 @@ bool PassesVersionGate(std::int32_t major, std::int32_t minor);
 // of a display of `dpi`. Returns whether it moved.
 bool ApplyMovedWindowRule(ExecuteSetting& setting, Point current, Point laidOut, std::int32_t dpi = kDesignDpi);
 
+// The same on the screens the gadget stands on: a window dropped on another monitor makes that
+// monitor its own (MON), and the offsets measure from that monitor's anchor area.
+bool ApplyMovedWindowRule(ExecuteSetting& setting, Point current, Point laidOut, Size window, const Screens& screens);
+
 // The settings dialog's Tag: 1 while the window stands where the last layout put it, 0 once the
 // user has dragged it (the dialog then offers its present position as left/top anchors).
 std::int32_t SettingsDialogTag(Point current, Point laidOut);
@@ -52,6 +57,9 @@ namespace kestrival {
 // Applies the moved-window rule, then saves the settings file.
 SaveOutcome SaveWithPosition(ExecuteSetting& setting, const GoalList& goals, Point current, Point laidOut,
                              std::int32_t dpi = kDesignDpi);
+
+SaveOutcome SaveWithPosition(ExecuteSetting& setting, const GoalList& goals, Point current, Point laidOut, Size window,
+                             const Screens& screens);
 
 // Tells the user when a save failed (which file, and that the settings were not saved), and
 // once a run when a held-back save dropped changes the user made.

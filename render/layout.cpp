@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "render/monitor_choice.h"
+
 namespace kestrival {
 namespace {
 
@@ -23,6 +25,13 @@ std::int32_t ToInt32(std::int64_t value) {
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX));
 }
 
+// The chosen monitor's work area, or the primary display as a whole when none is chosen (as the
+// gadget has always measured).
+Rect AnchorRect(const ExecuteSetting& setting, const Screens& screens) {
+    if (setting.MON.empty() || screens.monitors.empty()) return {0, 0, screens.primary.width, screens.primary.height};
+    return AnchorArea(screens.monitors[ChosenMonitor(setting.MON, screens.monitors)]);
+}
+
 }  // namespace
 
 Size GadgetSize(const ExecuteSetting& setting, std::int32_t titleTextHeight, std::int32_t dpi) {
@@ -41,11 +50,18 @@ Point GadgetPosition(const ExecuteSetting& setting, Size window, Size screen, st
     return GadgetPosition(setting, window, Screens{screen, dpi, {}});
 }
 
+Point AnchorOrigin(const ExecuteSetting& setting, const Screens& screens) {
+    const Rect area = AnchorRect(setting, screens);
+    return {area.left, area.top};
+}
+
 Point GadgetPosition(const ExecuteSetting& setting, Size window, const Screens& screens) {
-    const Size screen = screens.primary;
+    const Rect area = AnchorRect(setting, screens);
     const std::int32_t dpi = screens.primaryDpi;
-    std::int64_t x = Anchored(setting.HB, ScaleLength(setting.DX, dpi), screen.width, window.width);
-    std::int64_t y = Anchored(setting.VB, ScaleLength(setting.DY, dpi), screen.height, window.height);
+    const std::int64_t x = area.left + Anchored(setting.HB, ScaleLength(setting.DX, dpi),
+                                                std::int64_t{area.right} - area.left, window.width);
+    const std::int64_t y = area.top + Anchored(setting.VB, ScaleLength(setting.DY, dpi),
+                                               std::int64_t{area.bottom} - area.top, window.height);
     return KeptOnScreen({ToInt32(x), ToInt32(y)}, window, screens);
 }
 

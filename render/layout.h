@@ -41,6 +41,9 @@ struct Screens {
 // is the first monitor and the desktop the smallest rectangle round all of them. One question to
 // the system answers all three. An empty list gives an empty primary display and desktop.
 Screens ScreensOfMonitors(std::vector<Monitor> monitors, std::int32_t dpi);
+// Where anchors and offsets measure from: the primary display's corner, or the work area's corner
+// of the monitor MON chooses.
+Point AnchorOrigin(const ExecuteSetting& setting, const Screens& screens);
 
 // Width and height for `titleTextHeight`, the height of "H" in the canvas's current font, with
 // every other length scaled to `dpi`.

@@ -16,7 +16,13 @@ inline constexpr const char16_t* kMenuStackOrdinary = u"通常(&N)";
 inline constexpr const char16_t* kMenuStackOnTop = u"常に手前(&T)";
 inline constexpr const char16_t* kMenuStackOnDesktop = u"デスクトップ(&D)";
 inline constexpr const char16_t* kMenuLockPosition = u"位置を固定(&L)";
+inline constexpr const char16_t* kMenuMonitor = u"表示するモニター(&M)";
+// A monitor's item: its number (its access key) and size; the primary is marked.
+inline constexpr const char16_t* kMenuMonitorItem = u"&%d  %d × %d";
+inline constexpr const char16_t* kMenuMonitorPrimary = u" (メイン)";
 inline constexpr const char16_t* kMenuNotificationIcon = u"通知領域に表示(&I)";
+inline constexpr const char16_t* kMenuClickThrough = u"クリックを透過(&T)";
+inline constexpr const char16_t* kMenuHideUnderFullScreen = u"全画面表示のときは隠す(&F)";
 inline constexpr const char16_t* kMenuStartWithWindows = u"Windows の起動時に開始(&W)";
 inline constexpr const char16_t* kMenuStartAtLogin = u"ログイン時に開始(&W)";
 inline constexpr const char16_t* kUnsupportedSystem = u"お使いのシステムではご利用いただけません。";

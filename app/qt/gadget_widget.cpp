@@ -16,6 +16,7 @@
 #include <QWindow>
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <cstring>
@@ -28,7 +29,8 @@
 #include "app/reminders.h"
 #include "app/qt/tray_icon.h"
 #include "app/qt/qt_environment.h"
-#include "app/qt/x11_atom.h"
+#include "app/qt/full_screen_watch.h"
+#include "render/monitor_choice.h"
 #include "render/painter.h"
 #include "render/qt/translucent_image.h"
 #include "support/file_io.h"
@@ -241,7 +243,7 @@ void GadgetWidget::RecordReminderShown(const std::u16string& goalLine, const Civ
         MarkReminderShown(setting_, i, day);
         found = true;
     }
-    if (found) SaveWithPosition(setting_, goals_, Position(), laidOut_, PositionDpi());
+    if (found) SaveWithPlace();
 }
 
 void GadgetWidget::FollowScreens() {
@@ -345,9 +347,25 @@ void GadgetWidget::OpenMenu(QPoint at) {
                             stacking->addAction(Q(texts::kMenuStackOnDesktop))};
     for (QAction* action : stackings) action->setCheckable(true);
     stackings[static_cast<int>(StackingOf(setting_.ZO))]->setChecked(true);
+    const std::vector<Monitor> monitorList = environment_.Monitors();
+    QMenu* monitorMenu = menu.addMenu(Q(texts::kMenuMonitor));
+    std::vector<QAction*> monitors;
+    const std::size_t ownMonitor = MonitorOfWindow(WindowBounds(), monitorList);
+    for (const std::u16string& text : MonitorMenuTexts(monitorList)) {
+        QAction* item = monitorMenu->addAction(QString::fromStdU16String(text));
+        item->setCheckable(true);
+        item->setChecked(monitors.size() == ownMonitor);
+        monitors.push_back(item);
+    }
     QAction* lock = menu.addAction(Q(texts::kMenuLockPosition));
     lock->setCheckable(true);
     lock->setChecked(setting_.LK != 0);
+    QAction* clickThrough = menu.addAction(Q(texts::kMenuClickThrough));
+    clickThrough->setCheckable(true);
+    clickThrough->setChecked(setting_.CT != 0);
+    QAction* fullScreen = menu.addAction(Q(texts::kMenuHideUnderFullScreen));
+    fullScreen->setCheckable(true);
+    fullScreen->setChecked(setting_.FH != 0);
     QAction* trayIcon = menu.addAction(Q(texts::kMenuNotificationIcon));
     trayIcon->setCheckable(true);
     trayIcon->setChecked(setting_.TI != 0);
@@ -378,6 +396,17 @@ void GadgetWidget::OpenMenu(QPoint at) {
             UpdateIconTip();
             SaveNow();
         }
+    } else if (const auto found = std::find(monitors.begin(), monitors.end(), chosen); found != monitors.end()) {
+        ChooseMonitor(static_cast<std::size_t>(found - monitors.begin()));
+    } else if (chosen == clickThrough) {
+        setting_.CT = setting_.CT != 0 ? 0 : 1;
+        ApplyClickThrough();
+        ApplyNotificationIcon();
+        SaveNow();
+    } else if (chosen == fullScreen) {
+        setting_.FH = setting_.FH != 0 ? 0 : 1;
+        ApplyFullScreenHiding();
+        SaveNow();
     } else if (chosen == trayIcon) {
         setting_.TI = setting_.TI != 0 ? 0 : 1;
         ApplyNotificationIcon();
@@ -420,8 +449,10 @@ bool GadgetWidget::ShowBalloon(std::u16string_view title, std::u16string_view te
     return tray_->ShowBalloon(title, text);
 }
 
-void GadgetWidget::SaveNow() {
-    ReportSave(SaveWithPosition(setting_, goals_, Position(), laidOut_, PositionDpi()), setting_);
+void GadgetWidget::SaveNow() { ReportSave(SaveWithPlace(), setting_); }
+
+SaveOutcome GadgetWidget::SaveWithPlace() {
+    return SaveWithPosition(setting_, goals_, Position(), laidOut_, canvas_.ClientSize(), CurrentScreens());
 }
 
 // The window's role for the stacking on this display (app/window_role.h) turned into Qt's flags
@@ -460,25 +491,29 @@ void GadgetWidget::ApplyRole() {
 void GadgetWidget::showEvent(QShowEvent* event) {
     PrepareNativeWindow();
     QWidget::showEvent(event);
+    ApplyClickThrough();
     // Some window managers map a new dock above the windows already there.
     if (role_.type == WindowType::kDock) QTimer::singleShot(0, this, [this] { lower(); });
 }
 
-void GadgetWidget::PrepareNativeWindow() {
+void GadgetWidget::PrepareNativeWindow(bool mapping) {
     auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
     if (!x11 || !x11->connection()) return;
     xcb_connection_t* connection = x11->connection();
     const auto window = static_cast<xcb_window_t>(winId());
     const std::array<xcb_atom_t, kAtomCount> atoms = InternAtoms(connection);
-    std::vector<xcb_atom_t> states;
+    std::vector<xcb_atom_t> netStates;
     if (role_.skipTaskbar) {
-        states.push_back(atoms[kSkipTaskbar]);
-        states.push_back(atoms[kSkipPager]);
+        netStates.push_back(atoms[kSkipTaskbar]);
+        netStates.push_back(atoms[kSkipPager]);
     }
-    if (role_.allDesktops) states.push_back(atoms[kSticky]);
-    // Qt adds its own states (above, below) to these when it maps the window.
-    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, atoms[kState], XCB_ATOM_ATOM, 32,
-                        static_cast<std::uint32_t>(states.size()), states.data());
+    if (role_.allDesktops) netStates.push_back(atoms[kSticky]);
+    // Qt adds its own states (above, below) to these when it maps the window; once it is mapped they
+    // are the window manager's.
+    if (mapping) {
+        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, atoms[kState], XCB_ATOM_ATOM, 32,
+                            static_cast<std::uint32_t>(netStates.size()), netStates.data());
+    }
     if (role_.type == WindowType::kDock) {
         // Qt writes the type when it makes the window and not again when it maps it.
         const xcb_atom_t dock = atoms[kDock];
@@ -492,6 +527,62 @@ void GadgetWidget::PrepareNativeWindow() {
         xcb_delete_property(connection, window, desktop);
     }
     xcb_flush(connection);
+}
+
+// Laid out at its anchors on the chosen monitor, which it keeps from now on.
+void GadgetWidget::ChooseMonitor(std::size_t index) {
+    const std::vector<Monitor> monitors = environment_.Monitors();
+    if (index >= monitors.size()) return;
+    setting_.MON = MonitorKeyOfChoice(index, monitors);
+    LayoutAndOpacity();
+    PaintPass(true);
+    SaveNow();
+}
+
+Rect GadgetWidget::WindowBounds() const { return {pos().x(), pos().y(), pos().x() + width(), pos().y() + height()}; }
+
+void GadgetWidget::ShowFirstTime() {
+    show();
+    ApplyFullScreenHiding();
+}
+
+// The watch hides the gadget while a full-screen window covers its monitor and shows it again
+// after. Turned off, it goes, and a gadget it hid comes back.
+void GadgetWidget::ApplyFullScreenHiding() {
+    if (setting_.FH == 0) {
+        const bool wasHidden = fullScreenWatch_ && fullScreenWatch_->Hidden();
+        fullScreenWatch_.reset();
+        if (wasHidden) show();
+        return;
+    }
+    if (!fullScreenWatch_)
+        fullScreenWatch_ = std::make_unique<FullScreenWatch>(*this, [this](bool hide) {
+            if (hide)
+                this->hide();
+            else
+                show();
+        });
+}
+
+void GadgetWidget::AnswerSecondStart() {
+    if (TurnOffClickThroughOnSecondStart(setting_)) {
+        ApplyClickThrough();
+        ApplyNotificationIcon();
+        SaveNow();
+    }
+    ComeForward();
+}
+
+// Every click goes to what lies beneath: the window's input region is emptied. Only the native
+// window's flag changes, so the window is not made anew; the window manager's hints that the
+// flag rewrites are written again.
+void GadgetWidget::ApplyClickThrough() {
+    QWindow* native = windowHandle();
+    if (!native) return;
+    const bool on = setting_.CT != 0;
+    if (native->flags().testFlag(Qt::WindowTransparentForInput) == on) return;
+    native->setFlag(Qt::WindowTransparentForInput, on);
+    PrepareNativeWindow(false);
 }
 
 void GadgetWidget::ComeForward() {

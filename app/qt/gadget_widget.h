@@ -24,6 +24,7 @@ namespace kestrival {
 class QtEnvironment;
 class DesktopNotifier;
 class TrayIcon;
+class FullScreenWatch;
 
 class GadgetWidget final : public QWidget, public GadgetWindow {
 public:
@@ -33,8 +34,16 @@ public:
     Point LaidOut() const { return laidOut_; }
     // The unit of the stored position: the primary screen's DPI.
     std::int32_t PositionDpi() const;
-    // Shown, raised and given the focus: a second start on the same file asks for it.
+    // Saves the settings with the window's place: a dragged window keeps its place, on the monitor
+    // it was dropped on.
+    SaveOutcome SaveWithPlace();
+    // Shows the window for the first time; from then on it hides under full-screen programs when
+    // the user asked for that.
+    void ShowFirstTime();
+    // Shown, raised and given the focus, as the icon's click asks.
     void ComeForward();
+    // A second start on the same file: click-through ends, and the gadget comes forward.
+    void AnswerSecondStart();
     // A balloon from the notification-area icon, shown for it when the user keeps it off; a click
     // on it brings the gadget forward. False where the desktop has no notification area.
     bool ShowBalloon(std::u16string_view title, std::u16string_view text);
@@ -65,7 +74,9 @@ private:
     void AnnounceChanges(const ReadingChanges& changes);
     void OnTimer();
     void ApplyRole();
-    void PrepareNativeWindow();
+    // The type, states and desktop the window manager reads when it maps the window; `mapping`
+    // false leaves the states of a mapped window to the window manager.
+    void PrepareNativeWindow(bool mapping = true);
     void ShowPixels();
     void FollowScreens();
     void OnDisplayChanged();
@@ -76,6 +87,10 @@ private:
     void RecordReminderShown(const std::u16string& goalLine, const CivilDate& day);
     void OpenMenu(QPoint at);
     void ApplyNotificationIcon();
+    void ApplyClickThrough();
+    void ChooseMonitor(std::size_t index);
+    Rect WindowBounds() const;
+    void ApplyFullScreenHiding();
     void UpdateIconTip();
     Screens CurrentScreens() const;
 
@@ -109,6 +124,8 @@ private:
     std::set<std::u16string> remindersAsked_;
     // The notification-area icon, made when first wanted.
     std::unique_ptr<TrayIcon> tray_;
+    // While the user wants it: the watch of full-screen windows in front of the gadget.
+    std::unique_ptr<FullScreenWatch> fullScreenWatch_;
 };
 
 }  // namespace kestrival

@@ -205,18 +205,16 @@ int Run(int argc, char** argv) {
     if (lock->RequestSocket() >= 0) {
         requestNotifier = std::make_unique<QSocketNotifier>(lock->RequestSocket(), QSocketNotifier::Read);
         QObject::connect(requestNotifier.get(), &QSocketNotifier::activated, [&] {
-            if (lock->TakeRequests()) gadget.ComeForward();
+            if (lock->TakeRequests()) gadget.AnswerSecondStart();
         });
     }
-    gadget.show();
+    gadget.ShowFirstTime();
     ReportUnreadableFile(Setting);
     loopRunning = true;
     if (!sessionEnded) QApplication::exec();
     loopRunning = false;
 
-    const auto save = [&] {
-        return SaveWithPosition(Setting, Goals, gadget.Position(), gadget.LaidOut(), gadget.PositionDpi());
-    };
+    const auto save = [&] { return gadget.SaveWithPlace(); };
     const SaveOutcome outcome = save();
     // When the session ends a notice would only hold it up.
     if (sessionEnded) return 0;

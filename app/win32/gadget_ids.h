@@ -17,6 +17,11 @@ inline constexpr UINT kCommandStackOnDesktop = 112;
 inline constexpr UINT kCommandLockPosition = 120;
 inline constexpr UINT kCommandStartWithWindows = 121;
 inline constexpr UINT kCommandNotificationIcon = 122;
+inline constexpr UINT kCommandClickThrough = 123;
+inline constexpr UINT kCommandHideUnderFullScreen = 124;
+// One command per monitor, in the order the monitor submenu lists them.
+inline constexpr UINT kCommandMonitorFirst = 200;
+inline constexpr UINT kMaxMonitorItems = 32;
 
 // The notification-area icon's clicks and balloon events.
 inline constexpr UINT kNotificationIconMessage = WM_APP + 1;

@@ -6,6 +6,7 @@
 
 #include "app/gadget_rules.h"
 #include "app/presence_rules.h"
+#include "render/monitor_choice.h"
 #include "app/win32/gadget_accessible.h"
 #include "app/win32/gadget_ids.h"
 #include "app/win32/gadget_menu.h"
@@ -73,10 +74,12 @@ std::unique_ptr<MainForm> MainForm::Create(HINSTANCE instance, ExecuteSetting& s
     // The screens are asked once for the whole start: each question is a round of the window system.
     const Screens screens = form->CurrentScreens();
     const Point at = GadgetPosition(setting, size, screens);
-    // A tool window gets no taskbar button; it is an ordinary window, not kept on top.
+    // A tool window gets no taskbar button; it is an ordinary window, not kept on top. Clicks
+    // pass through a layered window that is also transparent.
+    const DWORD clickThrough = setting.CT != 0 ? WS_EX_TRANSPARENT : 0;
     const HWND hwnd =
-        ::CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW, kGadgetClass, AsWide(texts::kGadgetCaption), WS_POPUP, at.x,
-                          at.y, size.width, size.height, nullptr, nullptr, instance, form.get());
+        ::CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW | clickThrough, kGadgetClass, AsWide(texts::kGadgetCaption),
+                          WS_POPUP, at.x, at.y, size.width, size.height, nullptr, nullptr, instance, form.get());
     if (!hwnd) return nullptr;
     form->window_ = OwnedWindow(hwnd);
     ChargeStartup(StartupStage::kWindow);
@@ -151,7 +154,7 @@ LRESULT MainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             // Windows ends the process after this message: save now what quitting would have saved.
             // A failure is not reported: a notice would only hold up the shutdown. A file another
             // program holds is waited for at most kBusyWaitMs, within the seconds Windows gives.
-            if (wParam) SaveWithPosition(setting_, goals_, Position(), laidOut_, PositionDpi());
+            if (wParam) SaveWithPlace();
             return 0;
         case kDpiChangedMessage:
             OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
@@ -184,7 +187,7 @@ LRESULT MainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         default:
             if (showKey_ && IsShowRequest(message, wParam, lParam, *showKey_)) {
-                ComeForward();
+                AnswerSecondStart();
                 return 0;
             }
             if (icon_ && message == NotificationIcon::TaskbarCreatedMessage()) {
@@ -209,6 +212,42 @@ void MainForm::ComeForward() {
     }
     const HWND popup = ::GetLastActivePopup(hwnd_);
     ::SetForegroundWindow(popup ? popup : hwnd_);
+}
+
+// A user who starts the gadget again may have lost it behind click-through: that ends, and the
+// gadget comes forward.
+void MainForm::AnswerSecondStart() {
+    if (TurnOffClickThroughOnSecondStart(setting_)) {
+        ApplyClickThrough();
+        ApplyNotificationIcon();
+        SaveNow();
+    }
+    ComeForward();
+}
+
+void MainForm::ShowFirstTime() {
+    ::ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
+    ApplyFullScreenHiding();
+}
+
+// The watch hides the gadget while a full-screen program covers its monitor and shows it again
+// after. Turned off, it goes, and a gadget it hid comes back.
+void MainForm::ApplyFullScreenHiding() {
+    if (setting_.FH == 0) {
+        const bool wasHidden = fullScreenWatch_ && fullScreenWatch_->Hidden();
+        fullScreenWatch_.reset();
+        if (wasHidden) ::ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
+        return;
+    }
+    if (fullScreenWatch_) return;
+    fullScreenWatch_ = std::make_unique<FullScreenWatch>(
+        hwnd_, [this](bool hide) { ::ShowWindow(hwnd_, hide ? SW_HIDE : SW_SHOWNOACTIVATE); });
+}
+
+void MainForm::ApplyClickThrough() {
+    const LONG_PTR style = ::GetWindowLongPtrW(hwnd_, GWL_EXSTYLE);
+    const LONG_PTR wanted = setting_.CT != 0 ? (style | WS_EX_TRANSPARENT) : (style & ~LONG_PTR{WS_EX_TRANSPARENT});
+    if (wanted != style) ::SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, wanted);
 }
 
 void MainForm::FormCreate(const Screens& screens) {
@@ -256,9 +295,7 @@ void MainForm::ShowReminders(const CivilDate& today) {
         if (shown) reminderBalloonSince_ = ::GetTickCount();
         return shown;
     };
-    if (ShowDueReminders(setting_, goals_, today, oneBalloon)) {
-        SaveWithPosition(setting_, goals_, Position(), laidOut_, PositionDpi());
-    }
+    if (ShowDueReminders(setting_, goals_, today, oneBalloon)) SaveWithPlace();
 }
 
 void MainForm::ReminderBalloonEnded() {
@@ -339,6 +376,11 @@ void MainForm::OnContextMenu(POINT at) {
         at = {window.left, window.top};
     }
     GadgetMenuState state{StackingOf(setting_.ZO), setting_.LK != 0, StartsWithWindows(environment_.ProgramPath())};
+    const std::vector<Monitor> monitors = environment_.Monitors();
+    state.monitors = MonitorMenuTexts(monitors);
+    state.monitor = MonitorOfWindow(WindowBounds(), monitors);
+    state.clickThrough = setting_.CT != 0;
+    state.hideUnderFullScreen = setting_.FH != 0;
     state.notificationIcon = setting_.TI != 0;
     state.notificationAreaExists = NotificationIcon::AreaExists();
     const HMENU menu = BuildGadgetMenu(state);
@@ -379,13 +421,42 @@ void MainForm::OnCommand(UINT command) {
             ApplyNotificationIcon();
             SaveNow();
             break;
+        case kCommandClickThrough:
+            setting_.CT = setting_.CT != 0 ? 0 : 1;
+            ApplyClickThrough();
+            ApplyNotificationIcon();
+            SaveNow();
+            break;
+        case kCommandHideUnderFullScreen:
+            setting_.FH = setting_.FH != 0 ? 0 : 1;
+            ApplyFullScreenHiding();
+            SaveNow();
+            break;
         case kCommandStartWithWindows:
             SetStartWithWindows(!StartsWithWindows(environment_.ProgramPath()), environment_.ProgramPath(),
                                 setting_.StartedLocal());
             break;
         default:
+            if (command >= kCommandMonitorFirst && command < kCommandMonitorFirst + kMaxMonitorItems)
+                ChooseMonitor(command - kCommandMonitorFirst);
             break;
     }
+}
+
+// Laid out at its anchors on the chosen monitor, which it keeps from now on.
+void MainForm::ChooseMonitor(std::size_t index) {
+    const std::vector<Monitor> monitors = environment_.Monitors();
+    if (index >= monitors.size()) return;
+    setting_.MON = MonitorKeyOfChoice(index, monitors);
+    LayoutAndOpacity();
+    PaintAndPresent(true, clock_.Now());
+    SaveNow();
+}
+
+Rect MainForm::WindowBounds() const {
+    RECT window{};
+    ::GetWindowRect(hwnd_, &window);
+    return {window.left, window.top, window.right, window.bottom};
 }
 
 // Made only when the user wants the icon: a gadget without it never loads the shell for it.
@@ -434,8 +505,10 @@ void MainForm::OnNotificationIcon(LPARAM event) {
 }
 
 // A change from the menu is kept at once, through the same save as the dialog's OK.
-void MainForm::SaveNow() {
-    ReportSave(SaveWithPosition(setting_, goals_, Position(), laidOut_, PositionDpi()), setting_);
+void MainForm::SaveNow() { ReportSave(SaveWithPlace(), setting_); }
+
+SaveOutcome MainForm::SaveWithPlace() {
+    return SaveWithPosition(setting_, goals_, Position(), laidOut_, canvas_->ClientSize(), CurrentScreens());
 }
 
 void MainForm::ApplyStacking() {

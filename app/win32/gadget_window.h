@@ -11,6 +11,7 @@
 
 #include "app/win32/desktop_stacking.h"
 #include "app/reminders.h"
+#include "app/win32/full_screen_watch.h"
 #include "app/win32/notification_icon.h"
 #include "render/gadget_reading.h"
 #include "render/layout.h"
@@ -46,8 +47,14 @@ public:
     std::int32_t PositionDpi() const;
     // How many times the gadget has been painted into its bitmap, full or timer passes.
     std::int32_t PaintPasses() const { return paintPasses_; }
+    // Shows the window for the first time; from then on it hides under full-screen programs when
+    // the user asked for that.
+    void ShowFirstTime();
     // From now on a second start on the same file (its `key`) brings this gadget forward.
     void AnswerShowRequests(std::uint64_t key) { showKey_ = key; }
+    // Saves the settings with the window's place: a dragged window keeps its place, on the monitor
+    // it was dropped on.
+    SaveOutcome SaveWithPlace();
     // Whether the user chose to quit; the message loop ends then.
     bool QuitRequested() const { return quitRequested_; }
     // A balloon from the notification-area icon, which is shown for it when the user keeps it off
@@ -90,6 +97,11 @@ private:
     void ApplyNotificationIcon();
     void ShowReminders(const CivilDate& today);
     void ReminderBalloonEnded();
+    void ApplyClickThrough();
+    void ChooseMonitor(std::size_t index);
+    Rect WindowBounds() const;
+    void ApplyFullScreenHiding();
+    void AnswerSecondStart();
     void OnNotificationIcon(LPARAM event);
     void UpdateIconTip(const LocalDateTime& now);
     void SaveNow();
@@ -137,6 +149,8 @@ private:
     // balloon would replace it before it was seen). A balloon whose end was never reported counts
     // as gone after kReminderBalloonMs.
     std::optional<DWORD> reminderBalloonSince_;
+    // While the user wants it: the watch of full-screen programs in front of the gadget.
+    std::unique_ptr<FullScreenWatch> fullScreenWatch_;
     // What a screen reader reads, kept once a reader has asked for the window's object.
     GadgetReading reading_;
     AccessibleRef accessible_;

@@ -120,7 +120,7 @@ int Run(HINSTANCE instance) {
     if (!FMmain) return 0;
     FMmain->AnswerShowRequests(key);
     LogReminderBalloons(*FMmain);
-    ::ShowWindow(FMmain->hwnd(), SW_SHOWNOACTIVATE);
+    FMmain->ShowFirstTime();
     ChargeStartup(StartupStage::kWindow);
     ReportUnreadableFile(Setting);
     ChargeStartup(StartupStage::kOther);
@@ -129,8 +129,7 @@ int Run(HINSTANCE instance) {
     MSG quit{};
     while (::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
     }
-    ReportSaveAtExit(SaveWithPosition(Setting, Goals, FMmain->Position(), FMmain->LaidOut(), FMmain->PositionDpi()),
-                     Setting);
+    ReportSaveAtExit(FMmain->SaveWithPlace(), Setting);
     WriteStartupProfile();
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "app/win32/notification_icon.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cwchar>
 
 #include "support/win32/wide_text.h"
@@ -41,8 +42,9 @@ UINT NotificationIcon::TaskbarCreatedMessage() {
 
 NOTIFYICONDATAW NotificationIcon::Data(UINT flags) const {
     NOTIFYICONDATAW data{};
-    // The size every system from XP on accepts; the later fields are not used.
-    data.cbSize = NOTIFYICONDATAW_V3_SIZE;
+    // The size every system from XP on accepts (up to guidItem); the later fields are not used,
+    // and XP's headers do not have them.
+    data.cbSize = static_cast<DWORD>(offsetof(NOTIFYICONDATAW, guidItem) + sizeof(GUID));
     data.hWnd = owner_;
     data.uID = kIconId;
     data.uFlags = flags;

@@ -43,6 +43,8 @@ void ExpectItems(HMENU menu, const std::vector<Item>& expected, const std::vecto
 TEST(GadgetMenuTest, ItemsCaptionsSeparatorsAndMarks) {
     GadgetMenuState state{Stacking::kOnDesktop, true, false};
     state.notificationIcon = true;
+    state.monitors = {u"&1  1920 × 1080 (メイン)", u"&2  2560 × 1440"};
+    state.monitor = 1;
     const HMENU menu = BuildGadgetMenu(state);
     ASSERT_TRUE(menu);
     ExpectItems(menu,
@@ -51,13 +53,16 @@ TEST(GadgetMenuTest, ItemsCaptionsSeparatorsAndMarks) {
                     {L"サポートサイト(&P)", kCommandSupport},
                     {nullptr, 0},
                     {L"重ね順(&Z)", 0},
+                    {L"表示するモニター(&M)", 0},
                     {L"位置を固定(&L)", kCommandLockPosition},
+                    {L"クリックを透過(&T)", kCommandClickThrough},
+                    {L"全画面表示のときは隠す(&F)", kCommandHideUnderFullScreen},
                     {L"通知領域に表示(&I)", kCommandNotificationIcon},
                     {L"Windows の起動時に開始(&W)", kCommandStartWithWindows},
                     {nullptr, 0},
                     {L"終了(&X)", kCommandQuit},
                 },
-                {false, false, false, false, true, true, false});
+                {false, false, false, false, false, true, false, false, true, false});
     ExpectItems(::GetSubMenu(menu, 3),
                 {
                     {L"通常(&N)", kCommandStackOrdinary},
@@ -65,6 +70,12 @@ TEST(GadgetMenuTest, ItemsCaptionsSeparatorsAndMarks) {
                     {L"デスクトップ(&D)", kCommandStackOnDesktop},
                 },
                 {false, false, true});
+    ExpectItems(::GetSubMenu(menu, 4),
+                {
+                    {L"&1  1920 × 1080 (メイン)", kCommandMonitorFirst},
+                    {L"&2  2560 × 1440", kCommandMonitorFirst + 1},
+                },
+                {false, true});
     ::DestroyMenu(menu);
 }
 

@@ -7,8 +7,15 @@
 //   probe timechange           sends WM_TIMECHANGE to the gadget
 //   probe balloon-click        tells the gadget, as the shell would, that its balloon was clicked
 //   probe close                asks the gadget to quit and waits until its window is gone
+//   probe fullscreen MS1 MS2   a window over the whole primary display comes forward: "full";
+//                              after MS1 ms a small window comes forward: "another"; MS2 ms later
+//                              both close
+//   probe foreground           prints the foreground window's class and rectangle
+//   probe shown                prints whether the gadget window is visible (1) or hidden (0)
 //   probe menu                 prints the rectangle of a visible popup menu, or fails
 //   probe tray                 prints the rectangle of the notification area's window, or fails
+//   probe window X Y W H MS    shows a window at that rectangle, prints "ready", then "clicked" at
+//                              the first left click it gets within MS milliseconds (else fails)
 //   probe settings-path        prints the default settings file's Windows path
 //   probe short-path PATH      prints the 8.3 spelling of an existing path
 //   probe count                prints how many gadget windows exist, shown or hidden
@@ -96,6 +103,73 @@ int RunCommand(int argc, wchar_t** argv) {
     if (command == L"tray") {
         HWND tray = ::FindWindowW(L"Shell_TrayWnd", nullptr);
         return tray ? PrintRect(tray) : 1;
+    }
+    if (command == L"window" && argc == 7) {
+        const HWND window = ::CreateWindowExW(
+            WS_EX_TOOLWINDOW, L"STATIC", L"beneath", WS_POPUP | SS_NOTIFY | WS_VISIBLE, _wtoi(argv[2]), _wtoi(argv[3]),
+            _wtoi(argv[4]), _wtoi(argv[5]), nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+        if (!window) return 1;
+        std::printf("ready\n");
+        std::fflush(stdout);
+        const DWORD end = ::GetTickCount() + static_cast<DWORD>(_wtoi(argv[6]));
+        MSG message{};
+        while (::GetTickCount() < end) {
+            while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                if (message.message == WM_LBUTTONDOWN && message.hwnd == window) {
+                    std::printf("clicked\n");
+                    return 0;
+                }
+                ::DispatchMessageW(&message);
+            }
+            ::Sleep(20);
+        }
+        return 1;
+    }
+    if (command == L"fullscreen" && argc == 4) {
+        const HWND window = ::CreateWindowExW(0, L"STATIC", L"full screen", WS_POPUP | WS_VISIBLE, 0, 0,
+                                              ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN), nullptr,
+                                              nullptr, ::GetModuleHandleW(nullptr), nullptr);
+        if (!window) return 1;
+        ::SetForegroundWindow(window);
+        ::SetFocus(window);
+        auto pumpFor = [](DWORD ms) {
+            const DWORD end = ::GetTickCount() + ms;
+            MSG message{};
+            while (::GetTickCount() < end) {
+                while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
+                ::Sleep(20);
+            }
+        };
+        std::printf("full\n");
+        std::fflush(stdout);
+        pumpFor(static_cast<DWORD>(_wtoi(argv[2])));
+        const HWND another = ::CreateWindowExW(0, L"STATIC", L"another", WS_POPUP | WS_VISIBLE, 50, 50, 200, 150,
+                                               nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+        ::SetForegroundWindow(another);
+        ::SetFocus(another);
+        std::printf("another\n");
+        std::fflush(stdout);
+        pumpFor(static_cast<DWORD>(_wtoi(argv[3])));
+        ::DestroyWindow(another);
+        ::DestroyWindow(window);
+        return 0;
+    }
+    if (command == L"foreground") {
+        wchar_t className[64] = {};
+        const HWND front = ::GetForegroundWindow();
+        if (front) ::GetClassNameW(front, className, 64);
+        RECT r{};
+        if (front) ::GetWindowRect(front, &r);
+        std::printf("%ls %ld %ld %ld %ld\n", className, r.left, r.top, r.right, r.bottom);
+        return 0;
+    }
+    if (command == L"shown") {
+        for (HWND w = ::FindWindowExW(nullptr, nullptr, L"KestrivalGadget", nullptr); w;
+             w = ::FindWindowExW(nullptr, w, L"KestrivalGadget", nullptr)) {
+            std::printf("%d\n", ::IsWindowVisible(w) ? 1 : 0);
+            return 0;
+        }
+        return 1;
     }
     if (command == L"menu") {
         HWND menu = FindMenuWindow();
