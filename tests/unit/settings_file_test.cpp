@@ -488,7 +488,13 @@ TEST_F(SettingsFileTest, InterruptedSavesAreRecoveredNeverDeleted) {
 TEST_F(SettingsFileTest, LeftoversWaitForTheirRemovalAndAWriteCancelsIt) {
     const std::u16string kLeftover = u"Documents/ZKFILES/Kestrival/ZKQV_set.txt.4711.tmp";
     folder_.Write(kSettingPath, Utf16File(u"TITLE=file\r\n"));
-    folder_.Write(kLeftover, Utf16File(u"TITLE=old save\r\n"));
+    // The leftovers are older than the file: a newer whole one would be taken as the settings.
+    const auto writeOldSave = [&] {
+        folder_.Write(kLeftover, Utf16File(u"TITLE=old save\r\n"));
+        std::filesystem::last_write_time(folder_.Native(kLeftover),
+                                         std::filesystem::file_time_type::clock::now() - std::chrono::seconds(60));
+    };
+    writeOldSave();
     setting_.Locate(environment_);
     setting_.ReadFile(clock_, goals_);
     EXPECT_EQ(setting_.TITLE, u"file");
@@ -496,7 +502,7 @@ TEST_F(SettingsFileTest, LeftoversWaitForTheirRemovalAndAWriteCancelsIt) {
     setting_.RemoveLeftovers();
     EXPECT_FALSE(folder_.Exists(kLeftover));
 
-    folder_.Write(kLeftover, Utf16File(u"TITLE=old save\r\n"));
+    writeOldSave();
     setting_.Locate(environment_);
     setting_.ReadFile(clock_, goals_);
     setting_.TITLE = u"changed";
