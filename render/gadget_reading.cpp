@@ -1,5 +1,7 @@
 #include "render/gadget_reading.h"
 
+#include <iterator>
+
 #include "render/drawing.h"
 #include "render/geometry.h"
 #include "render/painter.h"
@@ -44,6 +46,22 @@ std::u16string SpokenChoices(const CountChoices& choices) {
     return words;
 }
 
+// "、知らせる 当日 1週間前": the heading of the grid's menu, then each chosen day in its words.
+std::u16string SpokenReminders(const ReminderChoices& reminders) {
+    if (!reminders.Any()) return {};
+    static constexpr const char16_t* kDayWords[] = {texts::kRemindOnDay, texts::kRemindDayBefore,
+                                                    texts::kRemindWeekBefore, texts::kRemindMonthBefore};
+    static_assert(std::size(kDayWords) == kReminderDays.size());
+    std::u16string words(texts::kReadChoiceSeparator);
+    words += texts::kRemindHeading;
+    for (std::size_t i = 0; i < kReminderDays.size(); ++i) {
+        if (!reminders.chosen[i]) continue;
+        words += texts::kReadGroupSeparator;
+        words += MenuWords(kDayWords[i]);
+    }
+    return words;
+}
+
 // The painter leaves a cell without a frame or texts when its line is empty, and skips one whose
 // dates do not read.
 bool ShowsGoal(const GoalPanelFigures& f) { return f.datesRead && (!f.title.empty() || f.HasStart || f.HasEnd); }
@@ -62,7 +80,7 @@ std::u16string PanelDescription(const GoalPanelFigures& f) {
     std::u16string words = f.ShownStart + texts::kReadDateRange + f.ShownEnd;
     if (f.HasStart) words += FormatText(texts::kReadElapsedDays, {f.ElapsedDays});
     if (f.HasEnd) words += FormatText(texts::kReadRemainingDays, {f.RemainingDays});
-    return words + SpokenChoices(f.choices);
+    return words + SpokenChoices(f.choices) + SpokenReminders(f.reminders);
 }
 
 GadgetReading ReadGadget(Canvas& canvas, const ExecuteSetting& setting, const GoalList& goals,

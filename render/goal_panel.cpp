@@ -19,14 +19,6 @@ std::int32_t WholeDays(double days) { return static_cast<std::int32_t>(std::trun
 
 std::u16string NextField(std::u16string& line) { return std::u16string(TrimControlAndSpace(TakeField(line, &line))); }
 
-// The same day `years` later; 29 February becomes 28 February in a common year.
-std::optional<CivilDate> YearsLater(const CivilDate& date, std::int32_t years) {
-    CivilDate moved{date.year + years, date.month, date.day};
-    if (moved.year > 9999) return std::nullopt;
-    if (!IsValidDate(moved.year, moved.month, moved.day)) moved.day = 28;
-    return moved;
-}
-
 // A yearly goal whose end has passed moves both dates forward by the fewest whole years that
 // bring the end to today or later. The texts stay as they are when nothing moves.
 void MoveYearly(std::u16string& start, std::u16string& end, const CivilDate& today) {
@@ -121,7 +113,10 @@ GoalPanelFigures ComputeGoalPanel(std::u16string_view goalLine, double now, std:
 
 GoalPanelFigures GoalFigures(const ExecuteSetting& setting, const GoalList& goals, std::int32_t index,
                              const WorkCalendar& calendar, double now, std::u16string_view todayText) {
-    return ComputeGoalPanel(goals.LineAt(index), now, todayText, ChoicesOfGoal(setting, index), &calendar);
+    GoalPanelFigures figures =
+        ComputeGoalPanel(goals.LineAt(index), now, todayText, ChoicesOfGoal(setting, index), &calendar);
+    figures.reminders = RemindersOfGoal(setting, index).choices;
+    return figures;
 }
 
 std::int32_t ProgressRight(std::int32_t progressDays, std::int32_t spanDays, std::int32_t barLeft,
@@ -182,8 +177,9 @@ void PaintGoalPanel(Canvas& canvas, const ExecuteSetting& setting, const GoalPan
         const std::u16string remaining = FormatText(u"%d", {f.RemainingDays});
         canvas.Text({x0 + S(156) - canvas.TextExtent(remaining).width, daysRow}, remaining, setting.RNCOLOR);
     }
-    // The choices sit centred between the two numbers, in the panel's frame colour.
-    const std::u16string mark = CountChoicesMark(f.choices);
+    // The choices and the reminders' mark sit centred between the two numbers, in the panel's
+    // frame colour.
+    const std::u16string mark = GoalMarks(f.choices, f.reminders);
     if (!mark.empty()) {
         canvas.Text({x0 + S(80) - canvas.TextExtent(mark).width / 2, daysRow}, mark, setting.PFCOLOR);
     }

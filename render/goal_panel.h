@@ -7,6 +7,7 @@
 #include "render/canvas.h"
 #include "settings/count_choices.h"
 #include "settings/execute_setting.h"
+#include "settings/reminder_choices.h"
 #include "support/work_calendar.h"
 
 namespace kestrival {
@@ -27,6 +28,7 @@ struct GoalPanelFigures {
     std::int32_t SpanDays = 0;
     std::int32_t ProgressDays = 0;
     CountChoices choices;
+    ReminderChoices reminders;  // only marked on the panel
 };
 
 // `calendar` decides the working days; without one a goal counting working days counts

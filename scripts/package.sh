@@ -9,7 +9,8 @@
 # Reproducible: no time stamps in the exes, and the zip entries carry the commit's time
 # (SOURCE_DATE_EPOCH), fixed permissions and no extra fields.
 # With KESTRIVAL_MAINTAINER ("Name <address>") it also makes dist/kestrival_<version>_<arch>.deb;
-# without it only the zips, and it says so.
+# without it only the zips, and it says so. KESTRIVAL_DIST names another folder for all of these
+# (the tests build theirs in build/package, so that dist/ only ever holds a maintainer's release).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 version=$(sed -n 's/^project(Kestrival VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
@@ -24,7 +25,8 @@ if [ -n "${KESTRIVAL_MAINTAINER:-}" ] && ! [[ $KESTRIVAL_MAINTAINER =~ $maintain
   exit 1
 fi
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
-mkdir -p dist
+dist=$(realpath -m "${KESTRIVAL_DIST:-dist}")
+mkdir -p "$dist"
 
 package() {  # arch toolchain floor
   local arch=$1 toolchain=$2 floor=$3
@@ -33,7 +35,7 @@ package() {  # arch toolchain floor
   cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="cmake/$toolchain" -DKESTRIVAL_THREADS=win32 \
     -DCMAKE_BUILD_TYPE=Release -DKESTRIVAL_TESTS=OFF -DKESTRIVAL_WERROR=ON \
     -DKESTRIVAL_SUPPORT_URL="${KESTRIVAL_SUPPORT_URL:-}" >/dev/null
-  cmake --build "$build" --target Kestrival -j "$(nproc)" >/dev/null
+  cmake --build "$build" --target Kestrival -j "$(nproc)"
   scripts/check-imports.sh "$build/Kestrival.exe" "$floor"
   mkdir -p "$stage"
   cp "$build/Kestrival.exe" "$stage/Kestrival.exe"
@@ -41,7 +43,7 @@ package() {  # arch toolchain floor
   cp docs/Kestrival.html "$stage/Kestrival.html"
   chmod 644 "$stage"/*
   touch -d "@$SOURCE_DATE_EPOCH" "$stage"/*
-  local zip=$PWD/dist/Kestrival-$version-$arch.zip
+  local zip=$dist/Kestrival-$version-$arch.zip
   rm -f "$zip"
   (cd "$stage" && TZ=UTC zip -X -D -q "$zip" Kestrival.exe ReadMe.txt Kestrival.html)
   echo "$(basename "$zip"): exe $(stat -c %s "$stage/Kestrival.exe") bytes, zip $(stat -c %s "$zip") bytes"
@@ -52,7 +54,7 @@ package() {  # arch toolchain floor
 # CHANGELOG.md. The libraries it needs are read from the program by dpkg-shlibdeps, as Debian's
 # own packages do; a Japanese font is added by hand. The maintainer is KESTRIVAL_MAINTAINER.
 deb_arch=$(dpkg --print-architecture)
-deb=dist/kestrival_${version}_$deb_arch.deb
+deb=$dist/kestrival_${version}_$deb_arch.deb
 
 package_deb() {
   local build=build-release-linux stage=build-release-linux/stage
@@ -65,7 +67,7 @@ package_deb() {
   cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTRIVAL_TESTS=OFF -DKESTRIVAL_BENCH=OFF \
     -DKESTRIVAL_WERROR=ON -DKESTRIVAL_SUPPORT_URL="${KESTRIVAL_SUPPORT_URL:-}" \
     -DCMAKE_CXX_FLAGS="$cxxflags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags" >/dev/null
-  cmake --build "$build" --target kestrival -j "$(nproc)" >/dev/null
+  cmake --build "$build" --target kestrival -j "$(nproc)"
   mkdir -p "$stage/DEBIAN" "$stage/usr/bin" "$stage/usr/share/applications" "$stage/usr/share/metainfo" \
     "$stage/usr/share/icons/hicolor/48x48/apps" "$stage/usr/share/man/man1" "$stage/usr/share/doc-base" "$doc"
   strip --remove-section=.comment --remove-section=.note -o "$stage/usr/bin/kestrival" "$build/kestrival"
@@ -90,6 +92,7 @@ Architecture: $deb_arch
 Maintainer: $KESTRIVAL_MAINTAINER
 Installed-Size: $(du -sk --apparent-size --exclude=DEBIAN "$stage" | cut -f1)
 Depends: $depends, fonts-horai-umefont | fonts-noto-cjk | fonts-ipafont-gothic
+Recommends: qt6-wayland
 Section: utils
 Priority: optional
 Description: desktop gadget that counts the days towards goals
@@ -134,9 +137,9 @@ fi
 # What the README's figures are checked against.
 {
   for arch in win64 win32; do
-    echo "Kestrival-$version-$arch.zip $(stat -c %s "dist/Kestrival-$version-$arch.zip") bytes, Kestrival.exe $(stat -c %s "build-release-$arch/stage/Kestrival.exe") bytes"
+    echo "Kestrival-$version-$arch.zip $(stat -c %s "$dist/Kestrival-$version-$arch.zip") bytes, Kestrival.exe $(stat -c %s "build-release-$arch/stage/Kestrival.exe") bytes"
   done
   [ -f "$deb" ] && echo "$(basename "$deb") $(stat -c %s "$deb") bytes"
-  (cd dist && sha256sum Kestrival-"$version"-win64.zip Kestrival-"$version"-win32.zip $([ -f "../$deb" ] && basename "$deb"))
-} >dist/SIZES.txt
-cat dist/SIZES.txt
+  (cd "$dist" && sha256sum Kestrival-"$version"-win64.zip Kestrival-"$version"-win32.zip $([ -f "$deb" ] && basename "$deb"))
+} >"$dist/SIZES.txt"
+cat "$dist/SIZES.txt"

@@ -17,11 +17,12 @@ convert classic.bmp -strip ../docs/gadget-classic.png
 convert default-150.bmp -strip ../docs/gadget-default-150.png
 convert choices.bmp -strip ../docs/gadget-choices.png
 
-# The settings dialog, opened from the gadget's menu, over goals that count in different ways.
+# The settings dialog, opened from the gadget's menu, over goals that count in different ways, one
+# of them with reminders.
 ../tests/wine/harness.sh run bash -c '
   file=$("$WINE" winepath -u "$("$WINE" kestrival_probe.exe settings-path | tr -d "\r")" | tr -d "\r")
   mkdir -p "$(dirname "$file")"
-  { printf "\xff\xfe"; printf "%s\r\n" "ITEM1=入学試験,2027/01/17,2027/02/25" "CNT1=T" "ITEM2=提出期限,2026/11/01,2027/01/29" \
+  { printf "\xff\xfe"; printf "%s\r\n" "ITEM1=入学試験,2027/01/17,2027/02/25" "CNT1=T" "RMD1=0,7" "ITEM2=提出期限,2026/11/01,2027/01/29" \
       "CNT2=W" "ITEM3=誕生日,2000/05/10,2000/05/10" "CNT3=Y" "ITEM4=年度末の決算報告書の提出,2026/04/01,2027/03/31" "CNT4=TWY" \
       | iconv -f UTF-8 -t UTF-16LE; } >"$file"
   "$WINE" Kestrival.exe & gadget=$!

@@ -9,7 +9,8 @@
 # settings in your documents folder. Without one it starts a virtual display (Xvfb), lets the
 # gadget run for KESTRIVAL_RUN_SECONDS (6 by default), saves a screenshot to
 # out/kestrival-screenshot.png, quits the gadget as its menu would (so it saves its file), and
-# prints where that file is; its home folder is then out/run-home.
+# prints where that file is; its home, config, cache and runtime folders are then under out/.
+# It installs only what running needs (scripts/install-deps.sh run, or windows).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 windows=
@@ -17,18 +18,24 @@ case "${1:-}" in
   -h|--help) sed -n '2,12p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
   --windows) windows=1; shift ;;
 esac
-scripts/install-deps.sh
+scripts/install-deps.sh "$([ -n "$windows" ] && echo windows || echo run)"
 source scripts/lib/xvfb.sh
+source scripts/lib/test-state.sh
 out=$PWD/out
-mkdir -p "$out"
+# Temporaries of the build and of Wine (its server's folder) stay in out/tmp.
+export TMPDIR=$out/tmp
+mkdir -p "$out" "$TMPDIR"
 headless=
 if [ -z "${DISPLAY:-}" ]; then
   headless=1
-  export HOME=$out/run-home XDG_CONFIG_HOME=$out/run-home/.config XDG_RUNTIME_DIR=$out/run-runtime
+  export HOME=$out/run-home XDG_CONFIG_HOME=$out/run-home/.config XDG_CACHE_HOME=$out/run-home/.cache \
+    XDG_DATA_HOME=$out/run-home/.local/share XDG_STATE_HOME=$out/run-home/.local/state XDG_RUNTIME_DIR=$out/run-runtime
   mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
   chmod 700 "$XDG_RUNTIME_DIR"
+  start_session_bus
   start_xvfb
-  trap 'kill $XVFB_PID 2>/dev/null || true' EXIT
+  # The display and the bus go once the gadget has ended, and are waited for.
+  trap 'end_started' EXIT
 fi
 
 # Runs until the user quits it; headless, until the screenshot is taken and the gadget is closed
@@ -68,14 +75,16 @@ exe=$PWD/build-win/Kestrival.exe
 WINE=/usr/lib/wine/wine64
 [ -x "$WINE" ] || WINE=$(command -v wine64 || command -v wine)
 source scripts/lib/wine-fonts.sh
-export WINEPREFIX=$out/run-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# winemenubuilder off: Wine makes no menu entries or file associations in the home.
+export WINEPREFIX=$out/run-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 [ -f "$WINEPREFIX/system.reg" ] || "$WINE" wineboot -i >/dev/null 2>&1 || true
 if [ ! -f "$WINEPREFIX/.kestrival-faces-linked" ]; then
   link_japanese_faces
   "${WINE%/*}/wineserver" -w || true
   touch "$WINEPREFIX/.kestrival-faces-linked"
 fi
-[ -n "$headless" ] && trap '"${WINE%/*}/wineserver" -k 2>/dev/null || true; kill $XVFB_PID 2>/dev/null || true' EXIT
+[ -n "$headless" ] &&
+  trap '"${WINE%/*}/wineserver" -k 2>/dev/null; timeout 30 "${WINE%/*}/wineserver" -w 2>/dev/null; end_started' EXIT
 # Wine's documents folder, as the gadget finds it.
 documents=$("$WINE" cmd /c echo %USERPROFILE% 2>/dev/null | tr -d '\r')
 documents=$("$WINE" winepath -u "$documents\\Documents" 2>/dev/null | tr -d '\r')

@@ -39,6 +39,11 @@ CountChoices ChoicesOfGoal(const ExecuteSetting& setting, std::int32_t index) {
     return setting.CNT[static_cast<std::size_t>(index)];
 }
 
+GoalReminders RemindersOfGoal(const ExecuteSetting& setting, std::int32_t index) {
+    if (index < 0 || static_cast<std::size_t>(index) >= setting.RMD.size()) return {};
+    return setting.RMD[static_cast<std::size_t>(index)];
+}
+
 std::u16string DefaultGoal(const CivilDate& today) {
     const std::int32_t year = StrToIntDef(FormatText(u"%04d", {today.year}), 2010);
     return FormatText(std::u16string(texts::kDefaultGoalTitle) + u",%04d/01/01,%04d/01/01", {year + 1, year, year + 1});

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "settings/count_choices.h"
+#include "settings/reminder_choices.h"
 #include "support/civil_date.h"
 #include "support/extend_string_list.h"
 #include "support/file_io.h"
@@ -76,6 +77,10 @@ struct ExecuteSetting {
     // How each goal counts, by its place in the goal list (CNT1 belongs to ITEM1); a goal past
     // the end has no choices. The file holds a goal's key only while it has a choice.
     std::vector<CountChoices> CNT;
+    // The reminders of each goal, by its place in the goal list (RMD1 belongs to ITEM1), with the
+    // day one was last shown (RMDSHOWN1). The file holds RMDn only while the goal has a reminder,
+    // and RMDSHOWNn only once one was shown.
+    std::vector<GoalReminders> RMD;
     // The user's days off, as typed; the file holds the key only while it is not empty.
     std::u16string OFFDAYS;
 
@@ -93,7 +98,7 @@ struct ExecuteSetting {
     bool DroppedChangesReported = false;
 
     // Locates, reads and rewrites the settings file, fills every member and rebuilds `goals`.
-    // The same as Locate followed by ReadFile.
+    // The same as Locate followed by ReadFile and RemoveLeftovers.
     void Load(const Environment& environment, const LocalClock& clock, GoalList& goals);
     // Arguments, system version and the settings file's place; creates its folder.
     void Locate(const Environment& environment);
@@ -105,6 +110,9 @@ struct ExecuteSetting {
     bool Peek(const Environment& environment, const LocalClock& clock, GoalList& goals);
     // Reads the located file (rewriting it in its normal form), fills the record and `goals`.
     void ReadFile(const LocalClock& clock, GoalList& goals);
+    // Once ReadFile found the settings in the file, what interrupted saves left beside it is no
+    // longer needed: removed here, which a start can leave until the gadget is on the screen.
+    void RemoveLeftovers();
     // Whether the gadget was started with LOCAL (its file beside the program).
     bool StartedLocal() const;
     // Rebuilds the whole file from the record and `goals`. Nothing is written when the file
@@ -122,6 +130,8 @@ private:
     bool fileKnown_ = false;
     // The record as this run started, for a run whose saves may be held back.
     std::uint64_t startHash_ = 0;
+    // The file was read whole: the temporaries beside it may go.
+    bool leftoversRemovable_ = false;
     // Writes FileLines, whose bytes hash to `hash`, to the settings file; false when it failed.
     bool WriteFileLines(std::uint64_t hash);
     void RememberFile(std::uint64_t hash, const FileState& state);
@@ -150,6 +160,9 @@ std::u16string HeldBackFileNotice(std::u16string_view path);
 
 // The choices of the goal at `index` (from 0); none past the end of the list.
 CountChoices ChoicesOfGoal(const ExecuteSetting& setting, std::int32_t index);
+
+// The reminders of the goal at `index` (from 0); none past the end of the list.
+GoalReminders RemindersOfGoal(const ExecuteSetting& setting, std::int32_t index);
 
 // "2027年まで,2026/01/01,2027/01/01" for a today in 2026.
 std::u16string DefaultGoal(const CivilDate& today);

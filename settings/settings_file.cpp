@@ -1,10 +1,13 @@
 // Load and save of the settings file.
+#include <array>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "settings/environment.h"
 #include "settings/execute_setting.h"
 #include "settings/setting_keys.h"
+#include "support/extend_string_list.h"
 #include "support/file_io.h"
 #include "support/integer_rule.h"
 #include "support/text.h"
@@ -43,17 +46,38 @@ std::int32_t NumberOfKey(std::u16string_view key, std::u16string_view prefix) {
     return n > 2147483647 ? 0 : static_cast<std::int32_t>(n);
 }
 
+// The keys a goal may have beside its ITEMn line, each numbered like it.
+enum GoalKey : std::size_t { kCountKey, kRemindKey, kRemindShownKey, kGoalKeyCount };
+constexpr std::u16string_view kGoalKeyPrefixes[kGoalKeyCount] = {u"CNT", u"RMD", u"RMDSHOWN"};
+
+// What a goal's key says, read into its place. A shown day that is no date is no record.
+void ReadGoalKey(GoalKey key, std::u16string_view value, CountChoices& choices, GoalReminders& reminders) {
+    switch (key) {
+        case kCountKey:
+            choices = ParseCountChoices(value);
+            break;
+        case kRemindKey:
+            reminders.choices = ParseReminderChoices(value);
+            break;
+        case kRemindShownKey:
+            if (const auto day = ParseDateText(value)) reminders.shownDay = DayNumber(*day);
+            break;
+        case kGoalKeyCount:
+            break;
+    }
+}
+
 // The goal lines ITEM1, ITEM2, ... up to the first missing or empty one, and the counting
-// choices CNTn of those goals. Key lookups take the first non-comment line of each key; one walk
-// over the lines finds them all, where looking each number up on its own would rescan the file
-// once per goal.
-void ReadGoals(const ExtendStringList& lines, GoalList& goals, std::vector<CountChoices>& choices) {
+// choices CNTn and reminders RMDn, RMDSHOWNn of those goals. Key lookups take the first
+// non-comment line of each key; one walk over the lines finds them all, where looking each
+// number up on its own would rescan the file once per goal.
+void ReadGoals(const ExtendStringList& lines, GoalList& goals, std::vector<CountChoices>& choices,
+               std::vector<GoalReminders>& reminders) {
     const auto lineCount = static_cast<std::size_t>(lines.Count());
-    auto numberAt = [&lines](std::size_t i, std::u16string_view prefix) {
+    auto goalNumberAt = [&lines](std::size_t i) {
         const std::u16string_view line = lines.LineView(i);
-        return IsCommentLine(line) ? 0 : NumberOfKey(TrimmedKeyOf(line), prefix);
+        return IsCommentLine(line) ? 0 : NumberOfKey(TrimmedKeyOf(line), u"ITEM");
     };
-    auto goalNumberAt = [&numberAt](std::size_t i) { return numberAt(i, u"ITEM"); };
     // A contiguous run of goals cannot be longer than the file has goal lines; sizing the table
     // by those keeps a file of millions of other lines from costing a slot per line.
     std::size_t goalLines = 0;
@@ -71,14 +95,21 @@ void ReadGoals(const ExtendStringList& lines, GoalList& goals, std::vector<Count
         if (value.empty()) break;
         goals.Add(value);
     }
-    // Choices of goals that are not in the list are not kept.
-    choices.assign(static_cast<std::size_t>(goals.Count()), CountChoices{});
-    std::vector<bool> seen(choices.size() + 1, false);
-    for (std::size_t i = 0; i < lineCount && !choices.empty(); ++i) {
-        const auto n = static_cast<std::size_t>(numberAt(i, u"CNT"));
-        if (n == 0 || n > choices.size() || seen[n]) continue;
-        seen[n] = true;
-        choices[n - 1] = ParseCountChoices(ValuePart(lines.LineView(i)));
+    // Keys of goals that are not in the list are not kept.
+    const auto goalCount = static_cast<std::size_t>(goals.Count());
+    choices.assign(goalCount, CountChoices{});
+    reminders.assign(goalCount, GoalReminders{});
+    std::vector<std::array<bool, kGoalKeyCount>> seen(goalCount + 1, std::array<bool, kGoalKeyCount>{});
+    for (std::size_t i = 0; i < lineCount && goalCount > 0; ++i) {
+        const std::u16string_view line = lines.LineView(i);
+        if (IsCommentLine(line)) continue;
+        const std::u16string_view key = TrimmedKeyOf(line);
+        for (std::size_t k = 0; k < kGoalKeyCount; ++k) {
+            const auto n = static_cast<std::size_t>(NumberOfKey(key, kGoalKeyPrefixes[k]));
+            if (n == 0 || n > goalCount || seen[n][k]) continue;
+            seen[n][k] = true;
+            ReadGoalKey(static_cast<GoalKey>(k), ValuePart(line), choices[n - 1], reminders[n - 1]);
+        }
     }
 }
 
@@ -131,6 +162,7 @@ std::u16string Hex64(std::uint64_t value) {
 void ExecuteSetting::Load(const Environment& environment, const LocalClock& clock, GoalList& goals) {
     Locate(environment);
     ReadFile(clock, goals);
+    RemoveLeftovers();
 }
 
 void ExecuteSetting::Locate(const Environment& environment) {
@@ -184,7 +216,7 @@ void ExecuteSetting::ReadFile(const LocalClock& clock, GoalList& goals) {
     FileLines.Clear();
     // A save cut short between writing its temporary and replacing the file can leave the
     // settings only in that temporary.
-    RecoverInterruptedSave(SettingFile);
+    RecoverInterruptedSave(SettingFile, IsWholeSavedText);
     FileRead read = ReadWholeFile(SettingFile);
     FileUnreadable = read.status == ReadStatus::kUnreadable;
     if (read.status == ReadStatus::kRead) {
@@ -194,7 +226,7 @@ void ExecuteSetting::ReadFile(const LocalClock& clock, GoalList& goals) {
         const std::uint64_t normalised = HashOf(FileLines);
         if (normalised != knownFileHash_) WriteFileLines(normalised);
         // The file holds the settings now, so what interrupted saves left is no longer needed.
-        RemoveLeftoverTemporaries(SettingFile);
+        leftoversRemovable_ = true;
     } else if (read.status == ReadStatus::kMissing) {
         WriteFileLines(HashOf(FileLines));
     }
@@ -208,7 +240,15 @@ void ExecuteSetting::ReadFile(const LocalClock& clock, GoalList& goals) {
     FileLines.Release();
 }
 
+void ExecuteSetting::RemoveLeftovers() {
+    if (!std::exchange(leftoversRemovable_, false)) return;
+    RemoveLeftoverTemporaries(SettingFile);
+}
+
 bool ExecuteSetting::WriteFileLines(std::uint64_t hash) {
+    // A write clears away the leftovers itself when it succeeds; when it fails, its own temporary
+    // may hold the only copy of these settings, which a later removal must not take.
+    leftoversRemovable_ = false;
     FileState written;
     const auto bytes = [this](const ByteSink& write) { return FileLines.WriteBytes(write); };
     if (!WriteFileReplacing(SettingFile, bytes, &written)) return false;
@@ -244,9 +284,10 @@ void ExecuteSetting::ReadValues(const CivilDate& today, GoalList& goals) {
         this->*key.member = StrToIntDef(u"0x" + FileLines.GetValue(key.key, key.fallbackText), fallback);
     }
     OFFDAYS = FileLines.GetValue(u"OFFDAYS");
-    ReadGoals(FileLines, goals, CNT);
+    ReadGoals(FileLines, goals, CNT, RMD);
     if (goals.Count() == 0) goals.Add(DefaultGoal(today));
     CNT.resize(static_cast<std::size_t>(goals.Count()));
+    RMD.resize(static_cast<std::size_t>(goals.Count()));
     Style = ChooseRenderStyle(OsMajorVersion);
 }
 
@@ -279,6 +320,9 @@ void ExecuteSetting::BuildFileLines(const GoalList& goals) {
         put(FormatText(u"ITEM%d", {i + 1}), goals.LineAt(i));
         const std::u16string choices = CountChoicesText(ChoicesOfGoal(*this, i));
         if (!choices.empty()) put(FormatText(u"CNT%d", {i + 1}), choices);
+        const GoalReminders reminders = RemindersOfGoal(*this, i);
+        if (reminders.choices.Any()) put(FormatText(u"RMD%d", {i + 1}), ReminderChoicesText(reminders.choices));
+        if (reminders.shownDay) put(FormatText(u"RMDSHOWN%d", {i + 1}), DateText(DateOfDayNumber(*reminders.shownDay)));
     }
 }
 
@@ -298,8 +342,11 @@ SaveOutcome ExecuteSetting::Save(const GoalList& goals) {
         return SaveOutcome::kHeldBack;
     }
     // Nothing changed since the load or the last save: leave the file as it is.
-    const bool saved = (onDisk && hash == knownFileHash_) || WriteFileLines(hash);
+    const bool unchanged = onDisk && hash == knownFileHash_;
+    const bool saved = unchanged || WriteFileLines(hash);
     FileLines.Release();
+    // The file holds this run's settings, newer than anything an interrupted save left.
+    if (saved && !unchanged) RemoveLeftoverTemporaries(SettingFile);
     return saved ? SaveOutcome::kSaved : SaveOutcome::kFailed;
 }
 

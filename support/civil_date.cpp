@@ -43,6 +43,13 @@ CivilDate DateOfDayNumber(std::int32_t dayNumber) {
             static_cast<std::int32_t>(static_cast<unsigned>(date.day()))};
 }
 
+std::optional<CivilDate> YearsLater(const CivilDate& date, std::int32_t years) {
+    CivilDate moved{date.year + years, date.month, date.day};
+    if (moved.year > 9999) return std::nullopt;
+    if (!IsValidDate(moved.year, moved.month, moved.day)) moved.day = 28;
+    return moved;
+}
+
 double DaysOf(const LocalDateTime& moment) {
     const double milliseconds =
         ((moment.hour * 60.0 + moment.minute) * 60.0 + moment.second) * 1000.0 + moment.millisecond;

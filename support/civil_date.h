@@ -34,6 +34,9 @@ bool IsValidDate(std::int32_t year, std::int32_t month, std::int32_t day);
 std::int32_t DayNumber(const CivilDate& date);
 // The date of a day number (the inverse of DayNumber).
 CivilDate DateOfDayNumber(std::int32_t dayNumber);
+// The same day `years` later; 29 February becomes 28 February in a common year. Nothing past
+// the year 9999.
+std::optional<CivilDate> YearsLater(const CivilDate& date, std::int32_t years);
 // A date-time as a real number of days: the day number plus the elapsed fraction of the day.
 double DaysOf(const LocalDateTime& moment);
 

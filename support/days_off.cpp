@@ -84,8 +84,28 @@ void DaysOff::AddItem(std::u16string_view item) {
     if (from && to) AddYearly(*from, *to);
 }
 
+bool DaysOff::ContainsEveryYear(const CivilDate& date) const {
+    return yearly_.test(static_cast<std::size_t>(date.month * 32 + date.day));
+}
+
+std::vector<std::int32_t> DaysOff::EveryYearDays() const {
+    std::vector<std::int32_t> days;
+    for (std::size_t bit = 0; bit < yearly_.size(); ++bit) {
+        if (yearly_.test(bit)) days.push_back(static_cast<std::int32_t>(bit));
+    }
+    return days;
+}
+
+DaysOff::Coverage DaysOff::DatedCoverage(std::int32_t first, std::int32_t last) const {
+    // The merged ranges are apart and in order, so their last days are in order too.
+    const auto range = std::lower_bound(dated_.begin(), dated_.end(), first,
+                                        [](const DatedRange& r, std::int32_t day) { return r.last < day; });
+    if (range == dated_.end() || range->first > last) return Coverage::kNone;
+    return range->first <= first && range->last >= last ? Coverage::kAll : Coverage::kSome;
+}
+
 bool DaysOff::Contains(const CivilDate& date) const {
-    if (yearly_.test(static_cast<std::size_t>(date.month * 32 + date.day))) return true;
+    if (ContainsEveryYear(date)) return true;
     const std::int32_t day = DayNumber(date);
     const auto after = std::upper_bound(dated_.begin(), dated_.end(), day,
                                         [](std::int32_t d, const DatedRange& range) { return d < range.first; });

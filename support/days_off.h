@@ -20,6 +20,14 @@ public:
     // bit, the dated ranges are merged and searched in order.
     bool Contains(const CivilDate& date) const;
     bool Empty() const { return yearly_.none() && dated_.empty(); }
+    // The days off every year only, without the dated ones.
+    bool ContainsEveryYear(const CivilDate& date) const;
+    // Those days as month × 32 + day, in order (29 February included when it is one).
+    std::vector<std::int32_t> EveryYearDays() const;
+
+    // How much of the days first to last (day numbers, both included) the dated items take.
+    enum class Coverage { kNone, kSome, kAll };
+    Coverage DatedCoverage(std::int32_t first, std::int32_t last) const;
 
 private:
     // Day numbers, both ends included.

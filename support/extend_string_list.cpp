@@ -236,6 +236,14 @@ bool ExtendStringList::WriteBytes(const ByteSink& write) const {
     return piece.empty() || write(piece);
 }
 
+bool IsWholeSavedText(std::string_view bytes) {
+    constexpr std::string_view kMark("\xFF\xFE", 2);
+    constexpr std::string_view kLineEnd("\r\0\n\0", 4);
+    return bytes.substr(0, kMark.size()) == kMark && bytes.size() % 2 == 0 &&
+           (bytes.size() == kMark.size() || (bytes.size() >= kMark.size() + kLineEnd.size() &&
+                                             bytes.substr(bytes.size() - kLineEnd.size()) == kLineEnd));
+}
+
 bool ExtendStringList::Load(std::u16string_view path) {
     FileName = std::u16string(path);
     Clear();
@@ -247,7 +255,10 @@ bool ExtendStringList::Load(std::u16string_view path) {
 
 bool ExtendStringList::Save(std::u16string_view path) {
     FileName = std::u16string(path);
-    return WriteFileReplacing(path, [this](const ByteSink& write) { return WriteBytes(write); });
+    if (!WriteFileReplacing(path, [this](const ByteSink& write) { return WriteBytes(write); })) return false;
+    // The file holds these lines now, newer than what interrupted saves left.
+    RemoveLeftoverTemporaries(path);
+    return true;
 }
 
 }  // namespace kestrival

@@ -13,6 +13,11 @@
 
 namespace kestrival {
 
+// Whether `bytes` are the whole of what WriteBytes writes, by the text's own evidence: the FF FE
+// mark, whole UTF-16 code units, and CR LF after the last line (or no line at all). What a save
+// cut short leaves lacks one of them unless it was cut exactly at the end of a line.
+bool IsWholeSavedText(std::string_view bytes);
+
 class ExtendStringList {
 public:
     std::int32_t Count() const { return static_cast<std::int32_t>(ends_.size()); }
@@ -37,7 +42,8 @@ public:
 
     // Replaces all lines by the file's; false (and no lines) when the file cannot be read.
     bool Load(std::u16string_view path);
-    // Writes FF FE and every line in UTF-16LE with CR LF, replacing the file in one step.
+    // Writes FF FE and every line in UTF-16LE with CR LF, replacing the file in one step; once it
+    // stands, what interrupted saves of the file left is cleared away.
     bool Save(std::u16string_view path);
 
     // The in-memory halves of Load and Save, for callers that already hold the bytes.

@@ -65,12 +65,25 @@ bool IsPartialNameFor(std::u16string_view candidate, std::u16string_view fileNam
 const LeftoverTemporary* NewestRecoverable(const std::vector<LeftoverTemporary>& candidates) {
     const LeftoverTemporary* newest = nullptr;
     for (const auto& candidate : candidates) {
-        if (candidate.size == 0) continue;  // created, never written: holds nothing to recover
-        // Equal times fall back to the save's number, the later save being the longer or greater one.
+        if (!candidate.whole) continue;  // cut short or never written: putting it in place loses settings
+        // Equal times fall back to the name, so that every start picks the same one.
         const auto key = [](const LeftoverTemporary& t) { return std::tuple(t.modified, t.name.size(), t.name); };
         if (!newest || key(candidate) > key(*newest)) newest = &candidate;
     }
     return newest;
+}
+
+bool HoldsNothingNewer(const LeftoverTemporary& temporary, std::int64_t fileModified) {
+    return temporary.size == 0 || temporary.modified <= fileModified;
+}
+
+bool TemporaryIsNewer(std::string_view fileBytes, std::int64_t fileModified, std::string_view temporaryBytes,
+                      std::int64_t temporaryModified) {
+    if (fileBytes == temporaryBytes) return false;
+    // A rewrite in place empties the file and then writes the temporary's bytes from the start:
+    // cut short, it leaves their beginning, written after the temporary.
+    if (temporaryBytes.substr(0, fileBytes.size()) == fileBytes) return true;
+    return fileModified <= temporaryModified;
 }
 
 }  // namespace kestrival

@@ -86,9 +86,23 @@ std::int32_t DayOfRule(const HolidayRule& rule, std::int32_t year) {
     return 0;
 }
 
+// The formula's constants are published up to 2150. Left running past it, the formula drifts a
+// day earlier about every 130 years (it leaves out that 2200, 2300 ... have no 29 February) until
+// it names days that do not exist, such as 0 September. Nobody can know on which days later
+// centuries will keep the equinox holidays, so past 2150 the days of the last four published
+// years come round again in step with the leap years: 20 or 21 March, 22 or 23 September. A year
+// past 2150 then has the holidays of the year 400 years before it, as it has its weekdays.
+constexpr std::int32_t kLastEquinoxYear = 2150;
+
+std::int32_t EquinoxYear(std::int32_t year) {
+    if (year <= kLastEquinoxYear) return year;
+    return year - 4 * ((year - kLastEquinoxYear + 3) / 4);
+}
+
 // The day of the month of an equinox: base + drift × (year − 1980) − leap-year corrections. The
-// constants change with the century; past 2150 the last published ones go on.
+// constants change with the century.
 std::int32_t EquinoxDay(std::int32_t year, double before1980, double from1980, double from2100) {
+    year = EquinoxYear(year);
     const double drift = 0.242194 * (year - 1980);
     if (year < 1980) {
         // This era's formula truncates the leap-year term toward zero.

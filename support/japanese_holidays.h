@@ -14,7 +14,7 @@ std::vector<std::int32_t> JapanesePublicHolidays(std::int32_t year);
 bool IsJapanesePublicHoliday(const CivilDate& date);
 
 // The equinox days of a year by the astronomical formula the calendar office publishes (day of
-// March and of September).
+// March and of September); past 2150, where its constants end, those of 2147 to 2150 repeat.
 std::int32_t SpringEquinoxDay(std::int32_t year);
 std::int32_t AutumnEquinoxDay(std::int32_t year);
 

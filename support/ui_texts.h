@@ -103,6 +103,19 @@ inline constexpr const char16_t* kDaysOffCaption = u"休日の設定";
 inline constexpr const char16_t* kDaysOffHelp =
     u"土日と祝日のほかに休む日を、空白で区切って入力してください。\n"
     u"例: 12/29-01/03 (毎年)  08/13 (毎年)  2027/05/06 (その日だけ)";
+// The same menu's reminders: a heading, one item for each day before the end date, and none.
+inline constexpr const char16_t* kRemindHeading = u"知らせる";
+inline constexpr const char16_t* kRemindOnDay = u"当日(&0)";
+inline constexpr const char16_t* kRemindDayBefore = u"前日(&1)";
+inline constexpr const char16_t* kRemindWeekBefore = u"1週間前(&7)";
+inline constexpr const char16_t* kRemindMonthBefore = u"30日前(&3)";
+inline constexpr const char16_t* kRemindNever = u"知らせない";
+// A reminder's text under the goal's title: the days left and the end date ("残り 7 日 (2026/12/18
+// まで)"), or on the end date itself that it is today ("今日が終了日です (2026/12/11)").
+inline constexpr const char16_t* kReminderDaysLeft = u"残り %d 日 (";
+inline constexpr const char16_t* kReminderDaysLeftAfter = u" まで)";
+inline constexpr const char16_t* kReminderTodayBefore = u"今日が終了日です (";
+inline constexpr const char16_t* kReminderTodayAfter = u")";
 // What a screen reader speaks for the gadget: the band's days since the birth date, and a panel's
 // dates and day counts after its title ("2026/01/01 から 2027/01/01、経過 343 日、残り 21 日").
 inline constexpr const char16_t* kReadBirthDaysBefore = u"生後 ";

@@ -2,7 +2,7 @@
 // grid with a running, a not-started, an ended and a title-only goal. Writes BMP files named on
 // the command line (default.bmp grid.bmp), and optionally the same grid in the classic look of
 // Windows 2000 and XP (classic.bmp), the default gadget on a display at 150 % (default-150.bmp), and
-// four goals with counting choices (choices.bmp).
+// four goals with counting choices and reminders (choices.bmp), and those at 150 and 200 %.
 #include <windows.h>
 
 #include <cstdio>
@@ -92,8 +92,12 @@ int wmain(int argc, wchar_t** argv) {
         goals.Add(u"年度末,2025/04/01,2026/03/31");
         setting.CNT = {ParseCountChoices(u"T"), ParseCountChoices(u"W"), ParseCountChoices(u"Y"),
                        ParseCountChoices(u"TWY")};
+        setting.RMD = {GoalReminders{ParseReminderChoices(u"0,7"), std::nullopt}, GoalReminders{},
+                       GoalReminders{ParseReminderChoices(u"1"), std::nullopt}, GoalReminders{}};
         setting.OFFDAYS = u"12/29-01/03";
         Render(setting, goals, now, argv[5]);
+        if (argc > 6) Render(setting, goals, now, argv[6], 144);
+        if (argc > 7) Render(setting, goals, now, argv[7], 192);
     }
     return 0;
 }

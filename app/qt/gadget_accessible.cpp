@@ -85,7 +85,8 @@ public:
     }
 
     int indexOfChild(const QAccessibleInterface* child) const override {
-        if (child && child == OpenMenuInterface(widget())) return PanelCount();
+        if (!child) return -1;
+        if (child == OpenMenuInterface(widget())) return PanelCount();
         const QAccessible::Id id = QAccessible::uniqueId(const_cast<QAccessibleInterface*>(child));
         for (std::size_t i = 0; i < panels_.size(); ++i) {
             if (panels_[i] == id) return static_cast<int>(i);

@@ -1,15 +1,18 @@
 #pragma once
-// The gadget window on Linux: a frameless window without a taskbar or pager entry that shows the
-// painted gadget, repaints on a timer and after the machine wakes, follows the screens, drags by its
-// title band and offers the context menu.
+// The gadget window on Linux: a frameless window that shows the painted gadget, repaints on a timer
+// and after the machine wakes, follows the screens, drags by its title band and offers the context
+// menu. What kind of window it is on its display (X11 with or without a compositor, Wayland) is
+// its role (app/window_role.h).
 #include <QTimer>
 #include <QWidget>
 
 #include <functional>
 #include <memory>
+#include <set>
 #include <string_view>
 
 #include "app/desktop_rules.h"
+#include "app/window_role.h"
 #include "render/gadget_reading.h"
 #include "render/layout.h"
 #include "render/qt/qt_canvas.h"
@@ -19,6 +22,7 @@
 namespace kestrival {
 
 class QtEnvironment;
+class DesktopNotifier;
 class TrayIcon;
 class FullScreenWatch;
 
@@ -69,14 +73,18 @@ private:
     void PaintPass(bool fullPaint);
     void AnnounceChanges(const ReadingChanges& changes);
     void OnTimer();
-    void ApplyStacking();
+    void ApplyRole();
     // The type, states and desktop the window manager reads when it maps the window; `states`
     // false leaves the states of a mapped window to the window manager.
     void PrepareNativeWindow(bool states = true);
+    void ShowPixels();
     void FollowScreens();
     void OnDisplayChanged();
     void RepaintAfterSleep();
+    void AfterFirstFrame();
     void SaveNow();
+    void ShowDueReminders();
+    void RecordReminderShown(const std::u16string& goalLine, const CivilDate& day);
     void OpenMenu(QPoint at);
     void ApplyNotificationIcon();
     void ApplyClickThrough();
@@ -98,11 +106,22 @@ private:
     Point laidOut_;
     std::int32_t titleBandHeight_ = 0;
     GadgetReading reading_;
+    WindowRole role_;
     bool colorKeyEnabled_ = false;
     std::int32_t colorKey_ = 0;
-    // A drag the program moves itself, where no window manager does (a bare X display).
+    std::uint8_t alpha_ = 255;
+    // What the window shows where its pixels carry their own alpha; else the canvas's image.
+    QImage translucentPixels_;
+    // A drag the program moves itself, where no window manager does (a bare X display, a dock).
     bool dragging_ = false;
+    // Whether the user has dragged the window by its band since the last layout.
+    bool draggedByUser_ = false;
     QPoint dragOffset_;
+    bool firstFrameShown_ = false;
+    // Made when the first reminder is due; the reminders asked for and not yet answered, by goal
+    // line and day, so that a slow service is not asked twice.
+    std::unique_ptr<DesktopNotifier> notifier_;
+    std::set<std::u16string> remindersAsked_;
     // The notification-area icon, made when first wanted.
     std::unique_ptr<TrayIcon> tray_;
     // While the user wants it: the watch of full-screen windows in front of the gadget.

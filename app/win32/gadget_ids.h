@@ -28,8 +28,12 @@ inline constexpr UINT kNotificationIconMessage = WM_APP + 1;
 // The menu asked for from the icon, opened once the shell's call that told of the click is over:
 // a menu opened inside that call loses its keyboard.
 inline constexpr UINT kOpenMenuMessage = WM_APP + 2;
+// Posted when the window is made: the reminders due at start come once the window is up.
+inline constexpr UINT kShowRemindersMessage = WM_APP + 3;
 
 inline constexpr UINT_PTR kRepaintTimerId = 1;
+// Posted by the first paint: the work a start leaves until the gadget is on the screen.
+inline constexpr UINT kAfterFirstFrameMessage = WM_APP + 4;
 // WM_DPICHANGED, which the headers declare only for Windows 7 and later builds.
 inline constexpr UINT kDpiChangedMessage = 0x02E0;
 

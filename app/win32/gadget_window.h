@@ -11,6 +11,7 @@
 
 #include "app/win32/desktop_stacking.h"
 #include "app/win32/full_screen_watch.h"
+#include "app/reminders.h"
 #include "app/win32/notification_icon.h"
 #include "render/gadget_reading.h"
 #include "render/layout.h"
@@ -60,6 +61,8 @@ public:
     // and goes again with the balloon; a click on the balloon brings the gadget forward. False
     // when there is no notification area or the shell refused it.
     bool ShowBalloon(std::u16string_view title, std::u16string_view text);
+    // Told of every reminder balloon asked for and whether it showed; for the tests.
+    std::function<void(const ReminderMessage& message, bool shown)> reminderBalloonAsked;
 
     // GadgetWindow
     void SetBounds(const Rect& bounds) override;
@@ -74,7 +77,8 @@ private:
     friend LRESULT CALLBACK RoutedWindowProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
-    void FormCreate();
+    void FormCreate(const Screens& screens);
+    void AfterFirstFrame();
     void TMtimerTimer();
     void StartTimer(const LocalDateTime& now);
     void FormPaint();
@@ -96,6 +100,8 @@ private:
     Rect WindowBounds() const;
     void ApplyFullScreenHiding();
     void AnswerSecondStart();
+    void ShowReminders(const CivilDate& today);
+    void ReminderBalloonEnded();
     void OnNotificationIcon(LPARAM event);
     void UpdateIconTip(const LocalDateTime& now);
     void SaveNow();
@@ -104,6 +110,7 @@ private:
     Screens CurrentScreens() const;
 
     void LayoutAndOpacity();
+    void LayoutAndOpacity(const Screens& screens);
     void Paint(bool fullPaint, const LocalDateTime& now);
     void PaintAndPresent(bool fullPaint, const LocalDateTime& now);
     void ApplyLayeredAttributes();
@@ -140,6 +147,10 @@ private:
     std::unique_ptr<NotificationIcon> icon_;
     // While the user wants it: the watch of full-screen programs in front of the gadget.
     std::unique_ptr<FullScreenWatch> fullScreenWatch_;
+    // When a reminder's balloon went up; the next due reminder waits until it goes (a second
+    // balloon would replace it before it was seen). A balloon whose end was never reported counts
+    // as gone after kReminderBalloonMs.
+    std::optional<DWORD> reminderBalloonSince_;
     // What a screen reader reads, kept once a reader has asked for the window's object.
     GadgetReading reading_;
     AccessibleRef accessible_;

@@ -3,6 +3,7 @@
 #include <optional>
 #include <vector>
 
+#include "app/win32/lock_file_security.h"
 #include "settings/execute_setting.h"
 #include "support/win32/wide_text.h"
 
@@ -44,16 +45,30 @@ std::optional<FileIdentity> IdentityOf(const std::wstring& fullPath) {
 constexpr DWORD kLockFileWaitMs = 2000;
 constexpr DWORD kLockFilePauseMs = 50;
 
-// The lock file, held open without sharing; an invalid handle with the last error set when it
-// cannot be had.
-UniqueHandle OpenLockFile(const std::wstring& path) {
+// Whether the lock file at `path`, held by someone, could only be held by this user: its list is
+// read without opening its data, which the holder's lack of sharing would refuse.
+bool HeldByThisUserAlone(const std::wstring& path, const LockFileSecurity& security) {
+    const UniqueHandle file(::CreateFileW(path.c_str(), READ_CONTROL,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    return file && security.OnlyThisUserMayOpen(file.get());
+}
+
+struct LockFile {
+    UniqueHandle file;          // held open without sharing
+    bool heldByGadget = false;  // another gadget of this user holds it
+};
+
+// The lock file, held open without sharing. A held one tells of another gadget only when nobody
+// else could be holding it; one that others may open proves nothing and the gadget runs without it.
+LockFile OpenLockFile(const std::wstring& path, LockFileSecurity& security) {
     const DWORD started = ::GetTickCount();
     for (;;) {
-        UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_ALWAYS,
-                                        FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-        if (file || ::GetLastError() != ERROR_SHARING_VIOLATION || ::GetTickCount() - started >= kLockFileWaitMs) {
-            return file;
-        }
+        UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_READ | READ_CONTROL, 0, security.ForNewFile(),
+                                        OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        if (file || ::GetLastError() != ERROR_SHARING_VIOLATION) return {std::move(file), false};
+        if (!HeldByThisUserAlone(path, security)) return {};
+        if (::GetTickCount() - started >= kLockFileWaitMs) return {{}, true};
         ::Sleep(kLockFilePauseMs);
     }
 }
@@ -77,9 +92,14 @@ std::unique_ptr<InstanceLock> InstanceLock::Acquire(std::uint64_t key, const std
     // Held open without sharing for the whole run and never deleted: a deleted name could be
     // made again by a start that then would not see this one. Every spelling of the settings
     // file's path reaches this one file. A link put in its place is opened as the link itself.
-    UniqueHandle file = OpenLockFile(Wide(settingFile + u".lock"));
-    if (!file && ::GetLastError() == ERROR_SHARING_VIOLATION) return nullptr;
-    return std::unique_ptr<InstanceLock>(new InstanceLock(std::move(mutex), std::move(file)));
+    const std::wstring path = Wide(settingFile + u".lock");
+    LockFileSecurity security;
+    LockFile lock = OpenLockFile(path, security);
+    if (lock.heldByGadget) return nullptr;
+    // One that others may open (an earlier version's, or made where the folder lets others in)
+    // is closed to them now, so that the next start can trust it.
+    if (lock.file && !security.OnlyThisUserMayOpen(lock.file.get())) security.CloseToOthers(path);
+    return std::unique_ptr<InstanceLock>(new InstanceLock(std::move(mutex), std::move(lock.file)));
 }
 
 void ShowRunningGadget(std::uint64_t key) {

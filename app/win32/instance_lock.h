@@ -4,6 +4,7 @@
 // eyes and ends before touching the file. A session's names are its own, so the gadget also holds
 // "<settings file>.lock" open without sharing: a gadget of another session (fast user switching,
 // a terminal server) or of another computer on a shared folder keeps a second one off the file.
+// The lock file is this user's alone (lock_file_security.h), so no other user can hold it.
 #include <windows.h>
 
 #include <cstdint>

@@ -2,6 +2,8 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <memory>
 #include <optional>
@@ -24,6 +26,7 @@
 #include "support/ui_texts.h"
 #include "support/win32/clock.h"
 #include "support/win32/message_dialogs.h"
+#include "support/win32/startup_profile.h"
 #include "support/win32/wide_text.h"
 
 namespace kestrival {
@@ -44,10 +47,13 @@ enum class Startup { kRun, kRefused, kAlreadyRunning };
 
 Startup StartupLoad(std::unique_ptr<InstanceLock>& lock, std::uint64_t& key) {
     Setting.Locate(Environment);
+    ChargeStartup(StartupStage::kSettingsFolder);
     key = InstanceKeyOf(Setting.SettingFile);
     lock = InstanceLock::Acquire(key, Setting.SettingFile);
+    ChargeStartup(StartupStage::kLock);
     if (!lock) return Startup::kAlreadyRunning;
     Setting.ReadFile(Clock, Goals);
+    ChargeStartup(StartupStage::kSettingsFile);
     InitMessageDialogs(Setting.OsMajorVersion, &DialogBackendInstance);
     return PassesVersionGate(Setting.OsMajorVersion, Setting.OsMinorVersion) ? Startup::kRun : Startup::kRefused;
 }
@@ -76,8 +82,25 @@ std::optional<int> PrintIfAsked() {
     return WriteToTerminal(STD_OUTPUT_HANDLE, outcome.output) ? 0 : 1;
 }
 
+// For the end-to-end tests, which cannot see a balloon from outside: with
+// KESTRIVAL_TEST_BALLOON_LOG naming a file, each reminder balloon asked for is added to it as a
+// line "title<TAB>text<TAB>1" (0 when it could not be shown), in UTF-8.
+void LogReminderBalloons(MainForm& form) {
+    const wchar_t* path = ::_wgetenv(L"KESTRIVAL_TEST_BALLOON_LOG");
+    if (!path || !*path) return;
+    form.reminderBalloonAsked = [log = std::wstring(path)](const ReminderMessage& message, bool shown) {
+        if (FILE* file = ::_wfopen(log.c_str(), L"ab")) {
+            const std::string line = ToUtf8(message.title) + "\t" + ToUtf8(message.text) + (shown ? "\t1\n" : "\t0\n");
+            std::fwrite(line.data(), 1, line.size(), file);
+            std::fclose(file);
+        }
+    };
+}
+
 int Run(HINSTANCE instance) {
+    StartStartupProfile();
     if (const std::optional<int> status = PrintIfAsked()) return *status;
+    ChargeStartup(StartupStage::kOther);
     std::unique_ptr<InstanceLock> lock;
     std::uint64_t key = 0;
     const Startup startup = StartupLoad(lock, key);
@@ -96,14 +119,18 @@ int Run(HINSTANCE instance) {
                          MakeSettingsDialogCommand(instance, Setting, Goals, Clock, Environment));
     if (!FMmain) return 0;
     FMmain->AnswerShowRequests(key);
+    LogReminderBalloons(*FMmain);
     FMmain->ShowFirstTime();
+    ChargeStartup(StartupStage::kWindow);
     ReportUnreadableFile(Setting);
+    ChargeStartup(StartupStage::kOther);
     RunMessageLoop(*FMmain);
     // The quit request may still be queued; it would close the failure notice at once.
     MSG quit{};
     while (::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
     }
     ReportSaveAtExit(FMmain->SaveWithPlace(), Setting);
+    WriteStartupProfile();
     return 0;
 }
 

@@ -12,8 +12,31 @@ constexpr CountMenuRow kRows[] = {
     {CountMenuItem::kTodayIncluded, texts::kCountTodayIncluded, CountMenuMark::kCheck, false},
     {CountMenuItem::kWorkingDays, texts::kCountWorkingDays, CountMenuMark::kCheck, false},
     {CountMenuItem::kYearly, texts::kCountYearly, CountMenuMark::kCheck, true},
+    // Reminders, then the days off last, where the keyboard finds them from the menu's end.
+    {CountMenuItem::kRemindHeading, texts::kRemindHeading, CountMenuMark::kNone, true},
+    {CountMenuItem::kRemindOnDay, texts::kRemindOnDay, CountMenuMark::kCheck, false},
+    {CountMenuItem::kRemindDayBefore, texts::kRemindDayBefore, CountMenuMark::kCheck, false},
+    {CountMenuItem::kRemindWeekBefore, texts::kRemindWeekBefore, CountMenuMark::kCheck, false},
+    {CountMenuItem::kRemindMonthBefore, texts::kRemindMonthBefore, CountMenuMark::kCheck, false},
+    {CountMenuItem::kRemindNever, texts::kRemindNever, CountMenuMark::kRadio, false},
     {CountMenuItem::kDaysOff, texts::kDaysOffMenu, CountMenuMark::kNone, true},
 };
+
+// The days before the end date a reminder item stands for; -1 for the other items.
+std::int32_t ReminderDaysOf(CountMenuItem item) {
+    switch (item) {
+        case CountMenuItem::kRemindOnDay:
+            return 0;
+        case CountMenuItem::kRemindDayBefore:
+            return 1;
+        case CountMenuItem::kRemindWeekBefore:
+            return 7;
+        case CountMenuItem::kRemindMonthBefore:
+            return 30;
+        default:
+            return -1;
+    }
+}
 
 }  // namespace
 
@@ -29,11 +52,9 @@ bool CountMenuChecked(CountMenuItem item, const CountChoices& choices) {
             return choices.WorkingDays;
         case CountMenuItem::kYearly:
             return choices.Yearly;
-        case CountMenuItem::kHeading:
-        case CountMenuItem::kDaysOff:
+        default:
             return false;
     }
-    return false;
 }
 
 void ApplyCountMenuItem(CountMenuItem item, CountChoices& choices) {
@@ -50,9 +71,27 @@ void ApplyCountMenuItem(CountMenuItem item, CountChoices& choices) {
         case CountMenuItem::kYearly:
             choices.Yearly = !choices.Yearly;
             break;
-        case CountMenuItem::kHeading:
-        case CountMenuItem::kDaysOff:
+        default:
             break;
+    }
+}
+
+bool RowMenuChecked(CountMenuItem item, const CountChoices& choices, const ReminderChoices& reminders) {
+    if (item == CountMenuItem::kRemindNever) return !reminders.Any();
+    const std::int32_t days = ReminderDaysOf(item);
+    return days >= 0 ? reminders.Has(days) : CountMenuChecked(item, choices);
+}
+
+void ApplyRowMenuItem(CountMenuItem item, CountChoices& choices, ReminderChoices& reminders) {
+    if (item == CountMenuItem::kRemindNever) {
+        reminders = {};
+        return;
+    }
+    const std::int32_t days = ReminderDaysOf(item);
+    if (days >= 0) {
+        reminders.Set(days, !reminders.Has(days));
+    } else {
+        ApplyCountMenuItem(item, choices);
     }
 }
 

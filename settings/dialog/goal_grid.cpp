@@ -26,12 +26,23 @@ const CountChoices& GoalGrid::Choices(std::int32_t r) const {
     return choices_[static_cast<std::size_t>(std::clamp(r, 0, kGoalRows))];
 }
 
-void FillGoalGrid(GoalGrid& grid, const GoalList& goals, const std::vector<CountChoices>& choices) {
+GoalReminders& GoalGrid::Reminders(std::int32_t r) {
+    return reminders_[static_cast<std::size_t>(std::clamp(r, 0, kGoalRows))];
+}
+
+const GoalReminders& GoalGrid::Reminders(std::int32_t r) const {
+    return reminders_[static_cast<std::size_t>(std::clamp(r, 0, kGoalRows))];
+}
+
+void FillGoalGrid(GoalGrid& grid, const GoalList& goals, const std::vector<CountChoices>& choices,
+                  const std::vector<GoalReminders>& reminders) {
     for (std::int32_t i = 0; i < kGoalRows; ++i) {
         std::u16string line = goals.LineAt(i);
         for (std::int32_t c = 0; c < kGoalColumns; ++c) grid.Cell(c, i + 1) = TakeField(line, &line);
         const auto index = static_cast<std::size_t>(i);
-        grid.Choices(i + 1) = index < choices.size() && i < goals.Count() ? choices[index] : CountChoices{};
+        const bool goal = i < goals.Count();
+        grid.Choices(i + 1) = goal && index < choices.size() ? choices[index] : CountChoices{};
+        grid.Reminders(i + 1) = goal && index < reminders.size() ? reminders[index] : GoalReminders{};
     }
 }
 
@@ -119,6 +130,7 @@ bool CurrentRowHasText(const GoalGrid& grid) {
 void ClearCurrentRow(GoalGrid& grid) {
     for (std::int32_t c = 0; c < kGoalColumns; ++c) grid.Cell(c, grid.row).clear();
     grid.Choices(grid.row) = {};
+    grid.Reminders(grid.row) = {};
 }
 
 std::optional<GoalRowProblem> CheckGoalRows(const GoalGrid& grid, const CivilDate& today) {
@@ -132,28 +144,34 @@ std::optional<GoalRowProblem> CheckGoalRows(const GoalGrid& grid, const CivilDat
     return std::nullopt;
 }
 
-void CommitGoalGrid(const GoalGrid& grid, GoalList& goals, std::vector<CountChoices>& choices) {
+void CommitGoalGrid(const GoalGrid& grid, GoalList& goals, std::vector<CountChoices>& choices,
+                    std::vector<GoalReminders>& reminders) {
     // Goals past the grid's rows (a hand-edited file may hold thousands) were never shown, so
-    // they stay as they were, with their choices, after the grid's rows.
+    // they stay as they were, with their choices and reminders, after the grid's rows.
     GoalList beyondGrid;
     std::vector<CountChoices> choicesBeyondGrid;
+    std::vector<GoalReminders> remindersBeyondGrid;
     for (std::int32_t i = kGoalRows; i < goals.Count(); ++i) {
         beyondGrid.Add(goals.LineView(static_cast<std::size_t>(i)));
         const auto index = static_cast<std::size_t>(i);
         choicesBeyondGrid.push_back(index < choices.size() ? choices[index] : CountChoices{});
+        remindersBeyondGrid.push_back(index < reminders.size() ? reminders[index] : GoalReminders{});
     }
     goals.Clear();
     choices.clear();
+    reminders.clear();
     for (std::int32_t r = 1; r <= kGoalRows; ++r) {
         const std::u16string line = TrimSpaces(grid.Cell(kTitleColumn, r)) + u"," +
                                     TrimSpaces(grid.Cell(kStartColumn, r)) + u"," +
                                     TrimSpaces(grid.Cell(kEndColumn, r));
-        if (line == u",,") continue;  // a blank row takes its choices with it
+        if (line == u",,") continue;  // a blank row takes its choices and reminders with it
         goals.Add(line);
         choices.push_back(grid.Choices(r));
+        reminders.push_back(grid.Reminders(r));
     }
     for (std::int32_t i = 0; i < beyondGrid.Count(); ++i) goals.Add(beyondGrid.LineView(static_cast<std::size_t>(i)));
     choices.insert(choices.end(), choicesBeyondGrid.begin(), choicesBeyondGrid.end());
+    reminders.insert(reminders.end(), remindersBeyondGrid.begin(), remindersBeyondGrid.end());
 }
 
 }  // namespace kestrival

@@ -30,6 +30,9 @@ public:
     // How the goal of a row counts; it goes with the row's cells.
     CountChoices& Choices(std::int32_t row);
     const CountChoices& Choices(std::int32_t row) const;
+    // The row's reminders and the record of the last one shown; they go with the row's cells too.
+    GoalReminders& Reminders(std::int32_t row);
+    const GoalReminders& Reminders(std::int32_t row) const;
 
     std::int32_t column = 0;
     std::int32_t row = 1;
@@ -38,11 +41,13 @@ public:
 private:
     std::array<std::array<std::u16string, kGoalColumns>, kGoalRows + 1> cells_;
     std::array<CountChoices, kGoalRows + 1> choices_{};
+    std::array<GoalReminders, kGoalRows + 1> reminders_{};
 };
 
-// Rows 1 to 150 from the first 150 goal lines and their choices; rows after the last goal become
-// empty.
-void FillGoalGrid(GoalGrid& grid, const GoalList& goals, const std::vector<CountChoices>& choices);
+// Rows 1 to 150 from the first 150 goal lines, their choices and reminders; rows after the last
+// goal become empty.
+void FillGoalGrid(GoalGrid& grid, const GoalList& goals, const std::vector<CountChoices>& choices,
+                  const std::vector<GoalReminders>& reminders);
 // Normalises the current cell when it is a date cell (the cell being left).
 void SGdataExit(GoalGrid& grid, const CivilDate& today);
 // Makes another cell current, normalising the one being left.
@@ -67,7 +72,9 @@ bool CurrentRowHasText(const GoalGrid& grid);
 void ClearCurrentRow(GoalGrid& grid);
 // The first row with a comma in its title or a start date after its end date.
 std::optional<GoalRowProblem> CheckGoalRows(const GoalGrid& grid, const CivilDate& today);
-// Rebuilds the goal list and its choices from the rows that are not blank, trimmed, in order.
-void CommitGoalGrid(const GoalGrid& grid, GoalList& goals, std::vector<CountChoices>& choices);
+// Rebuilds the goal list, its choices and reminders from the rows that are not blank, trimmed, in
+// order.
+void CommitGoalGrid(const GoalGrid& grid, GoalList& goals, std::vector<CountChoices>& choices,
+                    std::vector<GoalReminders>& reminders);
 
 }  // namespace kestrival

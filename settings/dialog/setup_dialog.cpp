@@ -131,7 +131,7 @@ void Commit(const SetupControls& c, const NumberField& field, ExecuteSetting& s)
 }  // namespace
 
 void FillControls(SetupControls& c, const ExecuteSetting& s, const GoalList& goals, const WindowGeometry& g) {
-    FillGoalGrid(c.SGdata, goals, s.CNT);
+    FillGoalGrid(c.SGdata, goals, s.CNT, s.RMD);
     for (const auto& field : kTextFields) c.*field.control = s.*field.setting;
     for (const auto& field : kColourFields) c.*field.control = s.*field.setting;
     Fill(c, kSubtitle, s);
@@ -198,7 +198,7 @@ bool BTokClick(SetupControls& c, ExecuteSetting& setting, GoalList& goals, const
 }
 
 void CommitControls(const SetupControls& c, ExecuteSetting& s, GoalList& goals) {
-    CommitGoalGrid(c.SGdata, goals, s.CNT);
+    CommitGoalGrid(c.SGdata, goals, s.CNT, s.RMD);
     for (const auto& field : kTextFields) s.*field.setting = c.*field.control;
     for (const auto& field : kColourFields) s.*field.setting = c.*field.control;
     for (const auto& radio : {kSubtitle, kHorizontalAnchor, kVerticalAnchor, kPanelOrder}) Commit(c, radio, s);

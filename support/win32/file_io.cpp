@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "support/win32/handles.h"
+#include "support/win32/library.h"
 #include "support/win32/replace_file.h"
 #include "support/win32/wide_text.h"
 
@@ -112,7 +113,12 @@ std::wstring NameOf(const std::wstring& path) {
     return slash == std::wstring::npos ? path : path.substr(slash + 1);
 }
 
-std::vector<LeftoverTemporary> FindTemporaries(const std::wstring& target) {
+std::int64_t TimeOf(const FILETIME& time) {
+    return static_cast<std::int64_t>((std::uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime);
+}
+
+// The temporaries of `target`, each read to tell whether it is whole (when `isWhole` is given).
+std::vector<LeftoverTemporary> FindTemporaries(const std::wstring& target, const WholeCheck* isWhole) {
     const std::u16string name = FromWide(NameOf(target));
     std::vector<LeftoverTemporary> found;
     WIN32_FIND_DATAW entry{};
@@ -121,20 +127,29 @@ std::vector<LeftoverTemporary> FindTemporaries(const std::wstring& target) {
     do {
         if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
         if (!IsTemporaryNameFor(FromWide(entry.cFileName), name, kNameCase)) continue;
-        const auto modified = static_cast<std::int64_t>((std::uint64_t{entry.ftLastWriteTime.dwHighDateTime} << 32) |
-                                                        entry.ftLastWriteTime.dwLowDateTime);
+        bool whole = false;
+        if (isWhole) {
+            bool busy = false;
+            const FileRead read = ReadOnce(FolderOf(target) + entry.cFileName, busy);
+            whole = read.status == ReadStatus::kRead && (*isWhole)(read.bytes);
+        }
         const std::uint64_t size = (std::uint64_t{entry.nFileSizeHigh} << 32) | entry.nFileSizeLow;
-        found.push_back({FromWide(entry.cFileName), modified, size});
+        found.push_back({FromWide(entry.cFileName), TimeOf(entry.ftLastWriteTime), size, whole});
     } while (::FindNextFileW(search.get(), &entry));
     return found;
 }
 
 ReplaceFileFunction replaceFile = ::ReplaceFileW;
 
+// What a failed move does with a temporary that is a copy of what the program holds: a save's
+// goes, a recovered one stays (it may be the only copy of the settings).
+enum class TemporaryOnFailure { kDelete, kKeep };
+
 // Puts the whole temporary at the target's name. True once the new bytes stand there. The
 // temporary is deleted only where the old file is known to be still in place; otherwise it may be
 // the only copy of the settings, and the next start recovers it.
-bool MoveIntoPlace(const std::wstring& target, const std::wstring& temporary, bool exists, const BusyWait& wait) {
+bool MoveIntoPlace(const std::wstring& target, const std::wstring& temporary, bool exists, const BusyWait& wait,
+                   TemporaryOnFailure onFailure = TemporaryOnFailure::kDelete) {
     while (exists) {
         // Replacing keeps the existing file's attributes, security and creation time.
         if (replaceFile(target.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
@@ -151,12 +166,12 @@ bool MoveIntoPlace(const std::wstring& target, const std::wstring& temporary, bo
                 exists = false;
                 break;
             default:  // nothing was changed
-                ::DeleteFileW(temporary.c_str());
+                if (onFailure == TemporaryOnFailure::kDelete) ::DeleteFileW(temporary.c_str());
                 return false;
         }
     }
     if (Move(temporary, target, MOVEFILE_WRITE_THROUGH, wait)) return true;
-    ::DeleteFileW(temporary.c_str());
+    if (onFailure == TemporaryOnFailure::kDelete) ::DeleteFileW(temporary.c_str());
     return false;
 }
 
@@ -169,7 +184,106 @@ std::optional<FileState> StateOfFile(const std::wstring& path) {
     return StateFrom(info);
 }
 
+// A file of a save in progress, made under a name nobody could have taken before: the name is
+// drawn at random, and another is drawn when it is taken.
+struct SaveFile {
+    UniqueHandle file;
+    std::wstring path;
+};
+
+std::optional<SaveFile> CreatePartial(const std::wstring& target) {
+    const std::u16string name = FromWide(NameOf(target));
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        std::wstring partial = FolderOf(target) + Wide(PartialNameFor(name, UnguessableNumber()));
+        UniqueHandle file(
+            ::CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file.valid()) return SaveFile{std::move(file), std::move(partial)};
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+// Gives the whole partial file a temporary name, never over a file that has that name already.
+std::optional<std::wstring> NameWholeTemporary(const std::wstring& target, const std::wstring& partial,
+                                               const BusyWait& wait) {
+    const std::u16string name = FromWide(NameOf(target));
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        std::wstring temporary = FolderOf(target) + Wide(TemporaryNameFor(name, UnguessableNumber()));
+        if (Move(partial, temporary, MOVEFILE_WRITE_THROUGH, wait)) return temporary;
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+struct FileIdentity {
+    DWORD volume = 0;
+    DWORD indexHigh = 0;
+    DWORD indexLow = 0;
+    DWORD links = 0;
+};
+
+std::optional<FileIdentity> IdentityOf(const std::wstring& path) {
+    UniqueHandle file(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!file.valid() || !::GetFileInformationByHandle(file.get(), &info)) return std::nullopt;
+    return FileIdentity{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow, info.nNumberOfLinks};
+}
+
+enum class Rewrite {
+    kDone,
+    kNotStarted,  // the file is not the one looked at before, or cannot be written: it is as it was
+    kCutShort,    // the file may hold part of the text: only the temporary holds it whole
+};
+
+bool CopyOver(HANDLE from, HANDLE to) {
+    LARGE_INTEGER start{};
+    if (!::SetFilePointerEx(to, start, nullptr, FILE_BEGIN) || !::SetEndOfFile(to)) return false;
+    char buffer[65536];
+    for (;;) {
+        DWORD read = 0;
+        if (!::ReadFile(from, buffer, sizeof buffer, &read, nullptr)) return false;
+        if (read == 0) break;
+        if (!WriteAll(to, std::string_view(buffer, read))) return false;
+    }
+    return ::FlushFileBuffers(to) != 0;
+}
+
+// Rewrites the file with more than one name in place from a whole, flushed temporary, so that each
+// of its names reads the new text; it then bears `modified` when that is given.
+Rewrite RewriteInPlace(const std::wstring& target, const FileIdentity& identity, const std::wstring& temporary,
+                       const FILETIME* modified) {
+    UniqueHandle source(::CreateFileW(temporary.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueHandle file(::CreateFileW(target.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    BY_HANDLE_FILE_INFORMATION opened{};
+    if (!source.valid() || !file.valid() || !::GetFileInformationByHandle(file.get(), &opened) ||
+        opened.dwVolumeSerialNumber != identity.volume || opened.nFileIndexHigh != identity.indexHigh ||
+        opened.nFileIndexLow != identity.indexLow) {
+        return Rewrite::kNotStarted;
+    }
+    if (!CopyOver(source.get(), file.get())) return Rewrite::kCutShort;
+    if (modified) ::SetFileTime(file.get(), nullptr, nullptr, modified);
+    return file.Close() ? Rewrite::kDone : Rewrite::kCutShort;
+}
+
 }  // namespace
+
+std::uint64_t UnguessableNumber() {
+    // RtlGenRandom, the system's own randomness since Windows XP, exported under this name.
+    using GenRandom = BOOLEAN(WINAPI*)(PVOID buffer, ULONG length);
+    static const LoadedLibrary advapi(L"advapi32.dll");
+    static const GenRandom genRandom = advapi.Function<GenRandom>("SystemFunction036");
+    std::uint64_t number = 0;
+    if (genRandom && genRandom(&number, sizeof number)) return number;
+    LARGE_INTEGER counter{};
+    ::QueryPerformanceCounter(&counter);
+    return static_cast<std::uint64_t>(counter.QuadPart) * 0x9E3779B97F4A7C15ull ^
+           (std::uint64_t{::GetCurrentProcessId()} << 32) ^ ::GetTickCount();
+}
 
 FileRead ReadWholeFile(std::u16string_view path) {
     const std::wstring wide = Wide(path);
@@ -185,7 +299,6 @@ FileRead ReadWholeFile(std::u16string_view path) {
 std::optional<FileState> StateOf(std::u16string_view path) { return StateOfFile(Wide(path)); }
 
 bool WriteFileReplacing(std::u16string_view path, const ByteSource& source, FileState* written) {
-    static std::uint64_t saves = 0;
     const std::wstring target = Wide(path);
     const DWORD attributes = ::GetFileAttributesW(target.c_str());
     const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
@@ -193,45 +306,82 @@ bool WriteFileReplacing(std::u16string_view path, const ByteSource& source, File
 
     // The bytes go to a name no recovery takes and get the temporary name only once they are all
     // on the disk: a temporary is always whole, whatever cut a save short.
-    const std::uint64_t unique = (static_cast<std::uint64_t>(::GetCurrentProcessId()) << 24) + ++saves;
-    const std::u16string name = FromWide(NameOf(target));
-    const std::wstring partial = FolderOf(target) + Wide(PartialNameFor(name, unique));
-    const std::wstring temporary = FolderOf(target) + Wide(TemporaryNameFor(name, unique));
-    UniqueHandle file(
-        ::CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) return false;
-    const bool complete = source([&file](std::string_view bytes) { return WriteAll(file.get(), bytes); }) &&
-                          ::FlushFileBuffers(file.get());
-    const bool closed = file.Close();
+    std::optional<SaveFile> partial = CreatePartial(target);
+    if (!partial) return false;
+    const bool complete = source([&partial](std::string_view bytes) { return WriteAll(partial->file.get(), bytes); }) &&
+                          ::FlushFileBuffers(partial->file.get());
+    const bool closed = partial->file.Close();
     // A scanner may open the new file the moment it is closed: the wait covers the rename too.
     const BusyWait wait;
-    if (!complete || !closed || !Move(partial, temporary, MOVEFILE_WRITE_THROUGH, wait)) {
-        ::DeleteFileW(partial.c_str());
+    const std::optional<std::wstring> temporary =
+        complete && closed ? NameWholeTemporary(target, partial->path, wait) : std::nullopt;
+    if (!temporary) {
+        ::DeleteFileW(partial->path.c_str());
         return false;
     }
-    if (!MoveIntoPlace(target, temporary, exists, wait)) return false;
+    // A file with more than one name keeps them all: ReplaceFileW would leave the other names on
+    // the old text.
+    const std::optional<FileIdentity> identity = exists ? IdentityOf(target) : std::nullopt;
+    if (identity && identity->links > 1) {
+        const Rewrite rewrite = RewriteInPlace(target, *identity, *temporary, nullptr);
+        if (rewrite == Rewrite::kCutShort) return false;  // the temporary stays for the next start
+        ::DeleteFileW(temporary->c_str());
+        if (rewrite != Rewrite::kDone) return false;
+    } else if (!MoveIntoPlace(target, *temporary, exists, wait)) {
+        return false;
+    }
     if (written) *written = StateOfFile(target).value_or(FileState{});
-    RemoveLeftoverTemporaries(path);
     return true;
 }
 
-bool RecoverInterruptedSave(std::u16string_view path) {
+bool RecoverInterruptedSave(std::u16string_view path, const WholeCheck& isWhole) {
     const std::wstring target = Wide(path);
-    if (::GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES || ::GetLastError() != ERROR_FILE_NOT_FOUND) {
+    const std::vector<LeftoverTemporary> found = FindTemporaries(target, &isWhole);
+    const LeftoverTemporary* newest = NewestRecoverable(found);
+    if (!newest) return false;
+    const std::wstring temporary = FolderOf(target) + Wide(newest->name);
+    if (::GetFileAttributesW(target.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        // Without MOVEFILE_REPLACE_EXISTING the move never puts the temporary over a file that
+        // appeared meanwhile.
+        return ::GetLastError() == ERROR_FILE_NOT_FOUND &&
+               ::MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+    }
+    const std::optional<FileIdentity> identity = IdentityOf(target);
+    bool busy = false;
+    const FileRead file = ReadOnce(target, busy);
+    const FileRead saved = ReadOnce(temporary, busy);
+    if (!identity || file.status != ReadStatus::kRead || saved.status != ReadStatus::kRead ||
+        !TemporaryIsNewer(file.bytes, file.state.modified, saved.bytes, newest->modified)) {
         return false;
     }
-    const std::vector<LeftoverTemporary> found = FindTemporaries(target);
-    const LeftoverTemporary* newest = NewestRecoverable(found);
-    // Without MOVEFILE_REPLACE_EXISTING the move never puts the temporary over a file that
-    // appeared meanwhile.
-    return newest &&
-           ::MoveFileExW((FolderOf(target) + Wide(newest->name)).c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+    if (identity->links > 1) {
+        FILETIME modified{static_cast<DWORD>(newest->modified & 0xFFFFFFFF),
+                          static_cast<DWORD>(newest->modified >> 32)};
+        if (RewriteInPlace(target, *identity, temporary, &modified) != Rewrite::kDone) return false;
+        ::DeleteFileW(temporary.c_str());
+        return true;
+    }
+    return MoveIntoPlace(target, temporary, true, BusyWait(), TemporaryOnFailure::kKeep);
 }
 
 void RemoveLeftoverTemporaries(std::u16string_view path) {
     const std::wstring target = Wide(path);
-    for (const auto& leftover : FindTemporaries(target))
-        ::DeleteFileW((FolderOf(target) + Wide(leftover.name)).c_str());
+    const std::optional<FileState> file = StateOfFile(target);
+    if (!file) return;
+    std::optional<FileRead> held;  // the file's bytes, read once a temporary needs them
+    for (const auto& leftover : FindTemporaries(target, nullptr)) {
+        const std::wstring temporary = FolderOf(target) + Wide(leftover.name);
+        // A temporary newer than the file goes only when the file holds the same settings.
+        if (!HoldsNothingNewer(leftover, file->modified)) {
+            bool busy = false;
+            if (!held) held = ReadOnce(target, busy);
+            const FileRead saved = ReadOnce(temporary, busy);
+            if (held->status != ReadStatus::kRead || saved.status != ReadStatus::kRead || saved.bytes != held->bytes) {
+                continue;
+            }
+        }
+        ::DeleteFileW(temporary.c_str());
+    }
     const std::u16string name = FromWide(NameOf(target));
     WIN32_FIND_DATAW entry{};
     FindHandle search(::FindFirstFileW((target + L".*.part").c_str(), &entry));

@@ -1,21 +1,22 @@
-# Shared pieces of the Linux gadget's shell tests: a home, runtime and config folder of their own,
-# an X display of their own without a window manager, the check and finish lines, and the settings
-# file. Sourced with the gadget's path as the first argument.
+# Shared pieces of the Linux gadget's shell tests: a home, config, cache and runtime folder of their
+# own (scripts/lib/test-state.sh), a D-Bus session bus and an X display of their own without a
+# window manager, the check and finish lines, and the settings file. Sourced with the gadget's path
+# as the first argument. At the end, whatever the test started is ended and waited for (the gadget
+# saves at SIGTERM), then its folder is removed: a test that starts a process outside its own
+# children (a launcher's) names it with `track PID`.
 set -euo pipefail
 binary=$(realpath "$1")
-state=$(mktemp -d)
-export HOME=$state/home XDG_RUNTIME_DIR=$state/runtime XDG_CONFIG_HOME=$state/home/.config
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/test-state.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/xvfb.sh"
+make_test_state
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 gadget_pid=""
 cleanup() {
-  [ -n "$gadget_pid" ] && kill "$gadget_pid" 2>/dev/null || true
-  [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
-  rm -rf "$state"
+  [ -n "$gadget_pid" ] && track "$gadget_pid"
+  remove_test_state
 }
 trap cleanup EXIT
+start_session_bus
 start_xvfb
 failures=0
 check() {  # check "what" command...

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Start at login from folders whose names a launcher would misread: the gadget writes its desktop
-# entry from the menu, and GLib's launcher (gio launch) starts it from that entry.
+# Start at login from folders whose names a launcher would misread or a desktop entry cannot hold
+# as they are: the gadget writes its desktop entry from the menu, and GLib's launcher (gio launch)
+# starts it from that entry.
 #   linux_autostart_test.sh path/to/kestrival
 source "$(dirname "$0")/lib.sh"
 command -v gio >/dev/null || { echo "gio is missing (libglib2.0-bin)"; exit 1; }
@@ -11,7 +12,8 @@ wait_exit() {
   return 1
 }
 entry=$XDG_CONFIG_HOME/autostart/kestrival.desktop
-for folder in '100% 確か dir' 'a "b" $HOME `c` d\e 確か'; do
+# The last name's bytes are not UTF-8 (a folder named on a system with another encoding).
+for folder in '100% 確か dir' 'a "b" $HOME `c` d\e 確か' $'\x83\x5e\xff 確か'; do
   dir=$state/$folder
   mkdir -p "$dir"
   cp "$binary" "$dir/kestrival"

@@ -63,8 +63,8 @@ xdotool key Return
 sleep 0.5
 type_into $((dx + 310 + 157 + 20)) $((dy + 103 + 40 + 10)) 2
 type_into $((dx + 310 + 157 + 20)) $((dy + 179 + 40 + 10)) 3
-# How goals count: a right click on the first row, Shift+F10 and the menu key on the second; the
-# days-off dialog from the menu's last item.
+# How goals count: a right click on the first row, Shift+F10 and the menu key on the second, which
+# also gets two reminders; the days-off dialog from the menu's last item.
 xdotool mousemove $((dx + 40)) $((dy + 20 + 20 + 8)) click 3
 sleep 0.5
 xdotool key t
@@ -78,6 +78,13 @@ xdotool key Menu
 sleep 0.5
 xdotool key y
 sleep 0.3
+# Reminders a week and 30 days before, by their access keys.
+for key in 7 3; do
+  xdotool key Menu
+  sleep 0.5
+  xdotool key "$key"
+  sleep 0.3
+done
 xdotool key Menu
 sleep 0.5
 xdotool key Up Return
@@ -93,6 +100,7 @@ check "  and saves the counts" grep -qx 'CL=2' <<<"$saved"
 check "  and the goal typed in Japanese" grep -q "^ITEM2=目標abc," <<<"$saved"
 check "  and each goal's counting choices beside it" test "$(grep -A1 '^ITEM1=' <<<"$saved" | tail -n 1)" = CNT1=T
 check "  (letters in their fixed order)" test "$(grep -A1 '^ITEM2=' <<<"$saved" | tail -n 1)" = CNT2=WY
+check "  and its reminders after them" test "$(grep -A2 '^ITEM2=' <<<"$saved" | tail -n 1)" = RMD2=7,30
 check "  and the days off" grep -qx 'OFFDAYS=12/29-01/03 08/13' <<<"$saved"
 eval "$(geometry_of '^ - Kestrival -$')"
 check "  and lays the gadget out again ($gadget_width -> $WIDTH)" test "$WIDTH" -eq $((2 * 162 + 6))

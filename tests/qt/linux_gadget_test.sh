@@ -90,6 +90,44 @@ kill -TERM "$gadget_pid"
 check "  and SIGTERM while that notice is up ends the gadget within 3 s" wait_exit_within 3
 rmdir "$file"
 
+# The save at exit fails: the folder takes no new file (immutable for root, read-only for others).
+# The session's end while the "not saved" notice is up closes it, tries the save once more and
+# ends the gadget: the second save lands when the folder was given back meanwhile.
+folder=$(dirname "$file")
+hold_folder() { if [ "$(id -u)" -eq 0 ]; then chattr +i "$folder"; else chmod a-w "$folder"; fi; }
+free_folder() { if [ "$(id -u)" -eq 0 ]; then chattr -i "$folder"; else chmod u+w "$folder"; fi; }
+notice() { xdotool search --onlyvisible --pid "$gadget_pid" --name '^Kestrival$' 2>/dev/null | head -n 1; }
+trap 'free_folder 2>/dev/null || true; cleanup' EXIT
+if ! hold_folder 2>/dev/null; then
+  echo "[  SKIPPED ] a save that fails at exit: this file system cannot make the folder read-only"
+else
+  free_folder
+  for round in "still held" "given back"; do
+    write_settings $'HB=0\nDX=50\nVB=0\nDY=60\nTITLE=exit'
+    start_gadget
+    cp "$file" "$state/before-exit"
+    read -r x y _ _ < <(geometry)
+    xdotool mousemove $((x + 30)) $((y + 6)) mousedown 1 mousemove_relative -- 40 30 mouseup 1
+    sleep 0.3
+    read -r x4 _ _ _ < <(geometry)
+    hold_folder
+    xdotool mousemove $((x4 + 30)) $((y + 70)) click 3  # the gadget's top is now y + 30
+    sleep 0.5
+    xdotool key x
+    for _ in $(seq 50); do [ -n "$(notice)" ] && break; sleep 0.1; done
+    check "[$round] a save that fails at exit is told" test -n "$(notice)"
+    [ "$round" = "given back" ] && free_folder
+    kill -TERM "$gadget_pid"
+    check "[$round]   and SIGTERM while that notice is up ends the gadget within 3 s" wait_exit_within 3
+    free_folder
+    if [ "$round" = "given back" ]; then
+      check "[$round]   after saving once more: the dragged place is in the file" grep -qx "DX=$x4" <(read_settings)
+    else
+      check "[$round]   leaving the file as it was" cmp -s "$file" "$state/before-exit"
+    fi
+  done
+fi
+
 bin=$state/bin
 mkdir -p "$bin"
 cp "$binary" "$bin/kestrival"

@@ -43,7 +43,10 @@ for name in 'kes\trival' 'a\b\c 確か'; do
   read -r x y width height < <(geometry)
   check "[$name] the gadget reads the file beside it ($x,$y ${width}x$height)" \
     test "$x" -eq $((1280 - width - 10)) -a "$y" -eq $((1024 - height - 20))
-  check "[$name]   its lock stands beside that file" test -f "$file.lock"
+  lock_file=$(for fd in /proc/"$gadget_pid"/fd/*; do readlink "$fd"; done 2>/dev/null | grep '\.lock$' | head -n 1)
+  check "[$name]   its lock is named by that folder ($(basename "$lock_file"))" \
+    test "$(basename "$lock_file" | cut -d- -f1-2)" = "$(printf '%x-%x' $(stat -c '%d %i' "$dir"))"
+  check "[$name]   and stands outside it" test ! -e "$file.lock"
   check "[$name]   a second start ends with 0" timeout 20 "$dir/kestrival" LOCAL
   check "[$name]   and leaves one window" test "$(windows)" -eq 1
 

@@ -2,8 +2,11 @@
 # One gadget per settings file on Linux, with the real gadget on an X display of its own: starts
 # with and without a runtime folder meet at one lock and the second brings the first forward; two
 # starts a few milliseconds apart leave exactly one gadget; copies whose names differ only in
-# letter case are two programs with two files; and another user of the machine (an account made
-# for the test) can neither keep the gadget from starting nor be reached or signalled by it.
+# letter case are two programs with two files; the settings folder holds no lock file, so a sync
+# client that replaces its files takes nothing away, and an earlier version's lock file there is
+# removed; another user of the machine (an account made for the test) can neither keep the
+# gadget from starting, reach its lock, nor be reached or signalled by it; and that user's own
+# starts meet at one lock when their runtime folder appears between them.
 #   linux_one_gadget_test.sh path/to/kestrival
 source "$(dirname "$0")/lib.sh"
 runtime=$XDG_RUNTIME_DIR
@@ -27,6 +30,10 @@ start() {  # pid-variable program [env assignments...]: starts a copy with LOCAL
   printf -v "$variable" '%s' "$pid"
   for _ in $(seq 100); do [ -n "$(gadget_window "$pid")" ] && break; sleep 0.1; done
   sleep 0.3
+}
+lock_of() {  # pid: the lock file the gadget holds open
+  local fd
+  for fd in /proc/"$1"/fd/*; do readlink "$fd"; done 2>/dev/null | grep '\.lock$' | head -n 1
 }
 stop() {  # pid
   kill -TERM "$1" 2>/dev/null || true
@@ -70,6 +77,27 @@ for round in "without" "with"; do
 done
 stop "$upper"
 
+# The settings folder is a synced one: the gadget puts no lock file there, and a sync client that
+# replaces every file in it with a copy (or deletes them) takes no lock away.
+check "the settings folder holds no lock file" test -z "$(find "$folder" -name '*.lock')"
+for name in "$folder"/*_set.txt; do cp -p "$name" "$state/copy" && mv "$state/copy" "$name"; done
+check "after a sync client replaced its files a second start still finds the gadget" second_start kestrival
+check "  leaving one gadget on the file" test "$(gadget_count)" -eq 1
+lock_file=$(lock_of "$lower")
+check "the lock stands in a folder of this user's alone ($lock_file)" \
+  test -n "$lock_file" -a "$(stat -c '%u %a' "$(dirname "$lock_file")")" = "$(id -u) 700"
+stop "$lower"
+check "  and goes when the gadget ends" test ! -e "$lock_file"
+
+# A lock file an earlier version left beside the settings file: removed at the next start when
+# nobody holds it.
+printf '%s\n' "$runtime/kestrival-0-0.sock" >"$folder/kestrival_set.txt.lock"
+chmod 600 "$folder/kestrival_set.txt.lock"
+start lower kestrival
+check "an earlier version's lock file nobody holds is removed" test ! -e "$folder/kestrival_set.txt.lock"
+stop "$lower"
+start lower kestrival
+
 # Double clicks: two starts 0 to 10 ms apart, twenty times. Exactly one gadget each time.
 double_ok=0
 for round in $(seq 0 19); do
@@ -108,9 +136,11 @@ other=kvother$$
 useradd -M -s /usr/sbin/nologin "$other"
 shared=$(mktemp -d /tmp/kestrival-shared.XXXXXX)
 chmod 1777 "$shared"
-trap 'userdel "$other" 2>/dev/null || true; rm -rf "$shared"; cleanup' EXIT
+# Their processes end (the shared clean-up waits for them) before their account and folder go.
+trap 'cleanup; userdel "$other" 2>/dev/null || true; rm -rf "$shared"' EXIT
 # Straight into the command as the other user (no shell function between), so that $! is their process.
 as_other=(setpriv --reuid="$other" --regid="$(id -g "$other")" --clear-groups --)
+not_as_other() { ! "${as_other[@]}" "$@" >/dev/null 2>&1; }
 
 # A copy in a folder everyone may write to: the other user makes its lock name first, holds it
 # and writes the number of a process of theirs into it.
@@ -156,11 +186,51 @@ check "a runtime folder others may enter holds nothing of the gadget's" \
 check "  and a second start there still brings the gadget forward" second_start kestrival \
   XDG_RUNTIME_DIR="$their_runtime"
 check "  leaving one gadget" test "$(gadget_count)" -eq 1
-printf '%s\n' "$their_runtime/listener.sock" >"$folder/kestrival_set.txt.lock"
+lock_file=$(lock_of "$lower")
+check "  they cannot enter the lock's folder" not_as_other ls "$(dirname "$lock_file")"
+check "  nor open the lock to hold it" not_as_other flock -n "$lock_file" true
+printf '%s\n' "$their_runtime/listener.sock" >"$lock_file"
 check "a start whose lock file leads to another user's socket ends with 0" second_start kestrival
 check "  without connecting to it" test ! -e "$their_runtime/log"
 check "  leaving one gadget" test "$(gadget_count)" -eq 1
 stop "$lower"
 kill "$their_listener" 2>/dev/null || true
 wait "$their_listener" 2>/dev/null || true
+
+# The other user's own gadget, started outside any login session (cron, ssh without a session):
+# no runtime folder yet. Their next start comes after logind made it, and still meets the first
+# one, also when someone else took their name in the shared temporary folder first (root here).
+their_uid=$(id -u "$other")
+their_run=/run/user/$their_uid
+their_tmp=/tmp/kestrival-$their_uid
+made_run_user=""
+[ -d /run/user ] || { mkdir -m 755 /run/user; made_run_user=1; }
+trap 'cleanup; rm -rf "$their_run" "$their_tmp"; [ -z "$made_run_user" ] || rmdir /run/user 2>/dev/null;
+  userdel "$other" 2>/dev/null || true; rm -rf "$shared"' EXIT
+their_home=$shared/their-home
+mkdir -p "$their_home/copy"
+cp "$binary" "$their_home/copy/kestrival"
+chown -R "$other:$(id -g "$other")" "$their_home"
+chmod 700 "$their_home"
+usermod -d "$their_home" "$other"  # the gadget finds the home from the user database
+as_them=("${as_other[@]}" env HOME="$their_home" "$their_home/copy/kestrival" LOCAL)
+for taken in "" "taken by root"; do
+  rm -rf "$their_run" "$their_tmp"
+  [ -z "$taken" ] || mkdir -m 700 "$their_tmp"
+  "${as_them[@]}" 2>/dev/null &
+  theirs=$!
+  for _ in $(seq 100); do [ -n "$(gadget_window "$theirs")" ] && break; sleep 0.1; done
+  sleep 0.3
+  mkdir -m 700 "$their_run"
+  chown "$other" "$their_run"
+  "${as_them[@]}" 2>/dev/null &
+  second=$!
+  rc=running
+  for _ in $(seq 150); do kill -0 "$second" 2>/dev/null || { rc=0; wait "$second" || rc=$?; break; }; sleep 0.1; done
+  check "their start after logind made their runtime folder ends with 0 (their shared temporary name ${taken:-free}): $rc" \
+    test "$rc" = 0
+  check "  leaving one gadget" test "$(gadget_count)" -eq 1
+  stop "$second"
+  stop "$theirs"
+done
 finish

@@ -2,13 +2,10 @@
 # After the machine sleeps the gadget repaints as soon as logind says it woke, not when its minute
 # timer (which does not count the sleep) comes round. The wall clock is moved ten days on with
 # libfaketime (timers keep the real monotonic clock), and logind's PrepareForSleep(false) comes on
-# a bus of the test's own, given to the gadget as its system bus.
+# the test's own session bus (lib.sh), given to the gadget as its system bus.
 #   linux_wake_test.sh path/to/kestrival
 source "$(dirname "$0")/lib.sh"
 preload=$(ls /usr/lib/*/faketime/libfaketimeMT.so.1 | head -n 1)
-eval "$(dbus-launch --sh-syntax)"
-bus_pid=$DBUS_SESSION_BUS_PID
-trap 'kill "$bus_pid" 2>/dev/null || true; cleanup' EXIT
 clock=$state/clock
 echo '@2026-12-10 12:00:00' >"$clock"
 FAKETIME_TIMESTAMP_FILE=$clock FAKETIME_NO_CACHE=1 DONT_FAKE_MONOTONIC=1 LD_PRELOAD=$preload \

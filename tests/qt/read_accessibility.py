@@ -5,6 +5,10 @@
   read_accessibility.py grid            the grid table's name, size, headers and the first rows' cells
   read_accessibility.py menu            the open menu's items, submenus' items after their own:
                                         name | "checked" for an item that shows its mark
+  read_accessibility.py odd             out-of-range questions to the grid table and the gadget: question = answer
+  read_accessibility.py menuodd         out-of-range questions to the grid row's open menu: question = answer
+  read_accessibility.py held COMMAND... holds the grid's second goal row's first cell and the gadget's third
+                                        panel, then runs each command and asks them again: n: question = answer
   read_accessibility.py focus|names|descriptions|shown[,...] COMMAND
                                         runs the shell command and prints the focus given to grid cells,
                                         the names or descriptions announced as changed, or the objects
@@ -101,6 +105,104 @@ def menu():
         print(f"{node.name}|{mark}")
 
 
+def answer(ask):
+    """What a question gets: an object by its role and name, a number, "none" for no object, or
+    "error" for an error reply (a reader hears nothing). A process that died gives "error" too,
+    which the caller tells apart by asking the application afterwards."""
+    try:
+        value = ask()
+    except Exception:  # a D-Bus error of any kind
+        return "error"
+    if value is None:
+        return "none"
+    if isinstance(value, (bool, int, str)):
+        return str(value)
+    if isinstance(value, (list, tuple)):
+        return ",".join(str(v) for v in value)
+    return f"{value.getRoleName()}:{value.name}"
+
+
+def ask_all(questions):
+    for label, ask in questions:
+        print(f"{label} = {answer(ask)}")
+
+
+def gadget_frame():
+    return window(lambda f: f.getRoleName() == "frame" and "設定" not in f.name)
+
+
+def odd():
+    node = grid_table()
+    table = node.queryTable()
+    count = node.childCount
+    frame = gadget_frame()
+    panels = frame.childCount
+    ask_all([
+        ("cell 150,0", lambda: table.getAccessibleAt(150, 0)),
+        ("cell 149,2", lambda: table.getAccessibleAt(149, 2)),
+        ("cell -1,0", lambda: table.getAccessibleAt(-1, 0)),
+        ("cell 0,-1", lambda: table.getAccessibleAt(0, -1)),
+        ("cell 0,3", lambda: table.getAccessibleAt(0, 3)),
+        ("index of 150,0", lambda: table.getIndexAt(150, 0)),
+        ("index of -1,-1", lambda: table.getIndexAt(-1, -1)),
+        ("row at -1", lambda: table.getRowAtIndex(-1)),
+        ("row at count", lambda: table.getRowAtIndex(count)),
+        ("column at 100000", lambda: table.getColumnAtIndex(100000)),
+        ("row extent 150,0", lambda: table.getRowExtentAt(150, 0)),
+        ("column extent -1,0", lambda: table.getColumnExtentAt(-1, 0)),
+        ("row header 150", lambda: table.getRowHeader(150)),
+        ("row header -1", lambda: table.getRowHeader(-1)),
+        ("column header -1", lambda: table.getColumnHeader(-1)),
+        ("column header 3", lambda: table.getColumnHeader(3)),
+        ("selected 150,0", lambda: table.isSelected(150, 0)),
+        ("selected -1,-1", lambda: table.isSelected(-1, -1)),
+        ("extents at index 100000", lambda: table.getRowColumnExtentsAtIndex(100000)),
+        ("extents at index -1", lambda: table.getRowColumnExtentsAtIndex(-1)),
+        ("row description -1", lambda: table.getRowDescription(-1)),
+        ("column description 7", lambda: table.getColumnDescription(7)),
+        ("table child -1", lambda: node.getChildAtIndex(-1)),
+        ("table child count", lambda: node.getChildAtIndex(count)),
+        ("table child 100000", lambda: node.getChildAtIndex(100000)),
+        ("gadget child -1", lambda: frame.getChildAtIndex(-1)),
+        ("gadget child count", lambda: frame.getChildAtIndex(panels)),
+        ("gadget child 150", lambda: frame.getChildAtIndex(150)),
+        ("table children", lambda: node.childCount),
+    ])
+
+
+def menu_odd():
+    """Out-of-range questions to the open menu of the grid's row, and to the grid about it."""
+    menu_node = open_menu()
+    node = grid_table()
+    count = menu_node.childCount
+    ask_all([
+        ("menu child -1", lambda: menu_node.getChildAtIndex(-1)),
+        ("menu child count", lambda: menu_node.getChildAtIndex(count)),
+        ("menu child 1000", lambda: menu_node.getChildAtIndex(1000)),
+        ("table child 453", lambda: node.getChildAtIndex(453)),
+        ("table child 454", lambda: node.getChildAtIndex(454)),
+    ])
+
+
+def held(commands):
+    """Holds the cell and the panel, then after each command asks them again, each line led by the
+    command's number."""
+    cell = grid_table().queryTable().getAccessibleAt(1, 0)
+    panel = gadget_frame().getChildAtIndex(2)
+    for number, command in enumerate(commands, 1):
+        subprocess.run(command, shell=True, check=True)
+        for label, ask in [
+            ("cell name", lambda: cell.name),
+            ("cell role", lambda: cell.getRoleName()),
+            ("cell index", lambda: cell.getIndexInParent()),
+            ("panel name", lambda: panel.name),
+            ("panel index", lambda: panel.getIndexInParent()),
+            ("panel extents", lambda: panel.queryComponent().getExtents(pyatspi.DESKTOP_COORDS).width),
+            ("gadget children", lambda: gadget_frame().childCount),
+        ]:
+            print(f"{number}: {label} = {answer(ask)}")
+
+
 def cell_focus(event):
     source = event.source
     if event.detail1 != 1 or source is None or source.getRoleName() != "table cell":
@@ -165,5 +267,7 @@ if __name__ == "__main__":
     what = sys.argv[1]
     if what.split(",")[0] in LISTENERS:
         events(what.split(","), sys.argv[2])
+    elif what == "held":
+        held(sys.argv[2:])
     else:
-        {"gadget": gadget, "dialog": dialog, "grid": grid, "menu": menu}[what]()
+        {"gadget": gadget, "dialog": dialog, "grid": grid, "menu": menu, "odd": odd, "menuodd": menu_odd}[what]()

@@ -4,6 +4,8 @@
 # everything as a desktop shell maps one and an ordinary window beside the gadget. Compositors keep
 # hidden windows mapped, so every check reads the screen's pixels; each waits for the effect it
 # checks (a window shown or hidden) rather than for a fixed time. Prints the table of results.
+# Each window manager runs with a home, config, cache and runtime folder of its own (they write
+# their settings there: kwinrc, xfwm4's channels), never the user's.
 #   window_managers_test.sh path/to/kestrival path/to/kestrival_test_window [wm...]
 set -euo pipefail
 binary=$(realpath "$1")
@@ -11,11 +13,13 @@ helper=$(realpath "$2")
 shift 2
 managers=("$@")
 [ ${#managers[@]} -eq 0 ] && managers=(openbox xfwm4 kwin mutter)
+source "$(dirname "$0")/../../scripts/lib/test-state.sh"
 source "$(dirname "$0")/../../scripts/lib/xvfb.sh"
+make_test_state
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 export GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1
 desktop_colour=206020 ordinary_colour=c03030
-root_state=$(mktemp -d)
+root_state=$state
 failures=0
 declare -A table
 rows=(start showdesk bare_showdesk second_desk below_click below_drag restack restack_showdesk ontop)
@@ -32,17 +36,13 @@ declare -A row_names=(
 )
 
 pids=()
+# Ends the window manager, its bus and X display and whatever they started, and waits for them.
 stop_all() {
-  local pid
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+  track "${pids[@]}"
+  end_started
   pids=()
 }
-cleanup() {
-  stop_all
-  rm -rf "$root_state"
-}
-trap cleanup EXIT
+trap remove_test_state EXIT
 
 record() {  # record ROW "what" command...: the command's 2 means the check could not be made
   local row=$1 what=$2 status=0; shift 2
@@ -106,7 +106,7 @@ start_manager() {
   wait_for 30 wmctrl -m >/dev/null 2>&1
 }
 start_gadget() {
-  HOME=$home XDG_CONFIG_HOME=$home/.config "$binary" 2>/dev/null &
+  "$binary" 2>/dev/null &
   pids+=($!)
   wait_for 10 bash -c '[ -n "$(xdotool search --onlyvisible --name "^ - Kestrival -\$" 2>/dev/null)" ]'
   sleep 0.5
@@ -143,14 +143,16 @@ shows_on_second_desktop() {
 }
 
 run_manager() {
-  home=$root_state/$wm-home
+  home=$root_state/$wm/home
+  export HOME=$home XDG_CONFIG_HOME=$home/.config XDG_CACHE_HOME=$home/.cache XDG_DATA_HOME=$home/.local/share \
+    XDG_STATE_HOME=$home/.local/state XDG_RUNTIME_DIR=$root_state/$wm/runtime
   local file=$home/Documents/ZKFILES/Kestrival/ZKQV_set.txt
-  mkdir -p "$(dirname "$file")" "$home/.config"
+  mkdir -p "$(dirname "$file")" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
+  chmod 700 "$XDG_RUNTIME_DIR"
   { printf '\xff\xfe'; printf 'HB=0\nDX=100\nVB=0\nDY=100\nZO=2\nTITLE=wm\n' | sed 's/$/\r/' | iconv -f UTF-8 -t UTF-16LE; } >"$file"
   start_xvfb
   pids+=("$XVFB_PID")
-  eval "$(dbus-launch --sh-syntax)"
-  pids+=("$DBUS_SESSION_BUS_PID")
+  start_session_bus
   # A window manager that dies while it starts (seen once with xfwm4 on a loaded machine) is
   # started once more; the log says what happened.
   if ! start_manager; then

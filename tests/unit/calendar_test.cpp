@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+#include <vector>
+
 #include "support/days_off.h"
 #include "support/japanese_holidays.h"
 #include "support/work_calendar.h"
@@ -94,6 +98,35 @@ TEST(JapaneseHolidaysTest, EquinoxesOfEachEraOfTheFormula) {
     }
 }
 
+// Past 2150 the formula's constants end: the days of 2147 to 2150 come round again, so every
+// year to the last one the file can hold has its equinoxes on real days in their own month.
+TEST(JapaneseHolidaysTest, EquinoxesPastTheFormulasYearsRepeatItsLastFour) {
+    const struct {
+        std::int32_t year, spring, autumn;
+    } cases[] = {
+        {2147, 21, 23}, {2148, 20, 22}, {2149, 20, 23}, {2150, 21, 23},
+        {2151, 21, 23}, {5088, 20, 22}, {9996, 20, 22}, {9999, 21, 23},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(SpringEquinoxDay(c.year), c.spring) << c.year;
+        EXPECT_EQ(AutumnEquinoxDay(c.year), c.autumn) << c.year;
+    }
+    for (std::int32_t year = 1948; year <= 9999; ++year) {
+        ASSERT_TRUE(SpringEquinoxDay(year) >= 19 && SpringEquinoxDay(year) <= 22) << year;
+        ASSERT_TRUE(AutumnEquinoxDay(year) >= 21 && AutumnEquinoxDay(year) <= 24) << year;
+    }
+}
+
+TEST(JapaneseHolidaysTest, EveryYearsHolidaysAreDaysOfThatYearInOrder) {
+    for (std::int32_t year = 1948; year <= 9999; ++year) {
+        const std::vector<std::int32_t> days = JapanesePublicHolidays(year);
+        ASSERT_FALSE(days.empty()) << year;
+        ASSERT_GE(days.front(), DayNumber({year, 1, 1})) << year;
+        ASSERT_LE(days.back(), DayNumber({year, 12, 31})) << year;
+        ASSERT_TRUE(std::adjacent_find(days.begin(), days.end(), std::greater_equal<>()) == days.end()) << year;
+    }
+}
+
 TEST(JapaneseHolidaysTest, NoneOutsideTheLawsYears) {
     EXPECT_TRUE(JapanesePublicHolidays(1947).empty());
     EXPECT_TRUE(JapanesePublicHolidays(10000).empty());
@@ -159,6 +192,31 @@ TEST(WorkCalendarTest, WholeYearsCountLikeDayByDay) {
     // 2026 has 365 days, 104 weekend days and 17 holidays on weekdays (a substitute and a
     // citizens' holiday among them).
     EXPECT_EQ(calendar.CountWorkingDays(DayNumber({2026, 1, 1}), DayNumber({2027, 1, 1})), 365 - 104 - 17);
+}
+
+// Spans of centuries count as day by day: before the law, across 2150, over 29 February of
+// years that have one and years that do not, with days off every year and dated days off that
+// cover whole years, parts of years or none, up to the last day.
+TEST(WorkCalendarTest, SpansOfCenturiesCountLikeDayByDay) {
+    const struct {
+        const char16_t* daysOff;
+        CivilDate first, last;
+    } cases[] = {
+        {u"", {1, 1, 1}, {620, 7, 4}},
+        {u"", {1700, 2, 28}, {2160, 1, 1}},
+        {u"12/29-01/03 02/29 8/13", {2140, 6, 15}, {2700, 3, 1}},
+        {u"2300/01/01-2450/06/30 2460/12/31 03/20", {2290, 1, 1}, {2761, 1, 1}},
+        {u"9998/12/25 05/05-05/09", {9600, 1, 1}, {9999, 12, 31}},
+    };
+    for (const auto& c : cases) {
+        const WorkCalendar calendar{DaysOff(c.daysOff)};
+        const WorkCalendar dayByDay{DaysOff(c.daysOff)};
+        // The last day too: the span ends the day after it.
+        const std::int32_t first = DayNumber(c.first), end = DayNumber(c.last) + 1;
+        std::int32_t expected = 0;
+        for (std::int32_t d = first; d < end; ++d) expected += dayByDay.IsWorkingDay(d) ? 1 : 0;
+        EXPECT_EQ(calendar.CountWorkingDays(first, end), expected) << c.first.year;
+    }
 }
 
 }  // namespace

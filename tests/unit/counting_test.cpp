@@ -2,6 +2,9 @@
 // file, their place in the dialog's grid and its context menu.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "render/goal_panel.h"
 #include "settings/dialog/count_menu.h"
 #include "settings/dialog/setup_dialog.h"
@@ -169,6 +172,126 @@ TEST(CountingTest, YearlyGoalsMoveForwardByWholeYears) {
         EXPECT_EQ(f.ShownEnd, c.shownEnd) << c.name;
         EXPECT_EQ(f.ElapsedDays, c.elapsed) << c.name;
         EXPECT_EQ(f.RemainingDays, c.remaining) << c.name;
+    }
+}
+
+// Dates to the last day the file can hold, past the years the equinox formula was made for, and
+// leap days, with each counting choice. September 5088: the 1st is a Saturday, the 17th Respect
+// for the Aged Day, the 22nd (a Saturday) the autumn equinox; December 9999 has no holiday.
+TEST(CountingTest, FarDatesWithEveryChoice) {
+    const CountCase cases[] = {
+        {"calendar days past 2150",
+         u"t,2150/03/01,9999/12/31",
+         u"",
+         {2150, 3, 21},
+         u"2150/03/01",
+         u"9999/12/31",
+         20,
+         2867072},
+        {"today included", u"t,2150/03/01,9999/12/31", u"T", {2150, 3, 21}, u"2150/03/01", u"9999/12/31", 21, 2867073},
+        {"on the last day", u"t,2026/01/01,9999/12/31", u"T", {9999, 12, 31}, u"2026/01/01", u"9999/12/31", 2912443, 0},
+        {"yearly 29 February moves to a common year's 28th",
+         u"t,9996/02/29,9996/02/29",
+         u"Y",
+         {9997, 3, 1},
+         u"9997/03/01",
+         u"9998/02/28",
+         0,
+         363},
+        {"yearly with no year left to move to ends",
+         u"t,9999/02/01,9999/02/01",
+         u"Y",
+         {9999, 12, 31},
+         u"9999/02/01",
+         u"9999/12/31",
+         333,
+         0},
+        {"working days in the last week",
+         u"t,9999/12/20,9999/12/31",
+         u"W",
+         {9999, 12, 24},
+         u"9999/12/20",
+         u"9999/12/31",
+         4,
+         4},
+        {"working days with today in the last week",
+         u"t,9999/12/20,9999/12/31",
+         u"TW",
+         {9999, 12, 24},
+         u"9999/12/20",
+         u"9999/12/31",
+         5,
+         5},
+        {"working days round the equinox of 5088",
+         u"t,5088/09/01,5088/09/30",
+         u"TW",
+         {5088, 9, 15},
+         u"5088/09/01",
+         u"5088/09/30",
+         10,
+         9},
+        {"working days over 29 February 2400",
+         u"t,2400/02/28,2400/03/01",
+         u"W",
+         {2400, 2, 29},
+         u"2400/02/28",
+         u"2400/03/01",
+         1,
+         0},
+        {"and with today", u"t,2400/02/28,2400/03/01", u"WT", {2400, 2, 29}, u"2400/02/28", u"2400/03/01", 2, 1},
+    };
+    const WorkCalendar calendar;
+    for (const auto& c : cases) {
+        const GoalPanelFigures f = FiguresAtNoon(c, calendar);
+        EXPECT_EQ(f.ShownStart, c.shownStart) << c.name;
+        EXPECT_EQ(f.ShownEnd, c.shownEnd) << c.name;
+        EXPECT_EQ(f.ElapsedDays, c.elapsed) << c.name;
+        EXPECT_EQ(f.RemainingDays, c.remaining) << c.name;
+    }
+}
+
+// Over centuries a goal counting working days counts exactly the working days among the days its
+// calendar figures cover, whatever days off the user has, at any day up to the last, yearly goals
+// moved on included.
+TEST(CountingTest, WorkingDaysOverCenturiesAreTheDaysThatWork) {
+    const struct {
+        const char16_t* line;
+        CivilDate from, to;  // the days the figures may cover
+        std::vector<CivilDate> todays;
+    } goals[] = {
+        {u"t,2100/03/01,3200/02/29",
+         {2100, 1, 1},
+         {3205, 1, 1},
+         {{2100, 3, 1}, {2309, 1, 5}, {3200, 2, 29}, {3203, 3, 1}}},
+        {u"t,9000/01/01,9999/12/31", {9000, 1, 1}, {9999, 12, 31}, {{9000, 1, 1}, {9500, 6, 30}, {9999, 12, 31}}},
+    };
+    for (const char16_t* daysOff : {u"", u"12/29-01/03 02/29 2300/05/01-2310/04/30 9999/12/30"}) {
+        const WorkCalendar calendar{DaysOff(daysOff)};
+        const WorkCalendar dayByDay{DaysOff(daysOff)};
+        for (const auto& goal : goals) {
+            // Working days before each day, asked of another calendar one day at a time.
+            const std::int32_t first = DayNumber(goal.from);
+            std::vector<std::int32_t> before{0};
+            for (std::int32_t d = first; d <= DayNumber(goal.to); ++d)
+                before.push_back(before.back() + (dayByDay.IsWorkingDay(d) ? 1 : 0));
+            auto working = [&](std::int32_t from, std::int32_t days) {
+                return before[static_cast<std::size_t>(from + days - first)] -
+                       before[static_cast<std::size_t>(from - first)];
+            };
+            for (const CivilDate& today : goal.todays) {
+                for (const std::u16string choices : {u"", u"T", u"Y", u"TY"}) {
+                    const std::u16string withWorkingDays = choices + u"W";
+                    const GoalPanelFigures days =
+                        FiguresAtNoon({"", goal.line, choices.c_str(), today, u"", u"", 0, 0}, calendar);
+                    const GoalPanelFigures work =
+                        FiguresAtNoon({"", goal.line, withWorkingDays.c_str(), today, u"", u"", 0, 0}, calendar);
+                    const std::int32_t start = DayNumber(*ParseDateText(days.ShownStart));
+                    const std::int32_t end = DayNumber(*ParseDateText(days.ShownEnd));
+                    EXPECT_EQ(work.ElapsedDays, working(start, days.ElapsedDays)) << today.year;
+                    EXPECT_EQ(work.RemainingDays, working(end - days.RemainingDays, days.RemainingDays)) << today.year;
+                }
+            }
+        }
     }
 }
 

@@ -26,6 +26,13 @@ TEST(DesktopEntryTest, ExecLineQuotesAndEscapesThePath) {
         {"a line break stays on the line", u"/opt/a\nb\tc/kestrival", false, u"\"/opt/a\\nb\\tc/kestrival\""},
         {"shell characters need only the quotes", u"/opt/a'b;c&d|e*f?#(g)~<h>/k", false,
          u"\"/opt/a'b;c&d|e*f?#(g)~<h>/k\""},
+        // Bytes 83 5E FF, a space and 確か: the entry holds them as printf's octal escapes.
+        {"a folder whose name is not UTF-8", u"/home/a/\xDC83^\xDCFF 確か/kestrival", true,
+         uR"(sh -c "p=\\$(printf '/home/a/\\\\203\\\\136\\\\377\\\\040\\\\347\\\\242\\\\272)"
+         uR"(\\\\343\\\\201\\\\213/kestrivalx'); exec \\"\\${p%%x}\\" \\"\\$@\\"" kestrival LOCAL)"},
+        {"not UTF-8 beside a percent sign and quotes", u"/h/\xDCE9%\"'$\\/k", false,
+         uR"(sh -c "p=\\$(printf '/h/\\\\351\\\\045\\\\042\\\\047\\\\044\\\\134/kx'); )"
+         uR"(exec \\"\\${p%%x}\\" \\"\\$@\\"" kestrival)"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -48,6 +55,12 @@ TEST(DesktopEntryTest, ProgramOfAnExecValue) {
         {u"\"/opt/k/kestrival", std::nullopt},                         // a quote left open
         {u"\"\" LOCAL", std::nullopt},
         {u"sh -c \"exec \\\\\"\\\\$0\\\\\"\" \"/opt/k/kestrival\"", u"sh"},  // another script
+        // printf forms that are not the gadget's own: a digit out of range, an escape cut short,
+        // a character that would reach the shell unescaped, nothing at all.
+        {uR"(sh -c "p=\\$(printf '/a/\\\\398x'); exec \\"\\${p%%x}\\" \\"\\$@\\"" k)", u"sh"},
+        {uR"(sh -c "p=\\$(printf '/a/\\\\20x'); exec \\"\\${p%%x}\\" \\"\\$@\\"" k)", u"sh"},
+        {uR"(sh -c "p=\\$(printf '/a b/x'); exec \\"\\${p%%x}\\" \\"\\$@\\"" k)", u"sh"},
+        {uR"(sh -c "p=\\$(printf 'x'); exec \\"\\${p%%x}\\" \\"\\$@\\"" k)", u"sh"},
         {u"", std::nullopt},
         {u"   ", std::nullopt},
     };

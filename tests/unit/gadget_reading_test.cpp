@@ -88,6 +88,17 @@ TEST_F(GadgetReadingTest, CountingChoicesFollowTheDayCounts) {
     }
 }
 
+// Reminders follow the counting choices: the menu's heading, then each day in its words.
+TEST_F(GadgetReadingTest, RemindersFollowTheChoices) {
+    goals_.Add(u"締切,2026/12/01,2026/12/18");
+    setting_.CNT = {ParseCountChoices(u"T")};
+    setting_.RMD = {GoalReminders{ParseReminderChoices(u"30,0,7"), std::nullopt}};
+    const GadgetReading reading = Read();
+    ASSERT_EQ(reading.panels.size(), 1u);
+    EXPECT_EQ(ToUtf8(reading.panels[0].description),
+              ToUtf8(u"2026/12/01 から 2026/12/18、経過 11 日、残り 7 日、今日を含める、知らせる 当日 1週間前 30日前"));
+}
+
 TEST_F(GadgetReadingTest, CellsThatShowNoGoalAreLeftOut) {
     setting_.CL = 2;
     setting_.RW = 2;

@@ -227,19 +227,21 @@ TEST_F(PanelPaintTest, SkippedCellKeepsWhatWasThere) {
 namespace kestrival {
 namespace {
 
-// The mark of a goal's choices sits between the two numbers, clear of both and of the dates.
+// The marks of a goal's choices and reminders sit between the two numbers, clear of both and of
+// the dates.
 TEST(PanelMarkTest, ChoicesShowBetweenTheNumbers) {
     ExecuteSetting setting;
     GoalList goals;
     setting.ReadValues({2026, 12, 10}, goals);
     TestCanvas canvas({200, 120});
     const WorkCalendar calendar;
-    const GoalPanelFigures figures = ComputeGoalPanel(u"試験,2026/12/01,2027/01/31", DaysOf({{2026, 12, 10}, 12}),
-                                                      u"2026/12/10", ParseCountChoices(u"TWY"), &calendar);
+    GoalPanelFigures figures = ComputeGoalPanel(u"試験,2026/12/01,2027/01/31", DaysOf({{2026, 12, 10}, 12}),
+                                                u"2026/12/10", ParseCountChoices(u"TWY"), &calendar);
+    figures.reminders = ParseReminderChoices(u"0,30");
     PaintGoalPanel(canvas, setting, figures, 4, 24, 14);
     const DrawnText* mark = nullptr;
     for (const auto& text : canvas.Texts()) {
-        if (text.text == u"今平毎") mark = &text;
+        if (text.text == u"今平毎鈴") mark = &text;
     }
     ASSERT_NE(mark, nullptr);
     for (const auto& text : canvas.Texts()) {

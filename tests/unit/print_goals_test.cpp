@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "tests/common/fakes.h"
 #include "tests/common/utf16_bytes.h"
 #include "tests/unit/temp_folder.h"
@@ -40,6 +43,37 @@ TEST_F(PrintGoalsTest, EachGoalAsThePanelShowsIt) {
               u"tab here\t2026/12/10\t2026/12/20\t\t9\n"   // no start: no elapsed number
               u"bad\t2026/12/10\t2026/13/01\t\t\n");       // dates that do not read: no numbers
     EXPECT_EQ(folder_.Read(kSettingPath), file);
+}
+
+// Far dates with every choice print like near ones: September 5088 has Respect for the Aged Day on
+// the 17th and the autumn equinox on Saturday the 22nd; a span of millennia counts its working days.
+TEST_F(PrintGoalsTest, FarDatesPrintWithTheirCounts) {
+    const FixedClock far({{5088, 9, 15}, 9, 30, 0, 0});
+    folder_.Write(kSettingPath,
+                  Utf16File(u"OFFDAYS=12/29-01/03 02/29\r\nITEM1=秋分,5088/09/01,5088/09/30\r\nCNT1=TW\r\n"
+                            u"ITEM2=最後,2026/01/01,9999/12/31\r\nCNT2=W\r\nITEM3=閏日,2024/02/29,2024/02/29\r\n"
+                            u"CNT3=YW\r\nITEM4=暦,2026/01/01,9999/12/31\r\n"));
+    const PrintOutcome outcome = PrintGoals(environment_, far);
+    ASSERT_EQ(outcome.status, 0);
+    std::vector<std::u16string> lines;
+    for (std::u16string rest = outcome.output; !rest.empty();) {
+        lines.push_back(rest.substr(0, rest.find(u'\n')));
+        rest.erase(0, lines.back().size() + 1);
+    }
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0], u"秋分\t5088/09/01\t5088/09/30\t10\t9");
+    EXPECT_EQ(lines[2], u"閏日\t5088/09/15\t5089/02/28\t0\t109");  // moved to a common year's 28 February
+    EXPECT_EQ(lines[3], u"暦\t2026/01/01\t9999/12/31\t1118630\t1793811");
+    // Working days: about five in seven days, less holidays and days off.
+    const std::u16string prefix = u"最後\t2026/01/01\t9999/12/31\t";
+    ASSERT_EQ(lines[1].substr(0, prefix.size()), prefix);
+    const std::string numbers(lines[1].begin() + static_cast<std::ptrdiff_t>(prefix.size()), lines[1].end());
+    const std::size_t tab = numbers.find('\t');
+    const double elapsed = std::stod(numbers.substr(0, tab)), remaining = std::stod(numbers.substr(tab + 1));
+    EXPECT_GT(elapsed, 1118630 * 0.64);
+    EXPECT_LT(elapsed, 1118630 * 5.0 / 7);
+    EXPECT_GT(remaining, 1793811 * 0.64);
+    EXPECT_LT(remaining, 1793811 * 5.0 / 7);
 }
 
 TEST_F(PrintGoalsTest, AMissingFileGivesTheDefaultGoalAndCreatesNothing) {

@@ -271,6 +271,36 @@ TEST_F(SettingsFileTest, CountingChoicesAndDaysOffBesideTheirGoals) {
     EXPECT_EQ(plain.find(u"OFFDAYS"), std::u16string::npos);
 }
 
+TEST_F(SettingsFileTest, RemindersAndTheirRecordBesideTheirGoals) {
+    // Numbers in any order, odd ones passed over; a shown day that is no date is no record; a
+    // goal's first key counts; keys of goals the list does not hold are not kept.
+    std::u16string file(kDefaultsFile);
+    file = file.substr(0, file.find(u"ITEM1="));
+    file +=
+        u"ITEM1=a,,2026/12/24\r\nrmd1= 30, 7 ,x,99\r\nRMD1=0\r\nRMDSHOWN1=2026/11/24\r\nITEM2=b,,\r\n"
+        u"RMDSHOWN2=yesterday\r\nITEM3=c,,\r\nCNT3=y\r\nrmdshown3=2026/2/3\r\n//RMD3=0\r\nRMD7=1\r\n";
+    LoadText(file);
+    ASSERT_EQ(setting_.RMD.size(), 3u);
+    EXPECT_EQ(ReminderChoicesText(setting_.RMD[0].choices), u"7,30");
+    EXPECT_EQ(setting_.RMD[0].shownDay, DayNumber({2026, 11, 24}));
+    EXPECT_EQ(setting_.RMD[1], GoalReminders{});
+    EXPECT_FALSE(setting_.RMD[2].choices.Any());
+    EXPECT_EQ(setting_.RMD[2].shownDay, DayNumber({2026, 2, 3}));
+    const std::u16string saved = SavedText();
+    EXPECT_NE(saved.find(u"\nITEM1=a,,2026/12/24\nRMD1=7,30\nRMDSHOWN1=2026/11/24\nITEM2=b,,\nITEM3=c,,\nCNT3=Y\n"
+                         u"RMDSHOWN3=2026/02/03\n"),
+              std::u16string::npos);
+    EXPECT_EQ(saved.find(u"RMD7"), std::u16string::npos);
+
+    // What a save writes, the next load reads back the same.
+    setting_.RMD[1].choices.Set(0, true);
+    setting_.RMD[1].shownDay = DayNumber({2026, 12, 11});
+    const std::vector<GoalReminders> before = setting_.RMD;
+    setting_.Save(goals_);
+    Load();
+    EXPECT_EQ(setting_.RMD, before);
+}
+
 TEST_F(SettingsFileTest, AFileWithoutChoicesKeepsItsBytes) {
     LoadText(kDefaultsFile);
     EXPECT_TRUE(setting_.OFFDAYS.empty());
@@ -415,7 +445,9 @@ TEST_F(SettingsFileTest, InterruptedSavesAreRecoveredNeverDeleted) {
          {{u"ZKQV_set.txt.3.tmp", u"TITLE=newer\r\n", 5}, {u"ZKQV_set.txt.19.tmp", u"TITLE=older\r\n", 60}},
          u"newer",
          false},
-        {"a cut-short one still beats defaults", nullptr, {{u"ZKQV_set.txt.7.tmp", u"TITLE=cut", 5}}, u"cut", false},
+        // Cut short by an earlier version: never put in place, and kept while it may hold the
+        // only copy of something (the file holds nothing newer than the defaults).
+        {"a cut-short one is never taken", nullptr, {{u"ZKQV_set.txt.7.tmp", u"TITLE=cut", 5}}, u"Kestrival", true},
         {"an empty one holds nothing",
          nullptr,
          {{u"ZKQV_set.txt.8.tmp", nullptr, 5}, {u"ZKQV_set.txt.7.tmp", u"TITLE=older\r\n", 60}},
@@ -448,6 +480,30 @@ TEST_F(SettingsFileTest, InterruptedSavesAreRecoveredNeverDeleted) {
             EXPECT_EQ(folder.Exists(kFolder + leftover.name), c.leftoversKept) << ToUtf8(leftover.name);
         }
     }
+}
+
+// A start reads the file before its window and clears the leftovers once the window shows; a
+// save in between settles them itself, and what it may leave (the only copy of a save that could
+// not replace the file) is not taken afterwards.
+TEST_F(SettingsFileTest, LeftoversWaitForTheirRemovalAndAWriteCancelsIt) {
+    const std::u16string kLeftover = u"Documents/ZKFILES/Kestrival/ZKQV_set.txt.4711.tmp";
+    folder_.Write(kSettingPath, Utf16File(u"TITLE=file\r\n"));
+    folder_.Write(kLeftover, Utf16File(u"TITLE=old save\r\n"));
+    setting_.Locate(environment_);
+    setting_.ReadFile(clock_, goals_);
+    EXPECT_EQ(setting_.TITLE, u"file");
+    EXPECT_TRUE(folder_.Exists(kLeftover));
+    setting_.RemoveLeftovers();
+    EXPECT_FALSE(folder_.Exists(kLeftover));
+
+    folder_.Write(kLeftover, Utf16File(u"TITLE=old save\r\n"));
+    setting_.Locate(environment_);
+    setting_.ReadFile(clock_, goals_);
+    setting_.TITLE = u"changed";
+    EXPECT_EQ(setting_.Save(goals_), SaveOutcome::kSaved);
+    folder_.Write(kLeftover, Utf16File(u"TITLE=a save's only copy\r\n"));
+    setting_.RemoveLeftovers();
+    EXPECT_TRUE(folder_.Exists(kLeftover));
 }
 
 TEST_F(SettingsFileTest, TemporariesOfAnUnreadableFileAreKept) {

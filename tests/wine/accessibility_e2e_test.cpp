@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <map>
+#include <string>
 #include <vector>
 
 #include "settings/dialog/setup_form_table.h"
@@ -194,6 +195,120 @@ TEST_F(AccessibilityTest, TheGoalGridIsATableOfNamedCellsWithTheCurrentOneFocuse
     EXPECT_EQ(editing.self.role, ROLE_SYSTEM_TEXT);
     ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     gadget.WaitIdle();
+    EXPECT_EQ(gadget.CloseAndWait(), 0);
+}
+
+VARIANT ChildId(LONG id) {
+    VARIANT child;
+    ::VariantInit(&child);
+    child.vt = VT_I4;
+    child.lVal = id;
+    return child;
+}
+
+IAccessible* ObjectOf(HWND window) {
+    IAccessible* object = nullptr;
+    ::AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                 reinterpret_cast<void**>(&object));
+    return object;
+}
+
+// A child the object does not have gets "no such child" and nothing in return, whatever is asked.
+void ExpectNoSuchChild(IAccessible* object, const VARIANT& child, const std::string& what) {
+    IDispatch* element = nullptr;
+    EXPECT_EQ(object->get_accChild(child, &element), E_INVALIDARG) << what;
+    EXPECT_EQ(element, nullptr) << what;
+    for (auto text : {&IAccessible::get_accName, &IAccessible::get_accValue, &IAccessible::get_accDescription}) {
+        BSTR value = nullptr;
+        EXPECT_EQ((object->*text)(child, &value), E_INVALIDARG) << what;
+        EXPECT_EQ(value, nullptr) << what;
+        ::SysFreeString(value);
+    }
+    for (auto property : {&IAccessible::get_accRole, &IAccessible::get_accState}) {
+        VARIANT value;
+        ::VariantInit(&value);
+        EXPECT_EQ((object->*property)(child, &value), E_INVALIDARG) << what;
+        EXPECT_EQ(value.vt, VT_EMPTY) << what;
+    }
+    LONG left = 1, top = 1, width = 1, height = 1;
+    EXPECT_EQ(object->accLocation(&left, &top, &width, &height, child), E_INVALIDARG) << what;
+    EXPECT_EQ(width, 0) << what;
+    VARIANT next;
+    ::VariantInit(&next);
+    EXPECT_EQ(object->accNavigate(NAVDIR_NEXT, child, &next), E_INVALIDARG) << what;
+    EXPECT_EQ(next.vt, VT_EMPTY) << what;
+}
+
+// Moving past either end of the children, or below a child, finds nothing.
+void ExpectNothingPastTheEnds(IAccessible* object, LONG last) {
+    const struct {
+        LONG direction, from;
+    } moves[] = {{NAVDIR_NEXT, last}, {NAVDIR_PREVIOUS, 1}, {NAVDIR_FIRSTCHILD, 1}, {NAVDIR_LASTCHILD, last}};
+    for (const auto& move : moves) {
+        VARIANT end;
+        ::VariantInit(&end);
+        EXPECT_EQ(object->accNavigate(move.direction, ChildId(move.from), &end), S_FALSE) << move.direction;
+        EXPECT_EQ(end.vt, VT_EMPTY) << move.direction;
+    }
+}
+
+// Questions a reader should not ask: children before the first and after the last, ids of the
+// wrong type, moves past the ends, a point off the screen, also of an object held after its
+// dialog has closed. Each gets its documented empty answer, and the gadget lives on to close
+// normally.
+TEST_F(AccessibilityTest, OddQuestionsGetEmptyAnswersAndTheGadgetLivesOn) {
+    WriteBytes(DefaultSettingsPath(), Utf16File(u"DVIEW=1\r\nCL=1\r\nRW=3\r\nITEM1=試験,2026/01/01,2027/01/01\r\n"
+                                                u"ITEM2=禁煙,2026/06/01,\r\n"));
+    GadgetProcess gadget;
+    HWND window = gadget.WaitForGadget();
+    ASSERT_TRUE(window);
+    gadget.WaitIdle();
+    IAccessible* panels = ObjectOf(window);
+    ASSERT_TRUE(panels);
+    LONG panelCount = 0;
+    ASSERT_EQ(panels->get_accChildCount(&panelCount), S_OK);
+    ASSERT_EQ(panelCount, 2);
+    VARIANT wrongType;
+    ::VariantInit(&wrongType);
+    wrongType.vt = VT_I2;
+    wrongType.iVal = 1;
+    for (const LONG id : {-1L, 3L, 150L, 151L, 0x7FFFFFFFL, -0x7FFFFFFFL - 1}) {
+        ExpectNoSuchChild(panels, ChildId(id), "panel " + std::to_string(id));
+    }
+    ExpectNoSuchChild(panels, wrongType, "a panel id of the wrong type");
+    ExpectNothingPastTheEnds(panels, 2);
+    VARIANT hit;
+    ::VariantInit(&hit);
+    EXPECT_EQ(panels->accHitTest(-30000, -30000, &hit), S_FALSE);
+    EXPECT_EQ(hit.vt, VT_EMPTY);
+
+    HWND dialog = OpenSettingsDialog(gadget, window);
+    ASSERT_TRUE(dialog);
+    gadget.WaitIdle();
+    IAccessible* cells = ObjectOf(::GetDlgItem(dialog, setup_ids::SGdata));
+    ASSERT_TRUE(cells);
+    for (const LONG id : {-1L, 454L, 0x7FFFFFFFL, -0x7FFFFFFFL - 1}) {
+        ExpectNoSuchChild(cells, ChildId(id), "cell " + std::to_string(id));
+    }
+    ExpectNoSuchChild(cells, wrongType, "a cell id of the wrong type");
+    ExpectNothingPastTheEnds(cells, 453);
+    // Held past the dialog's closing: the form is kept, hidden, for its next opening, and its
+    // grid's object still reads the grid.
+    ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    gadget.WaitIdle();
+    for (int i = 0; i < 250 && ::IsWindowVisible(dialog); ++i) ::Sleep(20);
+    EXPECT_FALSE(::IsWindowVisible(dialog));
+    BSTR name = nullptr;
+    EXPECT_EQ(cells->get_accName(ChildId(4), &name), S_OK);
+    EXPECT_EQ(std::wstring(name ? name : L""), L"試験");
+    ::SysFreeString(name);
+    name = nullptr;
+    ExpectNoSuchChild(cells, ChildId(454), "a cell of the closed dialog");
+    cells->Release();
+    EXPECT_EQ(panels->get_accName(ChildId(1), &name), S_OK);
+    EXPECT_EQ(std::wstring(name ? name : L""), L"試験");
+    ::SysFreeString(name);
+    panels->Release();
     EXPECT_EQ(gadget.CloseAndWait(), 0);
 }
 

@@ -47,7 +47,7 @@ wait_gadget_exit
 "$WINESERVER" -k 2>/dev/null || true
 sleep 0.5
 
-clockfile=$(mktemp)
+clockfile=$(mktemp -p "$test_folder")
 echo "@$today 10:00:00" >"$clockfile"
 FAKETIME_TIMESTAMP_FILE=$clockfile FAKETIME_NO_CACHE=1 LD_PRELOAD=$libfaketime "$WINE" "$build/Kestrival.exe" &
 gadget_pid=$!

@@ -16,7 +16,7 @@ start_in_desktop() {  # start_in_desktop NAME: the gadget in a new virtual deskt
   for _ in $(seq 200); do xdotool search --name "$desktop" >/dev/null 2>&1 && break; sleep 0.1; done
 }
 # The probe in the desktop runs detached: its output goes to a file, and it marks when it is done.
-probe_out=$(mktemp) probe_done=$(mktemp -u)
+probe_out=$(mktemp -p "$test_folder") probe_done=$(mktemp -u -p "$test_folder")
 dprobe() {
   rm -f "$probe_done"
   KESTRIVAL_PROBE_DONE=$("$WINE" winepath -w "$probe_done" 2>/dev/null | tr -d '\r') \

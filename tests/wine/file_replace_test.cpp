@@ -16,6 +16,9 @@
 namespace kestrival {
 namespace {
 
+// What these tests write is whole when it holds anything.
+const WholeCheck kAnyText = [](std::string_view bytes) { return !bytes.empty(); };
+
 struct Failure {
     const char* what;
     DWORD error;
@@ -89,10 +92,10 @@ TEST(FileReplaceTest, ATemporaryLeftWhereTheFileWasGoneIsRecovered) {
     ::CreateDirectoryW(folder.c_str(), nullptr);
     const std::wstring target = folder + L"ZKQV_set.txt";
     e2e::WriteBytes(target + L".4711.tmp", "settings");
-    EXPECT_TRUE(RecoverInterruptedSave(FromWide(target)));
+    EXPECT_TRUE(RecoverInterruptedSave(FromWide(target), kAnyText));
     EXPECT_EQ(e2e::ReadBytes(target), "settings");
     EXPECT_FALSE(e2e::FileExistsW(target + L".4711.tmp"));
-    EXPECT_FALSE(RecoverInterruptedSave(FromWide(target)));  // the file is there: nothing to do
+    EXPECT_FALSE(RecoverInterruptedSave(FromWide(target), kAnyText));  // the file is there: nothing to do
     e2e::DeleteTree(folder);
 }
 
@@ -178,6 +181,81 @@ TEST(FileReplaceTest, ASaveNamesItsTemporaryOnlyOnceItIsWhole) {
     ::Sleep(20);
     e2e::WriteBytes(target, "someone else's");
     EXPECT_NE(StateOf(FromWide(target)), written);
+    e2e::DeleteTree(folder);
+}
+
+TEST(FileReplaceTest, ASecondNameOfTheFileReadsEverySave) {
+    // A hard link in a backup or synced folder: replacing the file would leave that name on the
+    // old text.
+    const std::wstring folder = e2e::OwnFolder() + L"replace-links\\";
+    e2e::DeleteTree(folder);
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    ::CreateDirectoryW((folder + L"backup").c_str(), nullptr);
+    const std::wstring target = folder + L"ZKQV_set.txt";
+    const std::wstring second = folder + L"backup\\ZKQV_set.txt";
+    e2e::WriteBytes(target, "old");
+    ASSERT_TRUE(::CreateHardLinkW(second.c_str(), target.c_str(), nullptr));
+    for (const char* text : {"first save", "second"}) {
+        FileState written;
+        ASSERT_TRUE(WriteFileReplacing(FromWide(target), std::string_view(text), &written));
+        EXPECT_EQ(e2e::ReadBytes(target), text);
+        EXPECT_EQ(e2e::ReadBytes(second), text);
+        EXPECT_EQ(StateOf(FromWide(target)), written);
+        EXPECT_FALSE(SaveLeftovers(target));
+    }
+    e2e::DeleteTree(folder);
+}
+
+TEST(FileReplaceTest, NamesMadeInAdvanceDoNotStopASave) {
+    // Every name a save could derive from the process's number and a count is taken already.
+    const std::wstring folder = e2e::OwnFolder() + L"replace-planted\\";
+    e2e::DeleteTree(folder);
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring target = folder + L"ZKQV_set.txt";
+    e2e::WriteBytes(target, "old");
+    const std::uint64_t base = std::uint64_t{::GetCurrentProcessId()} << 24;
+    for (std::uint64_t n = 0; n < 1000; ++n) {
+        for (const auto& name :
+             {PartialNameFor(u"ZKQV_set.txt", base + n), TemporaryNameFor(u"ZKQV_set.txt", base + n)}) {
+            e2e::WriteBytes(folder + Wide(name), "");
+        }
+    }
+    EXPECT_TRUE(WriteFileReplacing(FromWide(target), std::string_view("new")));
+    EXPECT_EQ(e2e::ReadBytes(target), "new");
+    e2e::DeleteTree(folder);
+}
+
+TEST(FileReplaceTest, OnlyAWholeTemporaryNewerThanTheFileIsTaken) {
+    const std::wstring folder = e2e::OwnFolder() + L"replace-whole-only\\";
+    const auto isWhole = [](std::string_view bytes) { return bytes.size() > 1 && bytes.back() == '.'; };
+    const struct {
+        const char* what;
+        const char* file;  // null: none
+        const char* older;
+        const char* newer;
+        const char* holds;
+    } cases[] = {
+        {"an older whole one over a newer cut one", nullptr, "whole.", "cut", "whole."},
+        {"a whole one newer than the file", "file.", nullptr, "newer.", "newer."},
+        {"a rewrite in place cut short", "who", "whole.", nullptr, "whole."},
+        {"the file newer than a whole one", "file.", "older.", nullptr, "file."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        e2e::DeleteTree(folder);
+        ::CreateDirectoryW(folder.c_str(), nullptr);
+        const std::wstring target = folder + L"ZKQV_set.txt";
+        if (c.older) e2e::WriteBytes(target + L".11.tmp", c.older);
+        ::Sleep(30);
+        if (c.file) e2e::WriteBytes(target, c.file);
+        ::Sleep(30);
+        if (c.newer) e2e::WriteBytes(target + L".12.tmp", c.newer);
+        RecoverInterruptedSave(FromWide(target), isWhole);
+        EXPECT_EQ(e2e::ReadBytes(target), c.holds);
+        RemoveLeftoverTemporaries(FromWide(target));
+        // What may hold settings the file does not is kept: here only a newer cut one.
+        EXPECT_EQ(e2e::FileExistsW(target + L".12.tmp"), c.newer && std::string(c.newer) == "cut");
+    }
     e2e::DeleteTree(folder);
 }
 

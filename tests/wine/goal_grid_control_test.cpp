@@ -94,8 +94,8 @@ TEST_F(GoalGridControlTest, ACancelledCompositionLeavesTheCellAsItWas) {
 }
 
 // Draws the grid on the screen at a display scale, with the grid's font made for it, and reads its
-// rows back. Row 1 holds a title far longer than its column on a row with all three choices; row 2
-// the marks alone; row 3 the same title alone.
+// rows back. Row 1 holds a title far longer than its column on a row with all three choices and a
+// reminder; row 2 the marks alone; row 3 the same title alone.
 class GoalGridMarksTest : public ::testing::TestWithParam<int> {
 protected:
     static constexpr const char16_t* kLongTitle = u"国家試験の出願締切と受験票の到着まで";
@@ -109,8 +109,10 @@ protected:
                                     nullptr, ::GetModuleHandleW(nullptr), nullptr);
         grid_.Cell(kTitleColumn, 1) = kLongTitle;
         grid_.Cell(kTitleColumn, 3) = kLongTitle;
-        grid_.Choices(1) = ParseCountChoices(u"TWY");
-        grid_.Choices(2) = ParseCountChoices(u"TWY");
+        for (int row : {1, 2}) {
+            grid_.Choices(row) = ParseCountChoices(u"TWY");
+            grid_.Reminders(row).choices = ParseReminderChoices(u"0");
+        }
         grid_.row = 6;  // the current cell's highlight stays off the rows read
         control_ = std::make_unique<GoalGridControl>(
             parent_, 101, RECT{0, 0, S(310), S(190)}, font_, grid_,
@@ -152,7 +154,8 @@ protected:
     }
     // How wide the marks' ink is when drawn alone, unclipped, in the grid's font.
     int MarksInkWidth() const {
-        const std::wstring marks(reinterpret_cast<const wchar_t*>(CountChoicesMark(ParseCountChoices(u"TWY")).c_str()));
+        const std::wstring marks(
+            reinterpret_cast<const wchar_t*>(GoalMarks(ParseCountChoices(u"TWY"), ParseReminderChoices(u"0")).c_str()));
         HDC screen = ::GetDC(nullptr);
         HDC dc = ::CreateCompatibleDC(screen);
         HBITMAP bitmap = ::CreateCompatibleBitmap(screen, 600, 200);

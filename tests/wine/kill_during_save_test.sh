@@ -8,7 +8,7 @@ source "$(dirname "$0")/lib.sh"
 reset_settings
 file=$(settings_file)
 mkdir -p "$(dirname "$file")"
-original=$(mktemp)
+original=$(mktemp -p "$test_folder")
 awk 'BEGIN { print "TITLE=kill test"
              for (i = 1; i <= 40000; i++) printf "ITEM%d=goal number %d of a long list,2026/01/01,2027/01/01\n", i, i }' \
   >"$original"

@@ -1,8 +1,24 @@
 # Shared pieces of the shell-driven end-to-end tests. Run inside `harness.sh run`, with the
-# Windows build's folder in KESTRIVAL_WINDOWS_BUILD.
+# Windows build's folder in KESTRIVAL_WINDOWS_BUILD. $test_folder is a folder of the test's own
+# (under TMPDIR, in the build folder); at the end whatever the test started that still runs (a
+# gadget, a Linux gadget beside it) is ended and waited for, then that folder is removed. The
+# prefix's home and folders are the harness's.
 set -euo pipefail
 build=${KESTRIVAL_WINDOWS_BUILD:?}
 failures=0
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/test-state.sh"
+mkdir -p "${TMPDIR:-/tmp}"
+test_folder=$(mktemp -d "${TMPDIR:-/tmp}/kestrival-test.XXXXXX")
+gadget_pid=""
+end_test() {
+  set +e
+  [ -n "$gadget_pid" ] && track "$gadget_pid"
+  end_started
+  remove_left_sockets "$test_folder"
+  rm -rf "$test_folder"
+  return 0
+}
+trap end_test EXIT
 
 probe() { "$WINE" "$build/kestrival_probe.exe" "$@" | tr -d '\r'; }
 

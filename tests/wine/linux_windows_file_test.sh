@@ -4,8 +4,7 @@
 # Linux gadget is pointed at the Wine prefix's documents folder through XDG user-dirs.
 source "$(dirname "$0")/lib.sh"
 linux=${KESTRIVAL_LINUX_BINARY:?}
-config=$(mktemp -d)
-trap 'rm -rf "$config"' EXIT
+config=$test_folder
 reset_settings
 file=$(settings_file)
 documents=$(dirname "$(dirname "$(dirname "$file")")")

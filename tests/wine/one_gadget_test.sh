@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # One gadget per settings file, whatever spelling reaches the file: a second start through
 # another drive letter, the folder's 8.3 name or another letter case ends with exit code 0,
-# brings the hidden running gadget back to the screen, and leaves the file to the first.
+# brings the hidden running gadget back to the screen, and leaves the file to the first. The lock
+# file beside the settings file is closed to other users.
 source "$(dirname "$0")/lib.sh"
 
 folder_name="Kestrival one file"
@@ -14,9 +15,16 @@ ln -sfn "$unix_folder" "$WINEPREFIX/dosdevices/y:"
 local_file="$unix_folder/Kestrival_set.txt"
 { printf '\xff\xfe'; printf 'TITLE=the first\nHB=0\nDX=30\nVB=0\nDY=40\n' | sed 's/$/\r/' | iconv -f UTF-8 -t UTF-16LE; } >"$local_file"
 
+# A lock file an earlier version left: 0644 on the Unix side, so Wine shows it as readable by
+# everyone. The gadget that holds it closes it to others (Wine maps that to the owner's and group's
+# bits; nothing for others).
+touch "$unix_folder/Kestrival_set.txt.lock"
+chmod 644 "$unix_folder/Kestrival_set.txt.lock"
 "$WINE" "C:\\$folder_name\\Kestrival.exe" LOCAL &
 first=$!
 probe wait >/dev/null
+check "an earlier version's lock file is closed to others ($(stat -c %a "$unix_folder/Kestrival_set.txt.lock"))" \
+  test "$(($(stat -c '0%a' "$unix_folder/Kestrival_set.txt.lock") & 7))" -eq 0
 short=$(probe short-path "C:\\$folder_name")
 check "the folder has an 8.3 name ($short)" test "$short" != "C:\\$folder_name"
 

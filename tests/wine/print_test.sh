@@ -4,8 +4,7 @@
 # left as it was and no gadget shown; a file that cannot be read gives a message and status 1.
 source "$(dirname "$0")/lib.sh"
 linux=${KESTRIVAL_LINUX_BINARY:?}
-config=$(mktemp -d)
-trap 'rm -rf "$config"' EXIT
+config=$test_folder
 reset_settings
 write_settings "$(printf '%s\n' 'OFFDAYS=12/29-01/03 08/13' 'ITEM1=試験,2026/04/01,2027/01/31' 'CNT1=TW' \
   'ITEM2=誕生日,2000/05/10,2000/05/10' 'CNT2=Y' 'ITEM3=開始のみ,2026/01/01,' 'ITEM4=予定,,2030/01/01' 'CNT4=W')"

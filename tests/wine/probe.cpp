@@ -5,6 +5,7 @@
 //   probe rect                 prints the gadget's rectangle
 //   probe hash X Y W H         hash of the screen pixels of a rectangle relative to the gadget
 //   probe timechange           sends WM_TIMECHANGE to the gadget
+//   probe balloon-click        tells the gadget, as the shell would, that its balloon was clicked
 //   probe close                asks the gadget to quit and waits until its window is gone
 //   probe fullscreen MS1 MS2   a window over the whole primary display comes forward: "full";
 //                              after MS1 ms a small window comes forward: "another"; MS2 ms later
@@ -24,11 +25,14 @@
 //   probe drag X Y DX DY N     presses the left button at (X, Y) relative to the gadget, moves
 //                              by (DX, DY) N times through the system's input queue, releases
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cwchar>
 #include <string>
 
+#include "app/win32/gadget_ids.h"
 #include "tests/common/win32/wine_helpers.h"
 
 using namespace kestrival::e2e;
@@ -183,6 +187,10 @@ int RunCommand(int argc, wchar_t** argv) {
     }
     if (command == L"timechange") {
         ::SendMessageW(gadget, WM_TIMECHANGE, 0, 0);
+        return 0;
+    }
+    if (command == L"balloon-click") {
+        ::SendMessageW(gadget, kestrival::kNotificationIconMessage, 0, NIN_BALLOONUSERCLICK);
         return 0;
     }
     if (command == L"close") {

@@ -307,6 +307,10 @@ TEST_F(SettingsDialogTest, RowMenusSetHowGoalsCountAndTheDaysOff) {
     pick({'W'});
     SendKey(VK_APPS);
     pick({'Y'});
+    for (const WORD reminder : {'7', '3'}) {  // a week and 30 days before
+        SendKey(VK_APPS);
+        pick({reminder});
+    }
     SendKey(VK_APPS);
     pick({VK_UP, VK_RETURN});
     const HWND daysOff = WaitFor([this] {
@@ -322,7 +326,7 @@ TEST_F(SettingsDialogTest, RowMenusSetHowGoalsCountAndTheDaysOff) {
     ASSERT_TRUE(WaitHidden(dialog));
     const std::u16string saved = SavedText();
     EXPECT_NE(saved.find(u"\nOFFDAYS=12/29-01/03 08/13\nITEM1=first,2026/01/01,2026/12/31\nCNT1=T\n"
-                         u"ITEM2=second,,\nCNT2=WY\nITEM3=third,2025/01/01,2025/06/01\n"),
+                         u"ITEM2=second,,\nCNT2=WY\nRMD2=7,30\nITEM3=third,2025/01/01,2025/06/01\n"),
               std::u16string::npos)
         << ToUtf8(saved);
 }

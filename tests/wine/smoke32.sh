@@ -6,16 +6,24 @@
 set -euo pipefail
 exe=$(realpath "$1")
 state=$(mktemp -d)
-export WINEPREFIX=$state/prefix WINEARCH=win32 HOME=$state/home WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX=$state/prefix WINEARCH=win32 HOME=$state/home WINEDEBUG=-all \
+  WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" XDG_CONFIG_HOME=$state/home/.config \
+  XDG_CACHE_HOME=$state/home/.cache XDG_DATA_HOME=$state/home/.local/share
 WINE=/usr/lib/wine/wine
 WINESERVER=/usr/lib/wine/wineserver
 source "$(dirname "$0")/../../scripts/lib/xvfb.sh"
+source "$(dirname "$0")/../../scripts/lib/test-state.sh"
 gadget_pid=""
+# The server saves the prefix as it ends, and the display goes last: both waited for before the
+# folder is removed.
 cleanup() {
-  [ -n "$gadget_pid" ] && kill "$gadget_pid" 2>/dev/null || true
-  "$WINESERVER" -k >/dev/null 2>&1 || true
-  [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
+  set +e
+  [ -n "$gadget_pid" ] && track "$gadget_pid"
+  "$WINESERVER" -k >/dev/null 2>&1
+  timeout 30 "$WINESERVER" -w >/dev/null 2>&1
+  end_started
   rm -rf "$state"
+  return 0
 }
 trap cleanup EXIT
 failures=0

@@ -83,6 +83,44 @@ private:
     std::int32_t row_;
 };
 
+// The answer for a place outside the grid. Qt's bridge asks the cell interface of whatever cellAt
+// and child give without checking it for null, so a reader's question about row 150, a negative
+// column or a child past the last would bring the program down. This stands in for every such
+// place: no object (not valid, so the bridge names it by the null path) and an empty answer to
+// every question: no text, no place, row and column -1, no extent, not selected.
+class NoCellAccessible final : public QAccessibleInterface, public QAccessibleTableCellInterface {
+public:
+    bool isValid() const override { return false; }
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override { return nullptr; }
+    QAccessibleInterface* parent() const override { return nullptr; }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    QAccessible::Role role() const override { return QAccessible::NoRole; }
+    QString text(QAccessible::Text) const override { return {}; }
+    void setText(QAccessible::Text, const QString&) override {}
+    QRect rect() const override { return {}; }
+    QAccessible::State state() const override {
+        QAccessible::State s;
+        s.invalid = true;
+        return s;
+    }
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        return type == QAccessible::TableCellInterface ? static_cast<QAccessibleTableCellInterface*>(this) : nullptr;
+    }
+
+    bool isSelected() const override { return false; }
+    int columnExtent() const override { return 0; }
+    int rowExtent() const override { return 0; }
+    int columnIndex() const override { return -1; }
+    int rowIndex() const override { return -1; }
+    QList<QAccessibleInterface*> columnHeaderCells() const override { return {}; }
+    QList<QAccessibleInterface*> rowHeaderCells() const override { return {}; }
+    QAccessibleInterface* table() const override { return nullptr; }
+};
+
 // The grid as a table: children are the three header cells, then the goal rows' cells row by row,
 // then the row's menu of counting choices while it is open.
 class GridTableAccessible final : public QAccessibleWidget, public QAccessibleTableInterface {
@@ -90,11 +128,13 @@ public:
     explicit GridTableAccessible(GoalGridWidget* grid) : QAccessibleWidget(grid, QAccessible::Table) {}
     ~GridTableAccessible() override {
         for (const auto& [key, id] : cells_) QAccessible::deleteAccessibleInterface(id);
+        if (noCell_ != 0) QAccessible::deleteAccessibleInterface(noCell_);
     }
 
     // The header row 0 and the goal rows 1 to kGoalRows; the cell's editor counts as no child.
+    // Any other place gets the stand-in that answers empty, never null.
     QAccessibleInterface* Cell(std::int32_t column, std::int32_t row) const {
-        if (column < 0 || column >= kGoalColumns || row < 0 || row > kGoalRows) return nullptr;
+        if (column < 0 || column >= kGoalColumns || row < 0 || row > kGoalRows) return NoCell();
         QAccessible::Id& id = cells_[{row, column}];
         if (id == 0) id = QAccessible::registerAccessibleInterface(new GridCellAccessible(&Grid(), column, row));
         return QAccessible::accessibleInterface(id);
@@ -102,12 +142,16 @@ public:
 
     int childCount() const override { return kCellCount + (OpenMenuInterface(widget()) ? 1 : 0); }
     QAccessibleInterface* child(int index) const override {
-        if (index == kCellCount) return OpenMenuInterface(widget());
-        if (index < 0 || index >= kCellCount) return nullptr;
+        if (index == kCellCount) {
+            QAccessibleInterface* menu = OpenMenuInterface(widget());
+            return menu ? menu : NoCell();
+        }
+        if (index < 0 || index >= kCellCount) return NoCell();
         return Cell(index % kGoalColumns, index / kGoalColumns);
     }
     int indexOfChild(const QAccessibleInterface* child) const override {
-        if (child && child == OpenMenuInterface(widget())) return kCellCount;
+        if (!child) return -1;
+        if (child == OpenMenuInterface(widget())) return kCellCount;
         auto* cell = const_cast<QAccessibleInterface*>(child)->tableCellInterface();
         if (!cell || cell->table() != this) return -1;
         return (cell->rowIndex() + 1) * kGoalColumns + cell->columnIndex();
@@ -136,7 +180,10 @@ public:
     // QAccessibleTableInterface: one current cell, which is also the selection.
     QAccessibleInterface* caption() const override { return nullptr; }
     QAccessibleInterface* summary() const override { return nullptr; }
-    QAccessibleInterface* cellAt(int row, int column) const override { return Cell(column, row + 1); }
+    QAccessibleInterface* cellAt(int row, int column) const override {
+        // Row -1 would be the header row: a table's rows are the goal rows only.
+        return row < 0 ? NoCell() : Cell(column, row + 1);
+    }
     int selectedCellCount() const override { return 1; }
     QList<QAccessibleInterface*> selectedCells() const override { return {focusChildOrCurrent()}; }
     int columnCount() const override { return kGoalColumns; }
@@ -160,8 +207,13 @@ private:
 
     GoalGridWidget& Grid() const { return *static_cast<GoalGridWidget*>(widget()); }
     QAccessibleInterface* focusChildOrCurrent() const { return Cell(Grid().Grid().column, Grid().Grid().row); }
+    QAccessibleInterface* NoCell() const {
+        if (noCell_ == 0) noCell_ = QAccessible::registerAccessibleInterface(new NoCellAccessible);
+        return QAccessible::accessibleInterface(noCell_);
+    }
 
     mutable std::map<std::pair<std::int32_t, std::int32_t>, QAccessible::Id> cells_;
+    mutable QAccessible::Id noCell_ = 0;
 };
 
 QList<QAccessibleInterface*> GridCellAccessible::columnHeaderCells() const {

@@ -53,7 +53,9 @@ void GoalGridWidget::paintEvent(QPaintEvent*) {
         const QString text = row == 0 ? Q(kHeaders[column]) : Q(grid_.Cell(column, row));
         // A row's counting choices show at the right end of its title cell, in grey; a cell
         // without marks gives its text the whole cell inside the insets.
-        const QString mark = row != 0 && column == kTitleColumn ? Q(CountChoicesMark(grid_.Choices(row))) : QString();
+        const QString mark = row != 0 && column == kTitleColumn
+                                 ? Q(GoalMarks(grid_.Choices(row), grid_.Reminders(row).choices))
+                                 : QString();
         const TitleCellParts parts =
             layout_.SplitTitleCell(cell, mark.isEmpty() ? 0 : painter.fontMetrics().horizontalAdvance(mark));
         const QRect title = AsQRect(parts.title);
@@ -118,13 +120,14 @@ void GoalGridWidget::ShowCountMenu(QPoint at) {
     CloseEditor();
     QMenu menu(this);
     CountChoices& choices = grid_.Choices(grid_.row);
+    ReminderChoices& reminders = grid_.Reminders(grid_.row).choices;
     for (const CountMenuRow& row : CountMenuRows()) {
         if (row.separatorBefore) menu.addSeparator();
         QAction* action = menu.addAction(Q(row.text));
         action->setData(static_cast<int>(row.item));
-        action->setEnabled(row.item != CountMenuItem::kHeading);
+        action->setEnabled(row.item != CountMenuItem::kHeading && row.item != CountMenuItem::kRemindHeading);
         action->setCheckable(row.mark != CountMenuMark::kNone);
-        action->setChecked(CountMenuChecked(row.item, choices));
+        action->setChecked(RowMenuChecked(row.item, choices, reminders));
     }
     const QAction* chosen = menu.exec(mapToGlobal(at));
     if (!chosen) return;
@@ -132,7 +135,7 @@ void GoalGridWidget::ShowCountMenu(QPoint at) {
     if (item == CountMenuItem::kDaysOff) {
         if (onDaysOff) onDaysOff();
     } else {
-        ApplyCountMenuItem(item, choices);
+        ApplyRowMenuItem(item, choices, reminders);
     }
     update();
 }

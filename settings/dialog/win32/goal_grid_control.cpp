@@ -253,8 +253,9 @@ void GoalGridControl::OnPaint() {
             row == 0 ? AsWide(kHeaders[static_cast<std::size_t>(column)]) : Wide(grid_.Cell(column, row));
         // A row's counting choices show at the right end of its title cell, in grey; a cell
         // without marks gives its text the whole cell inside the insets.
-        const std::wstring mark =
-            row != 0 && column == kTitleColumn ? Wide(CountChoicesMark(grid_.Choices(row))) : std::wstring();
+        const std::wstring mark = row != 0 && column == kTitleColumn
+                                      ? Wide(GoalMarks(grid_.Choices(row), grid_.Reminders(row).choices))
+                                      : std::wstring();
         const TitleCellParts parts = layout_.SplitTitleCell(area, TextWidth(dc, mark));
         if (!mark.empty()) {
             RECT marks = AsRECT(parts.marks);
@@ -336,6 +337,7 @@ void GoalGridControl::ShowCountMenu(POINT at) {
     const HMENU menu = ::CreatePopupMenu();
     if (!menu) return;
     CountChoices& choices = grid_.Choices(grid_.row);
+    ReminderChoices& reminders = grid_.Reminders(grid_.row).choices;
     UINT command = 1;
     for (const CountMenuRow& row : CountMenuRows()) {
         if (row.separatorBefore) ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
@@ -343,8 +345,9 @@ void GoalGridControl::ShowCountMenu(POINT at) {
         item.cbSize = sizeof item;
         item.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_STRING;
         item.fType = MFT_STRING | (row.mark == CountMenuMark::kRadio ? MFT_RADIOCHECK : 0);
-        item.fState = (row.item == CountMenuItem::kHeading ? MFS_GRAYED : MFS_ENABLED) |
-                      (CountMenuChecked(row.item, choices) ? MFS_CHECKED : MFS_UNCHECKED);
+        const bool heading = row.item == CountMenuItem::kHeading || row.item == CountMenuItem::kRemindHeading;
+        item.fState = (heading ? MFS_GRAYED : MFS_ENABLED) |
+                      (RowMenuChecked(row.item, choices, reminders) ? MFS_CHECKED : MFS_UNCHECKED);
         item.wID = command++;
         std::wstring text = AsWide(row.text);
         item.dwTypeData = text.data();
@@ -359,7 +362,7 @@ void GoalGridControl::ShowCountMenu(POINT at) {
     if (item == CountMenuItem::kDaysOff) {
         if (onDaysOff) onDaysOff();
     } else {
-        ApplyCountMenuItem(item, choices);
+        ApplyRowMenuItem(item, choices, reminders);
     }
     ::InvalidateRect(hwnd_, nullptr, FALSE);
 }
