@@ -224,7 +224,7 @@ void ExecuteSetting::ReadFile(const LocalClock& clock, GoalList& goals) {
         const std::uint64_t normalised = HashOf(FileLines);
         if (normalised != knownFileHash_) WriteFileLines(normalised);
         // The file holds the settings now, so what interrupted saves left is no longer needed.
-        RemoveLeftoverTemporaries(SettingFile);
+        RemoveLeftoverTemporaries(SettingFile, IsWholeSavedText);
     } else if (read.status == ReadStatus::kMissing) {
         WriteFileLines(HashOf(FileLines));
     }
@@ -336,7 +336,7 @@ SaveOutcome ExecuteSetting::Save(const GoalList& goals) {
     const bool saved = unchanged || WriteFileLines(hash);
     FileLines.Release();
     // The file holds this run's settings, newer than anything an interrupted save left.
-    if (saved && !unchanged) RemoveLeftoverTemporaries(SettingFile);
+    if (saved && !unchanged) RemoveLeftoverTemporaries(SettingFile, IsWholeSavedText);
     return saved ? SaveOutcome::kSaved : SaveOutcome::kFailed;
 }
 
