@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <numeric>
 #include <string>
 #include <vector>
@@ -29,16 +30,68 @@ using namespace kestrival::e2e;
 
 namespace {
 
+// Where a start of the gadget spent its time, as the gadget reports it (support/win32/startup_profile.h):
+// from the process's creation to the program's entry, the program's stages, and what is left until
+// the bench saw the frame on the screen.
+constexpr const char* kStageNames[] = {"settings_folder", "lock",        "settings_file", "fonts",
+                                       "window",          "first_paint", "other"};
+constexpr const char* kStageLabels[] = {
+    "process start to entry (loader, libraries, runtime)",
+    "settings folder",
+    "lock",
+    "settings file",
+    "fonts",
+    "window creation",
+    "first paint",
+    "other program work",
+    "first paint to seen on screen",
+};
+constexpr std::size_t kStageCount = std::size(kStageNames);
+constexpr std::size_t kBreakdownCount = kStageCount + 2;
+
 struct Sample {
     double firstFrameMs = -1;
     double workingSetKb = -1;
+    std::vector<double> breakdownMs;  // kStageLabels' order; empty when the program gave no profile
 };
 
 struct Program {
     std::wstring exe;
     std::wstring arguments;
     const wchar_t* className;
+    bool profiled = false;  // asked to report its start's stages
 };
+
+std::wstring ProfileFile() { return OwnFolder() + L"startup_profile.txt"; }
+
+// The stages the program wrote at exit, set against the moment the bench started it.
+std::vector<double> ReadBreakdown(double startSeconds, double firstFrameMs) {
+    std::FILE* in = ::_wfopen(ProfileFile().c_str(), L"r");
+    if (!in) return {};
+    double frequency = 0, entry = 0;
+    std::vector<double> ticks(kStageCount, -1);
+    char name[64] = {};
+    long long value = 0;
+    while (std::fscanf(in, "%63s %lld", name, &value) == 2) {
+        const std::string key = name;
+        if (key == "frequency") frequency = static_cast<double>(value);
+        if (key == "entry") entry = static_cast<double>(value);
+        for (std::size_t i = 0; i < kStageCount; ++i) {
+            if (key == kStageNames[i]) ticks[i] = static_cast<double>(value);
+        }
+    }
+    std::fclose(in);
+    if (frequency <= 0 || std::count(ticks.begin(), ticks.end(), -1.0) > 0) return {};
+    std::vector<double> breakdown;
+    breakdown.push_back((entry / frequency - startSeconds) * 1000.0);
+    double inProgram = 0;
+    for (const double t : ticks) {
+        breakdown.push_back(t / frequency * 1000.0);
+        inProgram += breakdown.back();
+    }
+    breakdown.push_back(firstFrameMs - breakdown.front() - inProgram);
+    return breakdown;
+}
 
 Sample Measure(const Program& program) {
     Sample sample;
@@ -47,6 +100,8 @@ Sample Measure(const Program& program) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
+    ::DeleteFileW(ProfileFile().c_str());
+    ::SetEnvironmentVariableW(L"KESTRIVAL_STARTUP_PROFILE", program.profiled ? ProfileFile().c_str() : nullptr);
     const double start = Seconds();
     if (!::CreateProcessW(program.exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                           &startup, &info)) {
@@ -75,6 +130,7 @@ Sample Measure(const Program& program) {
     if (::WaitForSingleObject(info.hProcess, 10000) != WAIT_OBJECT_0) ::TerminateProcess(info.hProcess, 1);
     ::CloseHandle(info.hThread);
     ::CloseHandle(info.hProcess);
+    if (program.profiled && sample.firstFrameMs > 0) sample.breakdownMs = ReadBreakdown(start, sample.firstFrameMs);
     return sample;
 }
 
@@ -115,7 +171,7 @@ int wmain(int argc, wchar_t** argv) {
     // The text baseline draws in the face the gadget chooses on this system.
     const std::wstring face = ChooseInstalledFace(u"Meiryo UI", 12);
     std::vector<Program> programs = {
-        {folder + L"Kestrival.exe", L"", L"KestrivalGadget"},
+        {folder + L"Kestrival.exe", L"", L"KestrivalGadget", true},
         {folder + L"kestrival_baseline.exe", L"", L"KestrivalBaseline"},
         {folder + L"kestrival_baseline.exe", face, L"KestrivalBaseline"},
     };
@@ -123,6 +179,7 @@ int wmain(int argc, wchar_t** argv) {
     if (argc > 2) programs.push_back({argv[2], L"", L"KestrivalGadget"});
     const std::size_t count = programs.size();
     std::vector<std::vector<double>> frames(count), memory(count);
+    std::vector<std::vector<double>> breakdown(kBreakdownCount);  // this build's stages, one list each
     // The rounds go through every order of the programs in turn, so each program starts first, last
     // and right after each of the others equally often: what one program leaves behind as it ends
     // (work for the window server and the display) does not fall on one of the others more.
@@ -139,6 +196,8 @@ int wmain(int argc, wchar_t** argv) {
             frames[which].push_back(samples[which].firstFrameMs);
             memory[which].push_back(samples[which].workingSetKb);
         }
+        for (std::size_t i = 0; i < samples[0].breakdownMs.size(); ++i)
+            breakdown[i].push_back(samples[0].breakdownMs[i]);
     }
     const MedianInterval startBare = MedianWithInterval(Ratios(frames[0], frames[1]));
     const MedianInterval startText = MedianWithInterval(Ratios(frames[0], frames[2]));
@@ -149,6 +208,10 @@ int wmain(int argc, wchar_t** argv) {
         "text window %.1f ms\n",
         rounds, MedianWithInterval(frames[0]).median, MedianWithInterval(frames[1]).median,
         MedianWithInterval(frames[2]).median);
+    std::printf("Kestrival's start, stage by stage (medians of %zu profiled starts, ms):\n", breakdown[0].size());
+    for (std::size_t i = 0; i < kBreakdownCount; ++i) {
+        std::printf("  %-52s %6.1f\n", kStageLabels[i], MedianWithInterval(breakdown[i]).median);
+    }
     std::printf("working set after start, medians: Kestrival %.0f KiB, bare window %.0f KiB, text window %.0f KiB\n",
                 MedianWithInterval(memory[0]).median, MedianWithInterval(memory[1]).median,
                 MedianWithInterval(memory[2]).median);

@@ -1,6 +1,7 @@
 #include "render/layout.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace kestrival {
 namespace {
@@ -81,5 +82,19 @@ std::uint8_t OpacityAlpha(std::int32_t percent) {
 }
 
 void ApplyOpacity(GadgetWindow& window, std::int32_t percent) { window.SetAlpha(OpacityAlpha(percent)); }
+
+Screens ScreensOfMonitors(std::vector<Monitor> monitors, std::int32_t dpi) {
+    if (monitors.empty()) return Screens{{0, 0}, dpi, {0, 0, 0, 0}};
+    const Rect primary = monitors.front().bounds;
+    Rect desktop = primary;
+    for (const Monitor& monitor : monitors) {
+        desktop.left = std::min(desktop.left, monitor.bounds.left);
+        desktop.top = std::min(desktop.top, monitor.bounds.top);
+        desktop.right = std::max(desktop.right, monitor.bounds.right);
+        desktop.bottom = std::max(desktop.bottom, monitor.bounds.bottom);
+    }
+    const Size primarySize{primary.right - primary.left, primary.bottom - primary.top};
+    return Screens{primarySize, dpi, desktop, std::move(monitors)};
+}
 
 }  // namespace kestrival

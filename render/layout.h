@@ -37,6 +37,11 @@ struct Screens {
     std::vector<Monitor> monitors;
 };
 
+// The screens as a list of monitors alone describes them, the primary first: the primary display
+// is the first monitor and the desktop the smallest rectangle round all of them. One question to
+// the system answers all three. An empty list gives an empty primary display and desktop.
+Screens ScreensOfMonitors(std::vector<Monitor> monitors, std::int32_t dpi);
+
 // Width and height for `titleTextHeight`, the height of "H" in the canvas's current font, with
 // every other length scaled to `dpi`.
 Size GadgetSize(const ExecuteSetting& setting, std::int32_t titleTextHeight, std::int32_t dpi = kDesignDpi);

@@ -33,6 +33,10 @@ if [ "$need" = test ]; then
   bare_packages+=(trayer x11-apps)
   # A notification daemon on the test display, which shows the gadget's reminders.
   bare_packages+=(dunst)
+  # Qt's Wayland plugin, which the gadget runs on where no X server answers, and the headless
+  # Wayland compositors it is tried on (with XWayland, the screenshot tool of the wlroots family, and
+  # the D-Bus pieces that ask KWin for its screen and stand in for logind under GNOME Shell).
+  bare_packages+=(qt6-wayland weston sway grim xwayland kwin-wayland gnome-shell python3-dbusmock python3-dbus)
 fi
 
 as_root() {  # VAR=value... command...

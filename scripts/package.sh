@@ -92,6 +92,7 @@ Architecture: $deb_arch
 Maintainer: $KESTRIVAL_MAINTAINER
 Installed-Size: $(du -sk --apparent-size --exclude=DEBIAN "$stage" | cut -f1)
 Depends: $depends, fonts-horai-umefont | fonts-noto-cjk | fonts-ipafont-gothic
+Recommends: qt6-wayland
 Section: utils
 Priority: optional
 Description: desktop gadget that counts the days towards goals

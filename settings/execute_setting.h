@@ -98,7 +98,7 @@ struct ExecuteSetting {
     bool DroppedChangesReported = false;
 
     // Locates, reads and rewrites the settings file, fills every member and rebuilds `goals`.
-    // The same as Locate followed by ReadFile.
+    // The same as Locate followed by ReadFile and RemoveLeftovers.
     void Load(const Environment& environment, const LocalClock& clock, GoalList& goals);
     // Arguments, system version and the settings file's place; creates its folder.
     void Locate(const Environment& environment);
@@ -110,6 +110,9 @@ struct ExecuteSetting {
     bool Peek(const Environment& environment, const LocalClock& clock, GoalList& goals);
     // Reads the located file (rewriting it in its normal form), fills the record and `goals`.
     void ReadFile(const LocalClock& clock, GoalList& goals);
+    // Once ReadFile found the settings in the file, what interrupted saves left beside it is no
+    // longer needed: removed here, which a start can leave until the gadget is on the screen.
+    void RemoveLeftovers();
     // Whether the gadget was started with LOCAL (its file beside the program).
     bool StartedLocal() const;
     // Rebuilds the whole file from the record and `goals`. Nothing is written when the file
@@ -127,6 +130,8 @@ private:
     bool fileKnown_ = false;
     // The record as this run started, for a run whose saves may be held back.
     std::uint64_t startHash_ = 0;
+    // The file was read whole: the temporaries beside it may go.
+    bool leftoversRemovable_ = false;
     // Writes FileLines, whose bytes hash to `hash`, to the settings file; false when it failed.
     bool WriteFileLines(std::uint64_t hash);
     void RememberFile(std::uint64_t hash, const FileState& state);

@@ -1,6 +1,7 @@
 // Load and save of the settings file.
 #include <array>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "settings/environment.h"
@@ -161,6 +162,7 @@ std::u16string Hex64(std::uint64_t value) {
 void ExecuteSetting::Load(const Environment& environment, const LocalClock& clock, GoalList& goals) {
     Locate(environment);
     ReadFile(clock, goals);
+    RemoveLeftovers();
 }
 
 void ExecuteSetting::Locate(const Environment& environment) {
@@ -224,7 +226,7 @@ void ExecuteSetting::ReadFile(const LocalClock& clock, GoalList& goals) {
         const std::uint64_t normalised = HashOf(FileLines);
         if (normalised != knownFileHash_) WriteFileLines(normalised);
         // The file holds the settings now, so what interrupted saves left is no longer needed.
-        RemoveLeftoverTemporaries(SettingFile, IsWholeSavedText);
+        leftoversRemovable_ = true;
     } else if (read.status == ReadStatus::kMissing) {
         WriteFileLines(HashOf(FileLines));
     }
@@ -238,7 +240,15 @@ void ExecuteSetting::ReadFile(const LocalClock& clock, GoalList& goals) {
     FileLines.Release();
 }
 
+void ExecuteSetting::RemoveLeftovers() {
+    if (!std::exchange(leftoversRemovable_, false)) return;
+    RemoveLeftoverTemporaries(SettingFile, IsWholeSavedText);
+}
+
 bool ExecuteSetting::WriteFileLines(std::uint64_t hash) {
+    // A write clears away the leftovers itself when it succeeds; when it fails, its own temporary
+    // may hold the only copy of these settings, which a later removal must not take.
+    leftoversRemovable_ = false;
     FileState written;
     const auto bytes = [this](const ByteSink& write) { return FileLines.WriteBytes(write); };
     if (!WriteFileReplacing(SettingFile, bytes, &written)) return false;

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pwd.h>
+#include <sys/epoll.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -47,17 +48,22 @@ bool MadePrivate(const std::string& folder) {
     return IsPrivateFolder(folder);
 }
 
-std::string LockFolderOf(const PrivateFolders& folders) {
+// Every folder of this user's alone the lock may stand in, in one fixed order. A start takes the
+// lock in each of them, so two starts meet as long as one folder stands for both, whichever
+// comes and goes between them: the runtime folder appears at the first login and goes at the
+// last logout, another user may take the shared name first, but the home's cache stays.
+std::vector<std::string> LockFoldersOf(const PrivateFolders& folders) {
+    std::vector<std::string> found;
     if (!folders.runtime.empty() && IsPrivateFolder(folders.runtime) && MadePrivate(folders.runtime + "/kestrival")) {
-        return folders.runtime + "/kestrival";
+        found.push_back(folders.runtime + "/kestrival");
     }
-    if (!folders.shared.empty() && MadePrivate(folders.shared)) return folders.shared;
+    if (!folders.shared.empty() && MadePrivate(folders.shared)) found.push_back(folders.shared);
     if (!folders.home.empty() && folders.home.front() == '/') {
         const std::string cache = folders.home + "/.cache";
         ::mkdir(cache.c_str(), 0700);
-        if (MadePrivate(cache + "/kestrival")) return cache + "/kestrival";
+        if (MadePrivate(cache + "/kestrival")) found.push_back(cache + "/kestrival");
     }
-    return {};
+    return found;
 }
 
 std::vector<std::string> NamesOf(std::string_view path) {
@@ -275,6 +281,60 @@ bool AnEarlierGadgetRuns(const PlaceOfFile& place, Clock::time_point deadline) {
     return runs;
 }
 
+// Takes the lock at `lockFile`: its open file, or -1. `heldByAnother` tells why not: another
+// gadget of this user holds it (and was asked to come forward, or did not answer in time), or no
+// lock can be had there (a name that is not a lock file of ours, a file system without locks).
+int TakeLock(const std::string& lockFile, Clock::time_point deadline, bool& heldByAnother) {
+    heldByAnother = false;
+    int fd = -1;
+    for (;;) {
+        if (fd < 0) {
+            fd = OpenLockFile(lockFile);
+            if (fd < 0) return -1;
+        }
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            if (StillNamed(fd, lockFile)) return fd;
+        } else if (errno == EINTR) {
+            continue;
+        } else if (errno != EWOULDBLOCK) {
+            break;
+        } else {
+            const std::string published = PublishedSocket(fd);
+            if ((!published.empty() && AskToComeForward(published, deadline)) || Clock::now() >= deadline) {
+                heldByAnother = true;
+                break;
+            }
+            // The holder may have the lock but not yet its socket, or be closing.
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            if (StillNamed(fd, lockFile)) continue;
+        }
+        // The holder ended and removed the name: the lock is taken on the name as it is now.
+        ::close(fd);
+        fd = -1;
+        if (Clock::now() >= deadline) return -1;
+    }
+    ::close(fd);
+    return -1;
+}
+
+// A socket listening at `path` (an earlier run's socket there is replaced: this run holds the
+// file's lock); -1 when none can be made.
+int ListenAt(const std::string& path, std::uint64_t& inode) {
+    sockaddr_un address{};
+    if (!FillAddress(path, address)) return -1;
+    struct stat old {};
+    if (::lstat(path.c_str(), &old) == 0 && S_ISSOCK(old.st_mode)) ::unlink(path.c_str());
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    struct stat bound {};
+    if (listener < 0 || ::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(listener, 16) != 0 || ::lstat(path.c_str(), &bound) != 0) {
+        if (listener >= 0) ::close(listener);
+        return -1;
+    }
+    inode = static_cast<std::uint64_t>(bound.st_ino);
+    return listener;
+}
+
 }  // namespace
 
 PrivateFolders PrivateFolders::OfThisUser() {
@@ -289,128 +349,129 @@ std::unique_ptr<InstanceLock> InstanceLock::Claim(const std::u16string& settingF
     std::unique_ptr<InstanceLock> lock(new InstanceLock());
     const Clock::time_point deadline = Clock::now() + patience;
     const std::optional<PlaceOfFile> place = PlaceOf(NativePath(settingFile));
-    const std::string folder = place ? LockFolderOf(folders) : std::string();
-    if (folder.empty()) return lock;  // unguarded
+    if (!place) return lock;  // unguarded
     const std::string name = LockNameOf(*place);
-    if (!lock->Lock(folder + "/" + name + ".lock", deadline)) return nullptr;
-    if (lock->lockFd_ < 0) return lock;  // unguarded
-    lock->folderFd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (lock->folderFd_ >= 0) ::flock(lock->folderFd_, LOCK_SH | LOCK_NB);
+    for (const std::string& folder : LockFoldersOf(folders)) {
+        bool heldByAnother = false;
+        const int fd = TakeLock(folder + "/" + name + ".lock", deadline, heldByAnother);
+        if (heldByAnother) return nullptr;  // the locks taken so far go with `lock`
+        if (fd < 0) continue;
+        Held held{folder, folder + "/" + name + ".lock", fd, -1, {}};
+        held.folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (held.folderFd >= 0) ::flock(held.folderFd, LOCK_SH | LOCK_NB);
+        lock->held_.push_back(std::move(held));
+    }
+    if (lock->held_.empty()) return lock;  // unguarded
     if (AnEarlierGadgetRuns(*place, deadline)) return nullptr;
-    if (lock->OpenChannel(folder, name)) lock->Publish();
+    lock->OpenChannels(name);
+    lock->Publish();
     return lock;
 }
 
-// Takes the lock at `lockFile`; false when another gadget of this user holds it (and was asked
-// to come forward, or did not answer in time). Where no lock can be had the run stays unguarded.
-bool InstanceLock::Lock(const std::string& lockFile, Clock::time_point deadline) {
-    for (;;) {
-        if (lockFd_ < 0) {
-            lockFd_ = OpenLockFile(lockFile);
-            if (lockFd_ < 0) return true;  // unguarded
-        }
-        if (::flock(lockFd_, LOCK_EX | LOCK_NB) == 0) {
-            if (StillNamed(lockFd_, lockFile)) {
-                lockFile_ = lockFile;
-                return true;
-            }
-        } else if (errno == EINTR) {
+std::vector<std::string> InstanceLock::LockFiles() const {
+    std::vector<std::string> files;
+    for (const Held& held : held_) files.push_back(held.lockFile);
+    return files;
+}
+
+// A socket beside each lock, so that a later start reaches this gadget through whichever lock
+// it finds taken, as long as that lock's folder stands. Where that name is too long for a socket,
+// one in a folder made for this run under /tmp.
+void InstanceLock::OpenChannels(const std::string& name) {
+    requests_ = ::epoll_create1(EPOLL_CLOEXEC);
+    if (requests_ < 0) return;
+    for (Held& held : held_) {
+        Channel& channel = held.channel;
+        channel.socketPath = held.folder + "/" + name + ".sock";
+        channel.listener = ListenAt(channel.socketPath, channel.socketInode);
+        if (channel.listener >= 0) {
+            Watch(channel.listener);
             continue;
-        } else if (errno != EWOULDBLOCK) {
-            break;  // a file system without locks: the gadget runs unguarded
-        } else {
-            const std::string published = PublishedSocket(lockFd_);
-            if ((!published.empty() && AskToComeForward(published, deadline)) || Clock::now() >= deadline) {
-                ::close(lockFd_);
-                lockFd_ = -1;
-                return false;
-            }
-            // The holder may have the lock but not yet its socket, or be closing.
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            if (StillNamed(lockFd_, lockFile)) continue;
         }
-        // The holder ended and removed the name: the lock is taken on the name as it is now.
-        ::close(lockFd_);
-        lockFd_ = -1;
-        if (Clock::now() >= deadline) break;
+        if (madeFolder_.empty()) {
+            std::string made = "/tmp/kestrival-XXXXXX";
+            if (!::mkdtemp(made.data())) continue;  // made with mode 0700
+            madeFolder_ = made;
+            madeSocket_.socketPath = made + "/gadget.sock";
+            madeSocket_.listener = ListenAt(madeSocket_.socketPath, madeSocket_.socketInode);
+            if (madeSocket_.listener >= 0) Watch(madeSocket_.listener);
+        }
+        channel.socketPath = madeSocket_.listener >= 0 ? madeSocket_.socketPath : std::string();
     }
-    if (lockFd_ >= 0) ::close(lockFd_);
-    lockFd_ = -1;
-    return true;
+    bool listening = madeSocket_.listener >= 0;
+    for (const Held& held : held_) listening |= held.channel.listener >= 0;
+    if (!listening) {
+        ::close(requests_);
+        requests_ = -1;
+    }
 }
 
-// Beside the lock in its private folder, unless that name is too long for a socket: then in a
-// folder of its own under /tmp.
-bool InstanceLock::OpenChannel(const std::string& folder, const std::string& name) {
-    sockaddr_un address{};
-    socketPath_ = folder + "/" + name + ".sock";
-    if (FillAddress(socketPath_, address)) {
-        // Only a socket an earlier run of this file left is replaced; this run holds the file's lock.
-        struct stat old {};
-        if (::lstat(socketPath_.c_str(), &old) == 0 && S_ISSOCK(old.st_mode)) ::unlink(socketPath_.c_str());
-    } else {
-        std::string made = "/tmp/kestrival-XXXXXX";
-        if (!::mkdtemp(made.data())) return false;  // made with mode 0700
-        madeFolder_ = made;
-        socketPath_ = made + "/gadget.sock";
-        if (!FillAddress(socketPath_, address)) return false;
-    }
-    listener_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    struct stat bound {};
-    if (listener_ < 0 || ::bind(listener_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(listener_, 16) != 0 || ::lstat(socketPath_.c_str(), &bound) != 0) {
-        if (listener_ >= 0) ::close(listener_);
-        listener_ = -1;
-        return false;
-    }
-    socketInode_ = bound.st_ino;
-    return true;
+void InstanceLock::Watch(int listener) {
+    epoll_event event{};
+    event.events = EPOLLIN;
+    event.data.fd = listener;
+    ::epoll_ctl(requests_, EPOLL_CTL_ADD, listener, &event);
 }
 
-// The socket's path, for later starts; written only once the socket listens, so that whatever a
-// later start finds there can already take its request. Readers check every record, so one read
-// while this is written is simply tried again.
+// Each lock's socket path, for later starts; written only once the socket listens, so that
+// whatever a later start finds there can already take its request. Readers check every record,
+// so one read while this is written is simply tried again.
 void InstanceLock::Publish() {
-    const std::string record = socketPath_ + "\n";
-    if (::pwrite(lockFd_, record.data(), record.size(), 0) == static_cast<ssize_t>(record.size())) {
-        [[maybe_unused]] const int cut = ::ftruncate(lockFd_, static_cast<off_t>(record.size()));
+    for (const Held& held : held_) {
+        if (held.channel.socketPath.empty()) continue;
+        const std::string record = held.channel.socketPath + "\n";
+        if (::pwrite(held.lockFd, record.data(), record.size(), 0) == static_cast<ssize_t>(record.size())) {
+            [[maybe_unused]] const int cut = ::ftruncate(held.lockFd, static_cast<off_t>(record.size()));
+        }
     }
 }
 
 bool InstanceLock::TakeRequests() {
     bool any = false;
-    for (;;) {
-        const int request = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
-        if (request < 0) {
-            if (errno == EINTR) continue;
-            return any;
+    std::vector<int> listeners{madeSocket_.listener};
+    for (const Held& held : held_) listeners.push_back(held.channel.listener);
+    for (const int listener : listeners) {
+        if (listener < 0) continue;
+        for (;;) {
+            const int request = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+            if (request < 0) {
+                if (errno == EINTR) continue;
+                break;
+            }
+            if (PeerIsThisUser(request)) {
+                const char answer = '\n';
+                [[maybe_unused]] const ssize_t sent = ::send(request, &answer, 1, MSG_NOSIGNAL);
+                any = true;
+            }
+            ::close(request);
         }
-        if (PeerIsThisUser(request)) {
-            const char answer = '\n';
-            [[maybe_unused]] const ssize_t sent = ::send(request, &answer, 1, MSG_NOSIGNAL);
-            any = true;
-        }
-        ::close(request);
+    }
+    return any;
+}
+
+// Only the socket this run made goes.
+void InstanceLock::Channel::Close() {
+    if (listener < 0) return;
+    ::close(listener);
+    listener = -1;
+    struct stat info {};
+    if (::lstat(socketPath.c_str(), &info) == 0 && S_ISSOCK(info.st_mode) && info.st_ino == socketInode) {
+        ::unlink(socketPath.c_str());
     }
 }
 
 InstanceLock::~InstanceLock() {
-    if (listener_ >= 0) {
-        ::close(listener_);
-        // Only the socket this run made goes.
-        struct stat info {};
-        if (::lstat(socketPath_.c_str(), &info) == 0 && S_ISSOCK(info.st_mode) && info.st_ino == socketInode_) {
-            ::unlink(socketPath_.c_str());
-        }
-    }
+    if (requests_ >= 0) ::close(requests_);
+    for (Held& held : held_) held.channel.Close();
+    madeSocket_.Close();
     if (!madeFolder_.empty()) ::rmdir(madeFolder_.c_str());
-    if (lockFd_ >= 0) {
+    for (const Held& held : held_) {
         // The name goes while the lock is still held: a start that opened it meanwhile finds the
         // name gone once it has the lock, and takes the lock again on a new file.
-        if (StillNamed(lockFd_, lockFile_)) ::unlink(lockFile_.c_str());
-        ::close(lockFd_);  // lets go of the lock, last
+        if (StillNamed(held.lockFd, held.lockFile)) ::unlink(held.lockFile.c_str());
+        ::close(held.lockFd);  // lets go of the lock, last
+        if (held.folderFd >= 0) ::close(held.folderFd);
     }
-    if (folderFd_ >= 0) ::close(folderFd_);
 }
 
 }  // namespace kestrival

@@ -16,6 +16,7 @@
 #include <QWindow>
 #include <xcb/xcb.h>
 
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -27,7 +28,9 @@
 #include "app/reminders.h"
 #include "app/qt/tray_icon.h"
 #include "app/qt/qt_environment.h"
+#include "app/qt/x11_atom.h"
 #include "render/painter.h"
+#include "render/qt/translucent_image.h"
 #include "support/file_io.h"
 #include "support/qt/first_frame.h"
 #include "support/ui_texts.h"
@@ -37,12 +40,31 @@ namespace {
 
 QString Q(const char16_t* text) { return QString::fromUtf16(text); }
 
-xcb_atom_t Atom(xcb_connection_t* connection, const char* name) {
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
-        connection, xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
-    const xcb_atom_t value = reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
-    std::free(reply);
-    return value;
+// The atoms the window's hints name, interned in one round trip to the X server: the requests go
+// out together and the replies are read after them (one request and reply each would cost a wait
+// for the server apiece before the first frame).
+enum Atom : std::size_t { kSkipTaskbar, kSkipPager, kSticky, kState, kDesktop, kDock, kWindowType, kAtomCount };
+constexpr const char* kAtomNames[kAtomCount] = {"_NET_WM_STATE_SKIP_TASKBAR",
+                                                "_NET_WM_STATE_SKIP_PAGER",
+                                                "_NET_WM_STATE_STICKY",
+                                                "_NET_WM_STATE",
+                                                "_NET_WM_DESKTOP",
+                                                "_NET_WM_WINDOW_TYPE_DOCK",
+                                                "_NET_WM_WINDOW_TYPE"};
+
+std::array<xcb_atom_t, kAtomCount> InternAtoms(xcb_connection_t* connection) {
+    std::array<xcb_intern_atom_cookie_t, kAtomCount> cookies{};
+    for (std::size_t i = 0; i < kAtomCount; ++i) {
+        cookies[i] =
+            xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(kAtomNames[i])), kAtomNames[i]);
+    }
+    std::array<xcb_atom_t, kAtomCount> atoms{};
+    for (std::size_t i = 0; i < kAtomCount; ++i) {
+        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookies[i], nullptr);
+        atoms[i] = reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
+        std::free(reply);
+    }
+    return atoms;
 }
 
 }  // namespace
@@ -65,13 +87,7 @@ GadgetWidget::GadgetWidget(ExecuteSetting& setting, GoalList& goals, const Local
     FollowScreens();
     wakeTimer_.setSingleShot(true);
     connect(&wakeTimer_, &QTimer::timeout, this, [this] { RepaintAfterSleep(); });
-    // The minute timer does not count the time the machine sleeps: logind says when it wakes (and
-    // when it goes to sleep, where a repaint does no harm). Without a system bus the timer alone
-    // catches up.
-    QDBusConnection::systemBus().connect(QString(), QStringLiteral("/org/freedesktop/login1"),
-                                         QStringLiteral("org.freedesktop.login1.Manager"),
-                                         QStringLiteral("PrepareForSleep"), &wakeTimer_, SLOT(start()));
-    ApplyStacking();
+    ApplyRole();
     LayoutAndOpacity();
     PaintPass(true);
     timer_.start(TimerInterval(TimeText(clock_.Now())));
@@ -90,6 +106,7 @@ Screens GadgetWidget::CurrentScreens() const {
 
 void GadgetWidget::LayoutAndOpacity() {
     laidOut_ = LayoutGadget(setting_, canvas_, CurrentScreens(), *this);
+    draggedByUser_ = false;
     ApplyOpacity(*this, setting_.TR);
 }
 
@@ -107,20 +124,46 @@ void GadgetWidget::SetColorKey(bool enabled, std::int32_t colour) {
     if (!enabled) clearMask();
 }
 
-// Window opacity needs a compositor; without one the gadget is drawn opaque, as on Xvfb.
-void GadgetWidget::SetAlpha(std::uint8_t alpha) { setWindowOpacity(alpha / 255.0); }
+// Where pixels carry their own alpha the next paint pass blends them; else the window's opacity,
+// which needs a compositor (without one the gadget is drawn opaque, as on Xvfb).
+void GadgetWidget::SetAlpha(std::uint8_t alpha) {
+    alpha_ = alpha;
+    if (!role_.pixelAlpha) setWindowOpacity(alpha / 255.0);
+}
 
-Point GadgetWidget::Position() const { return {pos().x(), pos().y()}; }
+// The window stands where the layout put it until the user drags it: a place the window manager
+// chose itself (sway centres X11 windows) is not the user's, and the file keeps its anchors. Where
+// the compositor places the window the program learns nothing of a drag.
+Point GadgetWidget::Position() const {
+    if (!role_.placesItself || !draggedByUser_) return laidOut_;
+    return {pos().x(), pos().y()};
+}
 
 void GadgetWidget::PaintPass(bool fullPaint) {
+    const QImage before = canvas_.Image();  // shares the pixels until the pass draws
     const LocalDateTime now = clock_.Now();
     titleBandHeight_ = PaintGadget(canvas_, setting_, goals_, now, fullPaint);
     GadgetReading reading = ReadGadget(canvas_, setting_, goals_, now);
     AnnounceChanges(CompareReadings(reading_, reading));
     reading_ = std::move(reading);
+    // Most minutes change no pixel. Showing the same frame again would wake the program and the
+    // display server a few more times a minute for nothing.
+    if (!fullPaint && canvas_.Image() == before) return;
+    ShowPixels();
+}
+
+// The painted picture to the window. Where a compositor blends the window, every pixel carries the
+// window's alpha and the key colour's pixels are transparent. The key colour is also cut away by a
+// window mask, so that clicks there reach the windows below as they do through Windows' colour key;
+// without a compositor the mask alone makes the background see-through.
+void GadgetWidget::ShowPixels() {
+    if (role_.pixelAlpha) {
+        translucentPixels_ =
+            TranslucentPixels(canvas_.Image(), alpha_, colorKeyEnabled_ ? std::optional(colorKey_) : std::nullopt);
+    } else {
+        translucentPixels_ = QImage();
+    }
     if (colorKeyEnabled_) {
-        // The key colour cut away by a window mask: the same see-through background as Windows'
-        // colour key, with or without a compositor.
         const auto key = static_cast<std::uint32_t>(colorKey_);
         const QColor colour(static_cast<int>(key & 0xFF), static_cast<int>((key >> 8) & 0xFF),
                             static_cast<int>((key >> 16) & 0xFF));
@@ -240,18 +283,40 @@ void GadgetWidget::OnDisplayChanged() {
 
 void GadgetWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.drawImage(0, 0, canvas_.Image());
+    if (role_.pixelAlpha && !translucentPixels_.isNull()) {
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.drawImage(0, 0, translucentPixels_);
+    } else {
+        painter.drawImage(0, 0, canvas_.Image());
+    }
     ReportFirstFrame();
+    if (!firstFrameShown_) {
+        firstFrameShown_ = true;
+        QTimer::singleShot(0, this, [this] { AfterFirstFrame(); });
+    }
+}
+
+// What a start leaves until the gadget is on the screen.
+void GadgetWidget::AfterFirstFrame() {
+    setting_.RemoveLeftovers();
+    // The minute timer does not count the time the machine sleeps: logind says when it wakes (and
+    // when it goes to sleep, where a repaint does no harm). Without a system bus the timer alone
+    // catches up. Connecting to the bus starts the D-Bus thread and costs a round trip to the bus.
+    QDBusConnection::systemBus().connect(QString(), QStringLiteral("/org/freedesktop/login1"),
+                                         QStringLiteral("org.freedesktop.login1.Manager"),
+                                         QStringLiteral("PrepareForSleep"), &wakeTimer_, SLOT(start()));
 }
 
 void GadgetWidget::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton || setting_.LK != 0) return;
     const QPoint global = event->globalPosition().toPoint();
     if (!IsCaptionRow(global.y(), pos().y(), titleBandHeight_)) return;
-    // A window manager moves the window itself; without one the program follows the pointer. On the
-    // desktop the window is a dock, which window managers do not move (though they say they will).
-    const bool onDesktop = StackingOf(setting_.ZO) == Stacking::kOnDesktop;
-    if (!onDesktop && windowHandle() && windowHandle()->startSystemMove()) return;
+    // A window manager moves the window itself; without one the program follows the pointer. A dock
+    // the program moves itself: window managers do not move one (though they say they will). On
+    // Wayland only the compositor can move a window.
+    draggedByUser_ = true;
+    const bool systemMove = role_.drag != DragMove::kOwn && windowHandle() && windowHandle()->startSystemMove();
+    if (systemMove || role_.drag == DragMove::kCompositor) return;
     dragging_ = true;
     dragOffset_ = global - pos();
 }
@@ -263,7 +328,7 @@ void GadgetWidget::mouseMoveEvent(QMouseEvent* event) {
 void GadgetWidget::mouseReleaseEvent(QMouseEvent*) {
     dragging_ = false;
     // Some window managers raise a dock that is clicked: back below the other windows.
-    if (StackingOf(setting_.ZO) == Stacking::kOnDesktop) lower();
+    if (role_.type == WindowType::kDock) lower();
 }
 
 void GadgetWidget::contextMenuEvent(QContextMenuEvent* event) { OpenMenu(event->globalPos()); }
@@ -327,7 +392,7 @@ void GadgetWidget::OpenMenu(QPoint at) {
         for (int i = 0; i < 3; ++i) {
             if (chosen == stackings[i]) setting_.ZO = i;
         }
-        ApplyStacking();
+        ApplyRole();
         SaveNow();
     }
 }
@@ -359,25 +424,33 @@ void GadgetWidget::SaveNow() {
     ReportSave(SaveWithPosition(setting_, goals_, Position(), laidOut_, PositionDpi()), setting_);
 }
 
-// Kept above or below other windows by the window manager's hints. "On the desktop" is a dock kept
-// below: window managers leave docks in place when the user shows the desktop and show them on
-// every virtual desktop, as the desktop itself. The other two are tool windows.
-void GadgetWidget::ApplyStacking() {
-    const Stacking stacking = StackingOf(setting_.ZO);
-    Qt::WindowFlags flags = Qt::FramelessWindowHint | (stacking == Stacking::kOnDesktop ? Qt::Window : Qt::Tool);
-    if (stacking == Stacking::kOnTop) flags |= Qt::WindowStaysOnTopHint;
-    if (stacking == Stacking::kOnDesktop) flags |= Qt::WindowStaysOnBottomHint;
-    if (flags == windowFlags()) return;
+// The window's role for the stacking on this display (app/window_role.h) turned into Qt's flags
+// and attributes; the X11 hints follow when the window is shown (PrepareNativeWindow).
+void GadgetWidget::ApplyRole() {
+    const WindowRole role = RoleFor(StackingOf(setting_.ZO), environment_.Display());
+    Qt::WindowFlags flags = Qt::FramelessWindowHint | (role.type == WindowType::kTool ? Qt::Tool : Qt::Window);
+    if (role.keepAbove) flags |= Qt::WindowStaysOnTopHint;
+    if (role.keepBelow) flags |= Qt::WindowStaysOnBottomHint;
+    const bool pixelAlphaChanged = role.pixelAlpha != role_.pixelAlpha;
+    role_ = role;
+    if (flags == windowFlags() && !pixelAlphaChanged) return;
     // The window manager reads a window's type and states when it maps it, and forgets its states
     // when it is withdrawn, at a moment of its own choosing: a window that was shown is replaced
-    // by a new native window, which the show prepares before it is mapped.
+    // by a new native window, which the show prepares before it is mapped. The same holds for a
+    // window with alpha in its pixels, which needs a visual of 32 bits from its start.
     const bool visible = isVisible();
     if (visible) {
         hide();
         destroy();
     }
+    setAttribute(Qt::WA_TranslucentBackground, role.pixelAlpha);
+    setAttribute(Qt::WA_OpaquePaintEvent, !role.pixelAlpha);
     setWindowFlags(flags);
-    if (visible) show();
+    if (role.pixelAlpha) setWindowOpacity(1.0);
+    if (visible) {
+        ShowPixels();
+        show();
+    }
 }
 
 // What the window manager reads once, when the window is mapped: no taskbar or pager entry, and for
@@ -388,7 +461,7 @@ void GadgetWidget::showEvent(QShowEvent* event) {
     PrepareNativeWindow();
     QWidget::showEvent(event);
     // Some window managers map a new dock above the windows already there.
-    if (StackingOf(setting_.ZO) == Stacking::kOnDesktop) QTimer::singleShot(0, this, [this] { lower(); });
+    if (role_.type == WindowType::kDock) QTimer::singleShot(0, this, [this] { lower(); });
 }
 
 void GadgetWidget::PrepareNativeWindow() {
@@ -396,19 +469,23 @@ void GadgetWidget::PrepareNativeWindow() {
     if (!x11 || !x11->connection()) return;
     xcb_connection_t* connection = x11->connection();
     const auto window = static_cast<xcb_window_t>(winId());
-    const bool onDesktop = StackingOf(setting_.ZO) == Stacking::kOnDesktop;
-    std::vector<xcb_atom_t> states = {Atom(connection, "_NET_WM_STATE_SKIP_TASKBAR"),
-                                      Atom(connection, "_NET_WM_STATE_SKIP_PAGER")};
-    if (onDesktop) states.push_back(Atom(connection, "_NET_WM_STATE_STICKY"));
+    const std::array<xcb_atom_t, kAtomCount> atoms = InternAtoms(connection);
+    std::vector<xcb_atom_t> states;
+    if (role_.skipTaskbar) {
+        states.push_back(atoms[kSkipTaskbar]);
+        states.push_back(atoms[kSkipPager]);
+    }
+    if (role_.allDesktops) states.push_back(atoms[kSticky]);
     // Qt adds its own states (above, below) to these when it maps the window.
-    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, Atom(connection, "_NET_WM_STATE"), XCB_ATOM_ATOM, 32,
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, atoms[kState], XCB_ATOM_ATOM, 32,
                         static_cast<std::uint32_t>(states.size()), states.data());
-    const xcb_atom_t desktop = Atom(connection, "_NET_WM_DESKTOP");
-    if (onDesktop) {
+    if (role_.type == WindowType::kDock) {
         // Qt writes the type when it makes the window and not again when it maps it.
-        const xcb_atom_t dock = Atom(connection, "_NET_WM_WINDOW_TYPE_DOCK");
-        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, Atom(connection, "_NET_WM_WINDOW_TYPE"),
-                            XCB_ATOM_ATOM, 32, 1, &dock);
+        const xcb_atom_t dock = atoms[kDock];
+        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, atoms[kWindowType], XCB_ATOM_ATOM, 32, 1, &dock);
+    }
+    const xcb_atom_t desktop = atoms[kDesktop];
+    if (role_.allDesktops) {
         const std::uint32_t allDesktops = 0xFFFFFFFF;
         xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, desktop, XCB_ATOM_CARDINAL, 32, 1, &allDesktops);
     } else {

@@ -1,7 +1,8 @@
 #pragma once
-// The gadget window on Linux: a frameless window without a taskbar or pager entry that shows the
-// painted gadget, repaints on a timer and after the machine wakes, follows the screens, drags by its
-// title band and offers the context menu.
+// The gadget window on Linux: a frameless window that shows the painted gadget, repaints on a timer
+// and after the machine wakes, follows the screens, drags by its title band and offers the context
+// menu. What kind of window it is on its display (X11 with or without a compositor, Wayland) is
+// its role (app/window_role.h).
 #include <QTimer>
 #include <QWidget>
 
@@ -11,6 +12,7 @@
 #include <string_view>
 
 #include "app/desktop_rules.h"
+#include "app/window_role.h"
 #include "render/gadget_reading.h"
 #include "render/layout.h"
 #include "render/qt/qt_canvas.h"
@@ -62,11 +64,13 @@ private:
     void PaintPass(bool fullPaint);
     void AnnounceChanges(const ReadingChanges& changes);
     void OnTimer();
-    void ApplyStacking();
+    void ApplyRole();
     void PrepareNativeWindow();
+    void ShowPixels();
     void FollowScreens();
     void OnDisplayChanged();
     void RepaintAfterSleep();
+    void AfterFirstFrame();
     void SaveNow();
     void ShowDueReminders();
     void RecordReminderShown(const std::u16string& goalLine, const CivilDate& day);
@@ -87,11 +91,18 @@ private:
     Point laidOut_;
     std::int32_t titleBandHeight_ = 0;
     GadgetReading reading_;
+    WindowRole role_;
     bool colorKeyEnabled_ = false;
     std::int32_t colorKey_ = 0;
-    // A drag the program moves itself, where no window manager does (a bare X display).
+    std::uint8_t alpha_ = 255;
+    // What the window shows where its pixels carry their own alpha; else the canvas's image.
+    QImage translucentPixels_;
+    // A drag the program moves itself, where no window manager does (a bare X display, a dock).
     bool dragging_ = false;
+    // Whether the user has dragged the window by its band since the last layout.
+    bool draggedByUser_ = false;
     QPoint dragOffset_;
+    bool firstFrameShown_ = false;
     // Made when the first reminder is due; the reminders asked for and not yet answered, by goal
     // line and day, so that a slow service is not asked twice.
     std::unique_ptr<DesktopNotifier> notifier_;

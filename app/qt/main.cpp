@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <string>
@@ -19,8 +20,10 @@
 #include "app/command_line.h"
 #include "app/print_goals.h"
 #include "app/gadget_rules.h"
+#include "app/platform_choice.h"
 #include "app/posix/instance_lock.h"
 #include "app/qt/gadget_accessible.h"
+#include "app/qt/display_probe.h"
 #include "app/qt/gadget_widget.h"
 #include "app/qt/qt_environment.h"
 #include "settings/dialog/qt/goal_grid_accessible.h"
@@ -98,6 +101,32 @@ void KeepArgumentsOnRestart(QApplication& application, const std::vector<std::st
     QObject::connect(&application, &QGuiApplication::saveStateRequest, carry);
 }
 
+// Qt's platform list (see PlatformList), and what the start says when none of it starts.
+std::string startProgramName;
+std::optional<std::string> userPlatform;
+QtMessageHandler qtHandler = nullptr;
+
+void ChoosePlatform(const std::string& program) {
+    startProgramName = program;
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        userPlatform = qgetenv("QT_QPA_PLATFORM").toStdString();
+    }
+    qputenv("QT_QPA_PLATFORM", QByteArray::fromStdString(PlatformList(userPlatform)));
+}
+
+// Qt ends the program with an abort when no platform of its list starts: the user is told why
+// instead, and the program ends with 1. Qt's other messages go on to Qt's own handler.
+void ExplainFailedStart(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type != QtFatalMsg) {
+        if (qtHandler) qtHandler(type, context, message);
+        return;
+    }
+    const std::string text = NoDisplayText(startProgramName, SearchDisplays(userPlatform));
+    std::fputs(text.c_str(), stderr);
+    std::fflush(stderr);
+    std::_Exit(1);
+}
+
 // The options' handlers. They run before anything opens a display, takes the lock or reads the
 // settings file; nothing when the command runs the gadget.
 std::optional<int> AnswerOnTerminal(int argc, char** argv) {
@@ -125,13 +154,12 @@ int Run(int argc, char** argv) {
     // Qt takes its own options out of argv, the session's among them.
     const std::vector<std::string> startArguments(argv + (argc > 0 ? 1 : 0), argv + argc);
 
-    // Anchored placement needs X11: on a Wayland session the gadget runs on XWayland.
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM") && qEnvironmentVariableIsSet("WAYLAND_DISPLAY")) {
-        qputenv("QT_QPA_PLATFORM", "xcb");
-    }
+    ChoosePlatform(ProgramName(argc, argv));
     // The core scales every length to the display's DPI itself; Qt must not scale them again.
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+    qtHandler = qInstallMessageHandler(ExplainFailedStart);
     QApplication application(argc, argv);
+    qInstallMessageHandler(qtHandler);
     application.setQuitOnLastWindowClosed(false);
     KeepArgumentsOnRestart(application, startArguments);
     const QtEnvironment environment;

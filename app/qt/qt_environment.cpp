@@ -3,15 +3,20 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QGuiApplication>
+#include <QLatin1String>
 #include <QScreen>
 #include <QStandardPaths>
+
+#include <xcb/xcb.h>
 
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <string>
 
+#include "app/qt/x11_atom.h"
 #include "support/display_scale.h"
 #include "support/text.h"
 
@@ -81,6 +86,20 @@ std::int32_t QtEnvironment::ScreenDpi() const {
     if (!screen) return kDesignDpi;
     const auto dpi = static_cast<std::int32_t>(std::lround(screen->logicalDotsPerInch()));
     return dpi >= 48 && dpi <= 480 ? dpi : kDesignDpi;
+}
+
+DisplayKind QtEnvironment::Display() const {
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) return DisplayKind::kWayland;
+    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11 || !x11->connection()) return DisplayKind::kX11;
+    // A compositing manager owns the selection _NET_WM_CM_Sn of the screen it composites.
+    xcb_connection_t* connection = x11->connection();
+    const xcb_atom_t selection = X11Atom(connection, "_NET_WM_CM_S0");
+    xcb_get_selection_owner_reply_t* reply =
+        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, selection), nullptr);
+    const bool composited = reply && reply->owner != XCB_WINDOW_NONE;
+    std::free(reply);
+    return composited ? DisplayKind::kX11Composited : DisplayKind::kX11;
 }
 
 }  // namespace kestrival

@@ -27,6 +27,8 @@ inline constexpr UINT kOpenMenuMessage = WM_APP + 2;
 inline constexpr UINT kShowRemindersMessage = WM_APP + 3;
 
 inline constexpr UINT_PTR kRepaintTimerId = 1;
+// Posted by the first paint: the work a start leaves until the gadget is on the screen.
+inline constexpr UINT kAfterFirstFrameMessage = WM_APP + 4;
 // WM_DPICHANGED, which the headers declare only for Windows 7 and later builds.
 inline constexpr UINT kDpiChangedMessage = 0x02E0;
 

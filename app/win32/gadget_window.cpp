@@ -17,6 +17,7 @@
 #include "support/ui_texts.h"
 #include "support/win32/dpi.h"
 #include "support/win32/library.h"
+#include "support/win32/startup_profile.h"
 #include "support/win32/wide_text.h"
 #include "support/win32/window_proc.h"
 
@@ -61,22 +62,29 @@ std::unique_ptr<MainForm> MainForm::Create(HINSTANCE instance, ExecuteSetting& s
                                            SettingsDialogCommand settingsDialog) {
     if (!RegisterGadgetClass(instance, &RoutedWindowProc<MainForm>)) return nullptr;
     std::unique_ptr<MainForm> form(new MainForm(setting, goals, clock, environment, std::move(settingsDialog)));
+    ChargeStartup(StartupStage::kWindow);
     // The window is made where the layout will put it, so the layout does not have to resize the
     // layered window's surface once more before the first frame.
     form->canvas_ = std::make_unique<GdiCanvas>(setting.Style.Font);
     const std::int32_t dpi = form->canvas_->Dpi();
-    const Size size = GadgetSize(setting, form->canvas_->TextExtent(u"H").height, dpi);
-    const Point at = GadgetPosition(setting, size, form->CurrentScreens());
+    const std::int32_t textHeight = form->canvas_->TextExtent(u"H").height;
+    ChargeStartup(StartupStage::kFonts);
+    const Size size = GadgetSize(setting, textHeight, dpi);
+    // The screens are asked once for the whole start: each question is a round of the window system.
+    const Screens screens = form->CurrentScreens();
+    const Point at = GadgetPosition(setting, size, screens);
     // A tool window gets no taskbar button; it is an ordinary window, not kept on top.
     const HWND hwnd =
         ::CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW, kGadgetClass, AsWide(texts::kGadgetCaption), WS_POPUP, at.x,
                           at.y, size.width, size.height, nullptr, nullptr, instance, form.get());
     if (!hwnd) return nullptr;
     form->window_ = OwnedWindow(hwnd);
-    form->FormCreate();
+    ChargeStartup(StartupStage::kWindow);
+    form->FormCreate(screens);
     ::PostMessageW(hwnd, kShowRemindersMessage, 0, 0);
     form->ApplyStacking();
     form->ApplyNotificationIcon();
+    ChargeStartup(StartupStage::kWindow);
     return form;
 }
 
@@ -90,6 +98,9 @@ LRESULT MainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_ERASEBKGND:
             return 1;
+        case kAfterFirstFrameMessage:
+            AfterFirstFrame();
+            return 0;
         case WM_GETOBJECT:
             if (LRESULT answer = OnGetObject(wParam, lParam)) return answer;
             break;
@@ -200,19 +211,24 @@ void MainForm::ComeForward() {
     ::SetForegroundWindow(popup ? popup : hwnd_);
 }
 
-void MainForm::FormCreate() {
+void MainForm::FormCreate(const Screens& screens) {
     // The window was sized for the primary display; it is drawn for the monitor it is on.
     canvas_->SetDpi(WindowDpi(hwnd_));
-    LayoutAndOpacity();
+    ChargeStartup(StartupStage::kFonts);
+    LayoutAndOpacity(screens);
+    ChargeStartup(StartupStage::kWindow);
     // The first frame is painted whole, once, before the window is shown.
     const LocalDateTime now = clock_.Now();
     PaintAndPresent(true, now);
+    ChargeStartup(StartupStage::kFirstPaint);
     unshownFrame_ = true;
     StartTimer(now);
 }
 
-void MainForm::LayoutAndOpacity() {
-    laidOut_ = LayoutGadget(setting_, *canvas_, CurrentScreens(), *this);
+void MainForm::LayoutAndOpacity() { LayoutAndOpacity(CurrentScreens()); }
+
+void MainForm::LayoutAndOpacity(const Screens& screens) {
+    laidOut_ = LayoutGadget(setting_, *canvas_, screens, *this);
     ApplyOpacity(*this, setting_.TR);
 }
 
@@ -281,8 +297,12 @@ LRESULT MainForm::OnGetObject(WPARAM flags, LPARAM objectId) {
 }
 
 void MainForm::PaintAndPresent(bool fullPaint, const LocalDateTime& now) {
+    // Most minutes change no pixel; showing the same frame again would only keep the window
+    // system busy once more each minute.
+    const std::vector<std::uint32_t> before = fullPaint ? std::vector<std::uint32_t>{} : canvas_->Pixels();
     Paint(fullPaint, now);
     if (!::IsWindowVisible(hwnd_)) return;  // the first paint message shows the bitmap
+    if (!fullPaint && canvas_->Pixels() == before) return;
     WindowDC window(hwnd_);
     canvas_->CopyTo(window.get());
 }
@@ -290,10 +310,19 @@ void MainForm::PaintAndPresent(bool fullPaint, const LocalDateTime& now) {
 void MainForm::FormPaint() {
     const PaintScope paint(hwnd_);
     if (!canvas_) return;
+    ChargeStartup(StartupStage::kWindow);  // until the system asked for the first frame
+    const bool firstFrame = unshownFrame_;
     if (!unshownFrame_) Paint(true, clock_.Now());
     unshownFrame_ = false;
     canvas_->CopyTo(paint.dc());
+    if (firstFrame) {
+        EndStartupProfile(StartupStage::kFirstPaint);
+        // What the start left for later runs once the frame is on the screen.
+        ::PostMessageW(hwnd_, kAfterFirstFrameMessage, 0, 0);
+    }
 }
+
+void MainForm::AfterFirstFrame() { setting_.RemoveLeftovers(); }
 
 LRESULT MainForm::OnNcHitTest(POINT cursor) {
     // A locked gadget is all client area: nothing drags it, and its menu still opens.
@@ -413,7 +442,12 @@ void MainForm::ApplyStacking() {
     const Stacking stacking = StackingOf(setting_.ZO);
     aboveDesktop_ = false;
     constexpr UINT kOnlyOrder = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
-    ::SetWindowPos(hwnd_, stacking == Stacking::kOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, kOnlyOrder);
+    // Leaving the topmost band does nothing to a window outside it (a new one, say), and would
+    // still cost the window system a round of window-position work.
+    const bool topmost = (::GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    if (stacking == Stacking::kOnTop || topmost) {
+        ::SetWindowPos(hwnd_, stacking == Stacking::kOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, kOnlyOrder);
+    }
     if (stacking == Stacking::kOnDesktop) {
         ::SetWindowPos(hwnd_, HWND_BOTTOM, 0, 0, 0, 0, kOnlyOrder);
         if (!desktopWatch_)
@@ -439,9 +473,9 @@ void MainForm::MoveInStack(StackingMove move) {
 
 std::int32_t MainForm::PositionDpi() const { return SystemDpi(); }
 
-Screens MainForm::CurrentScreens() const {
-    return Screens{environment_.ScreenSize(), PositionDpi(), environment_.DesktopBounds(), environment_.Monitors()};
-}
+// From the monitor list alone: the screen's size and the desktop's bounds asked for apart would
+// each cost the window system a round of its own.
+Screens MainForm::CurrentScreens() const { return ScreensOfMonitors(environment_.Monitors(), PositionDpi()); }
 
 void MainForm::PMsetClick() {
     if (!settingsDialog_ || settingsDialog_(hwnd_, SettingsDialogTag(Position(), laidOut_)) != 1) return;

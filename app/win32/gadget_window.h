@@ -70,7 +70,8 @@ private:
     friend LRESULT CALLBACK RoutedWindowProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
-    void FormCreate();
+    void FormCreate(const Screens& screens);
+    void AfterFirstFrame();
     void TMtimerTimer();
     void StartTimer(const LocalDateTime& now);
     void FormPaint();
@@ -97,6 +98,7 @@ private:
     Screens CurrentScreens() const;
 
     void LayoutAndOpacity();
+    void LayoutAndOpacity(const Screens& screens);
     void Paint(bool fullPaint, const LocalDateTime& now);
     void PaintAndPresent(bool fullPaint, const LocalDateTime& now);
     void ApplyLayeredAttributes();

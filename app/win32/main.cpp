@@ -26,6 +26,7 @@
 #include "support/ui_texts.h"
 #include "support/win32/clock.h"
 #include "support/win32/message_dialogs.h"
+#include "support/win32/startup_profile.h"
 #include "support/win32/wide_text.h"
 
 namespace kestrival {
@@ -46,10 +47,13 @@ enum class Startup { kRun, kRefused, kAlreadyRunning };
 
 Startup StartupLoad(std::unique_ptr<InstanceLock>& lock, std::uint64_t& key) {
     Setting.Locate(Environment);
+    ChargeStartup(StartupStage::kSettingsFolder);
     key = InstanceKeyOf(Setting.SettingFile);
     lock = InstanceLock::Acquire(key, Setting.SettingFile);
+    ChargeStartup(StartupStage::kLock);
     if (!lock) return Startup::kAlreadyRunning;
     Setting.ReadFile(Clock, Goals);
+    ChargeStartup(StartupStage::kSettingsFile);
     InitMessageDialogs(Setting.OsMajorVersion, &DialogBackendInstance);
     return PassesVersionGate(Setting.OsMajorVersion, Setting.OsMinorVersion) ? Startup::kRun : Startup::kRefused;
 }
@@ -94,7 +98,9 @@ void LogReminderBalloons(MainForm& form) {
 }
 
 int Run(HINSTANCE instance) {
+    StartStartupProfile();
     if (const std::optional<int> status = PrintIfAsked()) return *status;
+    ChargeStartup(StartupStage::kOther);
     std::unique_ptr<InstanceLock> lock;
     std::uint64_t key = 0;
     const Startup startup = StartupLoad(lock, key);
@@ -115,7 +121,9 @@ int Run(HINSTANCE instance) {
     FMmain->AnswerShowRequests(key);
     LogReminderBalloons(*FMmain);
     ::ShowWindow(FMmain->hwnd(), SW_SHOWNOACTIVATE);
+    ChargeStartup(StartupStage::kWindow);
     ReportUnreadableFile(Setting);
+    ChargeStartup(StartupStage::kOther);
     RunMessageLoop(*FMmain);
     // The quit request may still be queued; it would close the failure notice at once.
     MSG quit{};
@@ -123,6 +131,7 @@ int Run(HINSTANCE instance) {
     }
     ReportSaveAtExit(SaveWithPosition(Setting, Goals, FMmain->Position(), FMmain->LaidOut(), FMmain->PositionDpi()),
                      Setting);
+    WriteStartupProfile();
     return 0;
 }
 

@@ -32,7 +32,15 @@ QFont QtCanvas::FontFor(std::int32_t points) const {
     font.setPixelSize(std::max(1, (points * dpi_ + 36) / 72));
     font.setBold(bold_);
     font.setHintingPreference(QFont::PreferFullHinting);
+    // Measured and drawn with one font: each strategy is a font engine of its own to load.
+    font.setStyleStrategy(antialiasText_ ? QFont::PreferAntialias : QFont::NoAntialias);
     return font;
+}
+
+void QtCanvas::SetTextAntialiasing(bool on) {
+    if (on == antialiasText_) return;
+    antialiasText_ = on;
+    font_ = FontFor(points_);
 }
 
 void QtCanvas::SetFontSize(std::int32_t points) {
@@ -50,10 +58,16 @@ void QtCanvas::Resize(Size size) {
     image_.fill(Qt::black);
 }
 
+// Solid fills, most of a pass, are written straight into the pixels: a painter made for each would
+// cost more than the fill.
 void QtCanvas::Fill(const Rect& rect, std::int32_t colour) {
-    if (rect.right <= rect.left || rect.bottom <= rect.top) return;
-    QPainter painter(&image_);
-    painter.fillRect(QRect(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top), ColourOf(colour));
+    const int left = std::max(rect.left, 0), right = std::min(rect.right, image_.width());
+    const int top = std::max(rect.top, 0), bottom = std::min(rect.bottom, image_.height());
+    if (right <= left || bottom <= top) return;
+    const QRgb pixel = ColourOf(colour).rgb();
+    for (int y = top; y < bottom; ++y) {
+        std::fill_n(reinterpret_cast<QRgb*>(image_.scanLine(y)) + left, right - left, pixel);
+    }
 }
 
 void QtCanvas::Frame(const Rect& rect, std::int32_t colour) {
@@ -68,11 +82,9 @@ void QtCanvas::Frame(const Rect& rect, std::int32_t colour) {
 void QtCanvas::Text(Point at, std::u16string_view text, std::int32_t colour) {
     if (text.empty()) return;
     QPainter painter(&image_);
-    QFont font = font_;
-    font.setStyleStrategy(antialiasText_ ? QFont::PreferAntialias : QFont::NoAntialias);
-    painter.setFont(font);
+    painter.setFont(font_);
     painter.setPen(ColourOf(colour));
-    const QFontMetrics metrics(font);
+    const QFontMetrics metrics(font_);
     painter.drawText(QPoint(at.x, at.y + metrics.ascent()), ToQString(text));
 }
 

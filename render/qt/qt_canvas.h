@@ -32,7 +32,7 @@ public:
     void Resize(Size size);
     // Text over a see-through background is drawn without antialiasing: blended edges would keep
     // the key colour's tint and show as a dark fringe once the key is cut away.
-    void SetTextAntialiasing(bool on) { antialiasText_ = on; }
+    void SetTextAntialiasing(bool on);
     const QImage& Image() const { return image_; }
 
 private:

@@ -91,6 +91,13 @@ void GdiCanvas::CopyTo(HDC target) const {
     ::BitBlt(target, 0, 0, size_.width, size_.height, dc(), 0, 0, SRCCOPY);
 }
 
+std::vector<std::uint32_t> GdiCanvas::Pixels() {
+    if (!current_ || !current_->pixels) return {};
+    FlushText();
+    const std::size_t count = static_cast<std::size_t>(size_.width) * static_cast<std::size_t>(size_.height);
+    return std::vector<std::uint32_t>(current_->pixels, current_->pixels + count);
+}
+
 HDC GdiCanvas::dc() const { return current_ ? current_->dc.get() : nullptr; }
 
 void GdiCanvas::SetFontSize(std::int32_t points) {

@@ -16,6 +16,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "render/canvas.h"
 #include "settings/execute_setting.h"
@@ -35,6 +36,8 @@ public:
     void Resize(Size size);
     // Copies the bitmap to `target` at its origin.
     void CopyTo(HDC target) const;
+    // A copy of the pixels as they are now, rows top down; empty before the first Resize.
+    std::vector<std::uint32_t> Pixels();
     // A DC that holds the pixels, with the current font size's font selected.
     HDC dc() const;
     const std::wstring& face() const { return face_; }

@@ -14,6 +14,13 @@ FunctionPointer User32Function(const char* name) {
 }  // namespace
 
 std::int32_t SystemDpi() {
+    // Where Windows can say it without a DC, it does: fetching the screen's DC costs a round of
+    // the window system, many of them in a start.
+    using GetDpiForSystemFunction = UINT(WINAPI*)();
+    static const auto getDpiForSystem = User32Function<GetDpiForSystemFunction>("GetDpiForSystem");
+    if (getDpiForSystem) {
+        if (const UINT dpi = getDpiForSystem()) return static_cast<std::int32_t>(dpi);
+    }
     const HDC screen = ::GetDC(nullptr);
     const int dpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : 96;
     if (screen) ::ReleaseDC(nullptr, screen);

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "support/font_faces.h"
+#include "support/win32/gdi_handles.h"
 #include "support/win32/wide_text.h"
 
 namespace kestrival {
@@ -34,22 +35,18 @@ int CALLBACK OnFamily(const LOGFONTW*, const TEXTMETRICW* metrics, DWORD type, L
     return 0;  // the first entry says enough
 }
 
-FamilyInfo Family(std::u16string_view face, std::int32_t pixelSize) {
+// `dc` is a memory DC compatible with the screen: it lists the same fonts as the screen's DC,
+// which costs a round of the window system each time it is fetched and given back.
+FamilyInfo Family(HDC dc, std::u16string_view face, std::int32_t pixelSize) {
     FamilyInfo info;
     info.pixelSize = pixelSize;
     if (face.empty() || face.size() >= LF_FACESIZE) return info;
     LOGFONTW query{};
     query.lfCharSet = DEFAULT_CHARSET;
     Wide(face).copy(query.lfFaceName, LF_FACESIZE - 1);
-    const HDC screen = ::GetDC(nullptr);
-    ::EnumFontFamiliesExW(screen, &query, OnFamily, reinterpret_cast<LPARAM>(&info), 0);
-    ::ReleaseDC(nullptr, screen);
+    ::EnumFontFamiliesExW(dc, &query, OnFamily, reinterpret_cast<LPARAM>(&info), 0);
     return info;
 }
-
-bool FaceInstalled(std::u16string_view face) { return Family(face, 12).found; }
-
-std::int32_t CellHeight(std::u16string_view face, std::int32_t pixelSize) { return Family(face, pixelSize).cellHeight; }
 
 std::u16string DefaultGuiFace() {
     LOGFONTW font{};
@@ -65,7 +62,11 @@ std::wstring ChooseInstalledFace(const std::u16string& wanted, std::int32_t pixe
     const auto key = std::make_pair(wanted, pixelSize);
     const auto found = chosen.find(key);
     if (found != chosen.end()) return found->second;
-    return chosen[key] = Wide(ChooseFace(wanted, pixelSize, {FaceInstalled, CellHeight}, DefaultGuiFace()));
+    const MemoryDC dc;
+    const FaceQueries queries{
+        [&dc](std::u16string_view face) { return Family(dc.get(), face, 12).found; },
+        [&dc](std::u16string_view face, std::int32_t size) { return Family(dc.get(), face, size).cellHeight; }};
+    return chosen[key] = Wide(ChooseFace(wanted, pixelSize, queries, DefaultGuiFace()));
 }
 
 }  // namespace kestrival

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -421,6 +422,88 @@ TEST(InstanceLockTest, TheLockStandsOnlyInAFolderOfThisUsersAlone) {
         EXPECT_TRUE(!fs::exists(temp.Native(u"elsewhere")) || fs::is_empty(temp.Native(u"elsewhere"))) << c.what;
         const SecondStart second = StartAgain(*lock, file, folders);
         EXPECT_TRUE(second.holderAsked && !second.ran) << c.what;
+    }
+}
+
+// A start takes the lock in every private folder it reaches, so two starts meet whichever of
+// them came or went in between: the runtime folder logind makes at the first login after a start
+// outside any session (cron, ssh), or removes at the last logout while the gadget runs on; the
+// shared name another user took first, or took once a cleaner removed ours.
+TEST(InstanceLockTest, TwoStartsMeetWhicheverPrivateFolderCameOrWentBetweenThem) {
+    const auto otherUsers = [](const std::string& path) {
+        fs::create_directories(path);
+        ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
+    };
+    const auto loginMakesRuntime = [](const PrivateFolders& f) {
+        fs::create_directory(f.runtime);
+        fs::permissions(f.runtime, fs::perms::owner_all);
+    };
+    const struct {
+        const char* what;
+        std::function<void(const PrivateFolders&)> before, between;
+        bool needsRoot;
+    } cases[] = {
+        {"the runtime folder made after the first start", [](const PrivateFolders& f) { fs::remove(f.runtime); },
+         loginMakesRuntime, false},
+        {"the runtime folder made after the first start, the shared name taken by a file",
+         [](const PrivateFolders& f) {
+             fs::remove(f.runtime);
+             Write(f.shared, "");
+         },
+         loginMakesRuntime, false},
+        {"the runtime folder made after the first start, the shared name another user's",
+         [&](const PrivateFolders& f) {
+             fs::remove(f.runtime);
+             otherUsers(f.shared);
+         },
+         loginMakesRuntime, true},
+        {"the runtime folder removed while the first runs", [](const PrivateFolders&) {},
+         [](const PrivateFolders& f) { fs::remove_all(f.runtime); }, false},
+        {"the shared folder removed and taken by another user, then the runtime folder made",
+         [](const PrivateFolders& f) { fs::remove(f.runtime); },
+         [&](const PrivateFolders& f) {
+             fs::remove_all(f.shared);
+             otherUsers(f.shared);
+             loginMakesRuntime(f);
+         },
+         true},
+    };
+    for (const auto& c : cases) {
+        if (c.needsRoot && ::geteuid() != 0) {
+            std::printf("[  SKIPPED ] %s: making another user's folder needs root\n", c.what);
+            continue;
+        }
+        const TempFolder temp;
+        const PrivateFolders folders = FoldersIn(temp);
+        const std::vector<fs::path> places = {folders.runtime, folders.shared, folders.home};
+        const auto everyFile = [&] {  // the locks and sockets in the private folders
+            std::vector<std::string> names;
+            for (const fs::path& place : places) {
+                std::error_code error;
+                for (fs::recursive_directory_iterator entry(place, error), end; !error && entry != end;
+                     entry.increment(error)) {
+                    if (!entry->is_directory()) names.push_back(entry->path().string());
+                }
+            }
+            std::sort(names.begin(), names.end());
+            return names;
+        };
+        const fs::path file = temp.Native(u"ZKQV_set.txt");
+        c.before(folders);
+        std::unique_ptr<InstanceLock> holder = InstanceLock::Claim(U16(file), milliseconds(5000), folders);
+        ASSERT_TRUE(holder && holder->RequestSocket() >= 0) << c.what;
+        c.between(folders);
+        const std::vector<std::string> filesBefore = everyFile();
+        const SecondStart second = StartAgain(*holder, file, folders);
+        EXPECT_FALSE(second.ran) << c.what;
+        EXPECT_TRUE(second.holderAsked) << c.what;
+        // The locks the second start took before it met the first went with it.
+        EXPECT_EQ(everyFile(), filesBefore) << c.what;
+        holder.reset();
+        // Once the gadget ended its locks and sockets are gone from every folder, and the file is free.
+        EXPECT_EQ(everyFile(), std::vector<std::string>{}) << c.what;
+        std::unique_ptr<InstanceLock> next = InstanceLock::Claim(U16(file), milliseconds(5000), folders);
+        EXPECT_TRUE(next && next->RequestSocket() >= 0) << c.what;
     }
 }
 

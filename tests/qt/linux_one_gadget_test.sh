@@ -4,8 +4,9 @@
 # starts a few milliseconds apart leave exactly one gadget; copies whose names differ only in
 # letter case are two programs with two files; the settings folder holds no lock file, so a sync
 # client that replaces its files takes nothing away, and an earlier version's lock file there is
-# removed; and another user of the machine (an account made for the test) can neither keep the
-# gadget from starting, reach its lock, nor be reached or signalled by it.
+# removed; another user of the machine (an account made for the test) can neither keep the
+# gadget from starting, reach its lock, nor be reached or signalled by it; and that user's own
+# starts meet at one lock when their runtime folder appears between them.
 #   linux_one_gadget_test.sh path/to/kestrival
 source "$(dirname "$0")/lib.sh"
 runtime=$XDG_RUNTIME_DIR
@@ -195,4 +196,41 @@ check "  leaving one gadget" test "$(gadget_count)" -eq 1
 stop "$lower"
 kill "$their_listener" 2>/dev/null || true
 wait "$their_listener" 2>/dev/null || true
+
+# The other user's own gadget, started outside any login session (cron, ssh without a session):
+# no runtime folder yet. Their next start comes after logind made it, and still meets the first
+# one, also when someone else took their name in the shared temporary folder first (root here).
+their_uid=$(id -u "$other")
+their_run=/run/user/$their_uid
+their_tmp=/tmp/kestrival-$their_uid
+made_run_user=""
+[ -d /run/user ] || { mkdir -m 755 /run/user; made_run_user=1; }
+trap 'cleanup; rm -rf "$their_run" "$their_tmp"; [ -z "$made_run_user" ] || rmdir /run/user 2>/dev/null;
+  userdel "$other" 2>/dev/null || true; rm -rf "$shared"' EXIT
+their_home=$shared/their-home
+mkdir -p "$their_home/copy"
+cp "$binary" "$their_home/copy/kestrival"
+chown -R "$other:$(id -g "$other")" "$their_home"
+chmod 700 "$their_home"
+usermod -d "$their_home" "$other"  # the gadget finds the home from the user database
+as_them=("${as_other[@]}" env HOME="$their_home" "$their_home/copy/kestrival" LOCAL)
+for taken in "" "taken by root"; do
+  rm -rf "$their_run" "$their_tmp"
+  [ -z "$taken" ] || mkdir -m 700 "$their_tmp"
+  "${as_them[@]}" 2>/dev/null &
+  theirs=$!
+  for _ in $(seq 100); do [ -n "$(gadget_window "$theirs")" ] && break; sleep 0.1; done
+  sleep 0.3
+  mkdir -m 700 "$their_run"
+  chown "$other" "$their_run"
+  "${as_them[@]}" 2>/dev/null &
+  second=$!
+  rc=running
+  for _ in $(seq 150); do kill -0 "$second" 2>/dev/null || { rc=0; wait "$second" || rc=$?; break; }; sleep 0.1; done
+  check "their start after logind made their runtime folder ends with 0 (their shared temporary name ${taken:-free}): $rc" \
+    test "$rc" = 0
+  check "  leaving one gadget" test "$(gadget_count)" -eq 1
+  stop "$second"
+  stop "$theirs"
+done
 finish

@@ -2,6 +2,7 @@
 // against the core's reference drawing of the same calls, everywhere but inside the text boxes
 // (glyphs are the font's). The reference measures text with the Qt canvas, so both lay out alike.
 #include "render/qt/qt_canvas.h"
+#include "render/qt/translucent_image.h"
 
 #include <gtest/gtest.h>
 
@@ -131,6 +132,23 @@ TEST(QtCanvasTest, TextIsDrawnInItsColourAtItsCell) {
     }
     EXPECT_GT(red, 20);
     EXPECT_EQ(outside, 0);
+}
+
+TEST(TranslucentPixelsTest, TheWindowsAlphaInEveryPixelAndTheKeyTransparent) {
+    QImage painted(3, 1, QImage::Format_RGB32);
+    painted.setPixel(0, 0, qRgb(0x99, 0x99, 0xEE));
+    painted.setPixel(1, 0, qRgb(0, 0, 0));  // the key colour, 0x000000
+    painted.setPixel(2, 0, qRgb(0, 0, 1));  // one step from it
+    const QImage pixels = TranslucentPixels(painted, 153, 0x000000);
+    ASSERT_EQ(pixels.format(), QImage::Format_ARGB32_Premultiplied);
+    // 0x99 * 153 / 255 = 91.8, 0xEE * 153 / 255 = 142.8: rounded to the nearest.
+    EXPECT_EQ(reinterpret_cast<const QRgb*>(pixels.constScanLine(0))[0], qRgba(92, 92, 143, 153));
+    EXPECT_EQ(qAlpha(reinterpret_cast<const QRgb*>(pixels.constScanLine(0))[1]), 0);
+    EXPECT_EQ(qAlpha(reinterpret_cast<const QRgb*>(pixels.constScanLine(0))[2]), 153);
+    // Without a key black is painted, and full opacity leaves every colour as it was.
+    EXPECT_EQ(qAlpha(TranslucentPixels(painted, 153, std::nullopt).pixel(1, 0)), 153);
+    const QImage opaque = TranslucentPixels(painted, 255, std::nullopt);
+    for (int x = 0; x < 3; ++x) EXPECT_EQ(opaque.pixel(x, 0), painted.pixel(x, 0)) << x;
 }
 
 }  // namespace

@@ -22,6 +22,33 @@ const std::vector<Monitor> kLeftOfPrimary = {
     {{-1280, 0, 0, 1024}, {-1280, 30, 0, 1024}},
 };
 
+TEST(MonitorPlacementTest, TheMonitorListAloneGivesThePrimaryDisplayAndTheDesktop) {
+    struct Case {
+        const char* what;
+        std::vector<Monitor> monitors;
+        Size primary;
+        Rect desktop;
+    };
+    const Case cases[] = {
+        {"one monitor", {{{0, 0, 1366, 768}, {0, 0, 1366, 728}}}, {1366, 768}, {0, 0, 1366, 768}},
+        {"a smaller one to the right", kUnequal, {1920, 1200}, {0, 0, 3200, 1200}},
+        {"one to the left, in negative coordinates", kLeftOfPrimary, {1920, 1080}, {-1280, 0, 1920, 1080}},
+        {"the primary listed first though it is not the top-left one",
+         {{{0, 0, 1024, 768}, {0, 0, 1024, 768}}, {{-800, -600, 0, 0}, {-800, -600, 0, 0}}},
+         {1024, 768},
+         {-800, -600, 1024, 768}},
+        {"no monitor at all", {}, {0, 0}, {0, 0, 0, 0}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Screens screens = ScreensOfMonitors(c.monitors, 144);
+        EXPECT_EQ(screens.primary, c.primary);
+        EXPECT_EQ(screens.desktop, c.desktop);
+        EXPECT_EQ(screens.primaryDpi, 144);
+        EXPECT_EQ(screens.monitors, c.monitors);
+    }
+}
+
 TEST(MonitorPlacementTest, AWindowOnNoMonitorGoesWholeToTheNearest) {
     struct Case {
         const char* what;

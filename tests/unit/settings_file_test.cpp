@@ -482,6 +482,30 @@ TEST_F(SettingsFileTest, InterruptedSavesAreRecoveredNeverDeleted) {
     }
 }
 
+// A start reads the file before its window and clears the leftovers once the window shows; a
+// save in between settles them itself, and what it may leave (the only copy of a save that could
+// not replace the file) is not taken afterwards.
+TEST_F(SettingsFileTest, LeftoversWaitForTheirRemovalAndAWriteCancelsIt) {
+    const std::u16string kLeftover = u"Documents/ZKFILES/Kestrival/ZKQV_set.txt.4711.tmp";
+    folder_.Write(kSettingPath, Utf16File(u"TITLE=file\r\n"));
+    folder_.Write(kLeftover, Utf16File(u"TITLE=old save\r\n"));
+    setting_.Locate(environment_);
+    setting_.ReadFile(clock_, goals_);
+    EXPECT_EQ(setting_.TITLE, u"file");
+    EXPECT_TRUE(folder_.Exists(kLeftover));
+    setting_.RemoveLeftovers();
+    EXPECT_FALSE(folder_.Exists(kLeftover));
+
+    folder_.Write(kLeftover, Utf16File(u"TITLE=old save\r\n"));
+    setting_.Locate(environment_);
+    setting_.ReadFile(clock_, goals_);
+    setting_.TITLE = u"changed";
+    EXPECT_EQ(setting_.Save(goals_), SaveOutcome::kSaved);
+    folder_.Write(kLeftover, Utf16File(u"TITLE=a save's only copy\r\n"));
+    setting_.RemoveLeftovers();
+    EXPECT_TRUE(folder_.Exists(kLeftover));
+}
+
 TEST_F(SettingsFileTest, TemporariesOfAnUnreadableFileAreKept) {
     folder_.Write(u"Documents/ZKFILES/Kestrival/ZKQV_set.txt/keep", "x");
     folder_.Write(u"Documents/ZKFILES/Kestrival/ZKQV_set.txt.5.tmp", Utf16File(u"TITLE=only copy\r\n"));
