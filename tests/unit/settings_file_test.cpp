@@ -489,6 +489,10 @@ TEST_F(SettingsFileTest, LeftoversWaitForTheirRemovalAndAWriteCancelsIt) {
     const std::u16string kLeftover = u"Documents/ZKFILES/Kestrival/ZKQV_set.txt.4711.tmp";
     folder_.Write(kSettingPath, Utf16File(u"TITLE=file\r\n"));
     folder_.Write(kLeftover, Utf16File(u"TITLE=old save\r\n"));
+    // Older than the file: the file holds newer settings, so the leftover is not recovered.
+    std::filesystem::last_write_time(
+        folder_.Native(kLeftover),
+        std::filesystem::last_write_time(folder_.Native(kSettingPath)) - std::chrono::hours(1));
     setting_.Locate(environment_);
     setting_.ReadFile(clock_, goals_);
     EXPECT_EQ(setting_.TITLE, u"file");
