@@ -242,7 +242,7 @@ void ExecuteSetting::ReadFile(const LocalClock& clock, GoalList& goals) {
 
 void ExecuteSetting::RemoveLeftovers() {
     if (!std::exchange(leftoversRemovable_, false)) return;
-    RemoveLeftoverTemporaries(SettingFile);
+    RemoveLeftoverTemporaries(SettingFile, IsWholeSavedText);
 }
 
 bool ExecuteSetting::WriteFileLines(std::uint64_t hash) {
@@ -346,7 +346,7 @@ SaveOutcome ExecuteSetting::Save(const GoalList& goals) {
     const bool saved = unchanged || WriteFileLines(hash);
     FileLines.Release();
     // The file holds this run's settings, newer than anything an interrupted save left.
-    if (saved && !unchanged) RemoveLeftoverTemporaries(SettingFile);
+    if (saved && !unchanged) RemoveLeftoverTemporaries(SettingFile, IsWholeSavedText);
     return saved ? SaveOutcome::kSaved : SaveOutcome::kFailed;
 }
 

@@ -257,7 +257,7 @@ bool ExtendStringList::Save(std::u16string_view path) {
     FileName = std::u16string(path);
     if (!WriteFileReplacing(path, [this](const ByteSink& write) { return WriteBytes(write); })) return false;
     // The file holds these lines now, newer than what interrupted saves left.
-    RemoveLeftoverTemporaries(path);
+    RemoveLeftoverTemporaries(path, IsWholeSavedText);
     return true;
 }
 

@@ -86,4 +86,10 @@ bool TemporaryIsNewer(std::string_view fileBytes, std::int64_t fileModified, std
     return fileModified <= temporaryModified;
 }
 
+bool TemporaryReplacesFile(std::string_view fileBytes, std::int64_t fileModified, std::string_view temporaryBytes,
+                           std::int64_t temporaryModified, const WholeCheck& isWhole) {
+    if (fileBytes == temporaryBytes) return false;
+    return !isWhole(fileBytes) || TemporaryIsNewer(fileBytes, fileModified, temporaryBytes, temporaryModified);
+}
+
 }  // namespace kestrival

@@ -84,19 +84,20 @@ inline constexpr std::uint32_t kBusyWaitMs = 2000;
 using WholeCheck = std::function<bool(std::string_view bytes)>;
 
 // Puts the newest whole temporary that interrupted saves of `path` left in place and answers true,
-// when nothing stands at `path`, or when the file there is older than that temporary or a cut-short
-// beginning of it (a rewrite in place that was cut short): a save cut short between writing and
-// replacing leaves the user's settings only there. The file's links and other names are kept, and
+// when nothing stands at `path`, or when the file there is not whole by `isWhole`, older than that
+// temporary or a cut-short beginning of it (a rewrite in place that was cut short, or one that a
+// power cut left as zeros or stale blocks): a save cut short between writing and replacing leaves
+// the user's settings only there. The file's links and other names are kept, and
 // it takes the temporary's modification time, the age of the settings it now holds. Partial files
 // and temporaries that fail `isWhole` are never put in place.
 bool RecoverInterruptedSave(std::u16string_view path, const WholeCheck& isWhole);
 
 // Removes the temporaries and partial files that interrupted saves of `path` left behind, except
 // a temporary newer than the file that is neither empty nor the file's own bytes (it may hold
-// settings the file does not). Only for a caller that
-// knows the file at `path` holds the settings (this run read or wrote it): until then a temporary
-// may be the only copy.
-void RemoveLeftoverTemporaries(std::u16string_view path);
+// settings the file does not), and every whole temporary (by `isWhole`) while the file itself is
+// not whole. Only for a caller that knows the file at `path` holds the settings (this run read or
+// wrote it): until then a temporary may be the only copy.
+void RemoveLeftoverTemporaries(std::u16string_view path, const WholeCheck& isWhole);
 
 // A temporary found beside the file: its name, when it was last written (any monotonic unit), its
 // size and whether it holds a whole text. The one to recover is the newest whole one; null when
@@ -117,6 +118,12 @@ const LeftoverTemporary* NewestRecoverable(const std::vector<LeftoverTemporary>&
 // place cut short after the temporary was flushed). The same bytes need nothing.
 bool TemporaryIsNewer(std::string_view fileBytes, std::int64_t fileModified, std::string_view temporaryBytes,
                       std::int64_t temporaryModified);
+
+// Whether recovery puts a whole temporary in place of the file that stands there: the file is not
+// whole by `isWhole` (a rewrite in place cut short by a power cut may leave zeros or stale blocks,
+// newer than the temporary), or the temporary is newer by TemporaryIsNewer.
+bool TemporaryReplacesFile(std::string_view fileBytes, std::int64_t fileModified, std::string_view temporaryBytes,
+                           std::int64_t temporaryModified, const WholeCheck& isWhole);
 
 // Whether anything exists at `path`.
 bool FileExists(std::u16string_view path);

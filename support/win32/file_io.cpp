@@ -351,7 +351,7 @@ bool RecoverInterruptedSave(std::u16string_view path, const WholeCheck& isWhole)
     const FileRead file = ReadOnce(target, busy);
     const FileRead saved = ReadOnce(temporary, busy);
     if (!identity || file.status != ReadStatus::kRead || saved.status != ReadStatus::kRead ||
-        !TemporaryIsNewer(file.bytes, file.state.modified, saved.bytes, newest->modified)) {
+        !TemporaryReplacesFile(file.bytes, file.state.modified, saved.bytes, newest->modified, isWhole)) {
         return false;
     }
     if (identity->links > 1) {
@@ -364,19 +364,21 @@ bool RecoverInterruptedSave(std::u16string_view path, const WholeCheck& isWhole)
     return MoveIntoPlace(target, temporary, true, BusyWait(), TemporaryOnFailure::kKeep);
 }
 
-void RemoveLeftoverTemporaries(std::u16string_view path) {
+void RemoveLeftoverTemporaries(std::u16string_view path, const WholeCheck& isWhole) {
     const std::wstring target = Wide(path);
     const std::optional<FileState> file = StateOfFile(target);
     if (!file) return;
-    std::optional<FileRead> held;  // the file's bytes, read once a temporary needs them
-    for (const auto& leftover : FindTemporaries(target, nullptr)) {
+    bool busy = false;
+    const FileRead held = ReadOnce(target, busy);
+    const bool fileWhole = held.status == ReadStatus::kRead && isWhole(held.bytes);
+    for (const auto& leftover : FindTemporaries(target, &isWhole)) {
         const std::wstring temporary = FolderOf(target) + Wide(leftover.name);
+        // While the file in place is not whole, a whole temporary may be the only copy of the settings.
+        if (!fileWhole && leftover.whole) continue;
         // A temporary newer than the file goes only when the file holds the same settings.
         if (!HoldsNothingNewer(leftover, file->modified)) {
-            bool busy = false;
-            if (!held) held = ReadOnce(target, busy);
             const FileRead saved = ReadOnce(temporary, busy);
-            if (held->status != ReadStatus::kRead || saved.status != ReadStatus::kRead || saved.bytes != held->bytes) {
+            if (held.status != ReadStatus::kRead || saved.status != ReadStatus::kRead || saved.bytes != held.bytes) {
                 continue;
             }
         }

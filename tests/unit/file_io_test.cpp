@@ -179,7 +179,7 @@ TEST_F(LinuxSaveTest, OnlyTemporariesThisUserLeftAreRecoveredOrRemoved) {
 
         // A save cleans up only its own leftovers.
         ASSERT_TRUE(WriteFileReplacing(PathOf(file), std::string_view("new")));
-        RemoveLeftoverTemporaries(PathOf(file));
+        RemoveLeftoverTemporaries(PathOf(file), kAnyText);
         EXPECT_TRUE(fs::exists(foreign));
         EXPECT_TRUE(fs::exists(foreignPartial));
         EXPECT_EQ(Contents(file), "new");
@@ -248,7 +248,7 @@ TEST_F(LinuxSaveTest, FoldersWhoseNamesAreNotUtf8AreReachedAsTheyAre) {
     std::ofstream(odd / "kestrival_set.txt.3.tmp") << "left";
     fs::last_write_time(odd / "kestrival_set.txt.3.tmp",
                         fs::last_write_time(odd / "kestrival_set.txt") - std::chrono::hours(1));
-    RemoveLeftoverTemporaries(path);
+    RemoveLeftoverTemporaries(path, kAnyText);
     EXPECT_EQ(EntriesIn(odd), 1u);
 }
 

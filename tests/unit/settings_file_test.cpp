@@ -488,13 +488,11 @@ TEST_F(SettingsFileTest, InterruptedSavesAreRecoveredNeverDeleted) {
 TEST_F(SettingsFileTest, LeftoversWaitForTheirRemovalAndAWriteCancelsIt) {
     const std::u16string kLeftover = u"Documents/ZKFILES/Kestrival/ZKQV_set.txt.4711.tmp";
     folder_.Write(kSettingPath, Utf16File(u"TITLE=file\r\n"));
-    // The leftovers are older than the file: a newer whole one would be taken as the settings.
-    const auto writeOldSave = [&] {
-        folder_.Write(kLeftover, Utf16File(u"TITLE=old save\r\n"));
-        std::filesystem::last_write_time(folder_.Native(kLeftover),
-                                         std::filesystem::file_time_type::clock::now() - std::chrono::seconds(60));
-    };
-    writeOldSave();
+    folder_.Write(kLeftover, Utf16File(u"TITLE=old save\r\n"));
+    // Older than the file: the file holds newer settings, so the leftover is not recovered.
+    std::filesystem::last_write_time(
+        folder_.Native(kLeftover),
+        std::filesystem::last_write_time(folder_.Native(kSettingPath)) - std::chrono::hours(1));
     setting_.Locate(environment_);
     setting_.ReadFile(clock_, goals_);
     EXPECT_EQ(setting_.TITLE, u"file");
@@ -502,7 +500,7 @@ TEST_F(SettingsFileTest, LeftoversWaitForTheirRemovalAndAWriteCancelsIt) {
     setting_.RemoveLeftovers();
     EXPECT_FALSE(folder_.Exists(kLeftover));
 
-    writeOldSave();
+    folder_.Write(kLeftover, Utf16File(u"TITLE=old save\r\n"));
     setting_.Locate(environment_);
     setting_.ReadFile(clock_, goals_);
     setting_.TITLE = u"changed";

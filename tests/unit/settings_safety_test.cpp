@@ -1,5 +1,7 @@
 // The settings file among other users' names and files: links nobody else may bend, files that are
 // not files, names made in advance, second names of the file, and what interrupted saves left.
+#include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -139,6 +141,63 @@ TEST_F(SettingsSafetyTest, AnotherUsersLinkIsNeverFollowed) {
         EXPECT_FALSE(setting.FileUnreadable);
         EXPECT_EQ(setting.TITLE, u"synced");
     }
+}
+
+// Another member of the group swaps the settings folder with a link of theirs to a folder of the
+// user's, over and over, while the user saves, recovers and clears up: whatever moment the swap
+// lands, nothing is read, written or removed in the folder the link leads to.
+TEST_F(SettingsSafetyTest, AFolderSwappedForAnotherUsersLinkDuringASaveLeadsNowhere) {
+    if (::geteuid() != 0) GTEST_SKIP() << "swapping folders as another user needs root to become that user";
+    const fs::path root = folder_.Native(u"");
+    const fs::path shared = folder_.Native(u"shared");
+    ASSERT_EQ(::chmod(root.c_str(), 0711), 0);  // the other user reaches the shared folder only
+    ASSERT_EQ(::chown(shared.c_str(), ::geteuid(), kSharedGroup), 0);
+    ASSERT_EQ(::chmod(shared.c_str(), 02770), 0);  // group-writable, not sticky
+    folder_.MakeFolder(u"shared/app");
+    const std::string otherGoals = Utf16File(u"Kestrival Setup File\r\nTITLE=my other goals\r\n");
+    folder_.Write(u"home/bin/kestrival_set.txt", otherGoals);
+    const std::string oldTemporary = Utf16File(u"Kestrival Setup File\r\nTITLE=older\r\n");
+    folder_.Write(u"home/bin/kestrival_set.txt.77.tmp", oldTemporary);
+    fs::last_write_time(folder_.Native(u"home/bin/kestrival_set.txt.77.tmp"),
+                        fs::last_write_time(folder_.Native(u"home/bin/kestrival_set.txt")) - 1h);
+    const std::vector<std::string> binBefore = NamesIn(folder_.Native(u"home/bin"));
+    const fs::path link = Shared("applink");
+    fs::create_symlink(folder_.Native(u"home/bin"), link);
+    ASSERT_EQ(::lchown(link.c_str(), kOtherUser, kSharedGroup), 0);
+
+    const pid_t swapper = ::fork();
+    if (swapper == 0) {
+        ::alarm(30);
+        const gid_t groups[] = {kSharedGroup};
+        if (::setgroups(1, groups) != 0 || ::setgid(kSharedGroup) != 0 || ::setuid(kOtherUser) != 0) ::_exit(2);
+        for (;;) {
+            if (::renameat2(AT_FDCWD, Shared("app").c_str(), AT_FDCWD, link.c_str(), RENAME_EXCHANGE) != 0) ::_exit(3);
+        }
+    }
+    const std::u16string path = folder_.Path(u"shared/app/kestrival_set.txt");
+    const auto until = std::chrono::steady_clock::now() + 3s;
+    int saved = 0;
+    for (int i = 0; std::chrono::steady_clock::now() < until; ++i) {
+        const std::string text =
+            Utf16File(u"Kestrival Setup File\r\nTITLE=shared " + FromUtf8(std::to_string(i)) + u"\r\n");
+        if (WriteFileReplacing(path, text)) ++saved;
+        ReadWholeFile(path);
+        RecoverInterruptedSave(path, IsWholeSavedText);
+        RemoveLeftoverTemporaries(path, IsWholeSavedText);
+    }
+    ::kill(swapper, SIGKILL);
+    int status = 0;
+    ::waitpid(swapper, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the swapping process stopped early";
+    if (fs::is_symlink(Shared("app"))) {
+        ASSERT_EQ(::renameat2(AT_FDCWD, Shared("app").c_str(), AT_FDCWD, link.c_str(), RENAME_EXCHANGE), 0);
+    }
+
+    std::cout << "saves that met the folder between two swaps: " << saved << "\n";
+    EXPECT_EQ(folder_.Read(u"home/bin/kestrival_set.txt"), otherGoals);
+    EXPECT_EQ(folder_.Read(u"home/bin/kestrival_set.txt.77.tmp"), oldTemporary);
+    EXPECT_EQ(NamesIn(folder_.Native(u"home/bin")), binBefore);
+    EXPECT_GT(saved, 0);
 }
 
 TEST_F(SettingsSafetyTest, OnlyARegularFileIsReadAndNothingElseIsWaitedFor) {
@@ -299,7 +358,7 @@ TEST(SecondNameTest, KilledAtAnyMomentTheFileOrATemporaryIsWhole) {
 
         // The next start: the file whole again, under both names.
         RecoverInterruptedSave(path, IsWholeSavedText);
-        RemoveLeftoverTemporaries(path);
+        RemoveLeftoverTemporaries(path, IsWholeSavedText);
         EXPECT_TRUE(isSave(folder.Read(u"set.txt")));
         EXPECT_EQ(backup.Read(u"set.txt"), folder.Read(u"set.txt"));
         EXPECT_EQ(std::distance(fs::directory_iterator(folder.Native(u"")), fs::directory_iterator()), 1);
@@ -330,6 +389,63 @@ TEST_F(SettingsSafetyTest, TheSettingsFileKeepsItsSecondName) {
     EXPECT_EQ(setting_.Save(goals_), SaveOutcome::kSaved);
     EXPECT_EQ(folder_.Read(u"home/backup.txt"), folder_.Read(u"shared/kestrival_set.txt"));
     EXPECT_NE(folder_.Read(u"home/backup.txt").find(ToUtf16Le(u"TITLE=saved")), std::string::npos);
+}
+
+// A file with a second name is rewritten in place; a power cut in the rewrite may leave it as zeros
+// with a newer time, and the whole temporary the save wrote first is then the only copy.
+TEST_F(SettingsSafetyTest, ARewriteInPlaceThatAPowerCutLeftAsZerosIsRecovered) {
+    const std::string goals = Utf16File(u"Kestrival Setup File\r\nTITLE=my real goals\r\n");
+    const fs::path backup = folder_.Native(u"home/backup.txt");
+    const fs::path temporary = Shared("kestrival_set.txt.1234567.tmp");
+    const auto plant = [&] {
+        folder_.Write(u"shared/kestrival_set.txt", goals);
+        if (!fs::exists(backup)) fs::create_hard_link(SettingFile(), backup);
+        folder_.Write(u"shared/kestrival_set.txt.1234567.tmp", goals);
+        fs::last_write_time(temporary, fs::file_time_type::clock::now() - 10s);
+        std::fstream(SettingFile(), std::ios::in | std::ios::out | std::ios::binary) << std::string(64, '\0');
+    };
+
+    // Clearing up alone never takes the only whole copy.
+    plant();
+    RemoveLeftoverTemporaries(folder_.Path(u"shared/kestrival_set.txt"), IsWholeSavedText);
+    EXPECT_EQ(folder_.Read(u"shared/kestrival_set.txt.1234567.tmp"), goals);
+
+    plant();
+    Load();
+    EXPECT_EQ(setting_.TITLE, u"my real goals");
+    EXPECT_TRUE(IsWholeSavedText(folder_.Read(u"shared/kestrival_set.txt")));
+    EXPECT_EQ(folder_.Read(u"home/backup.txt"), folder_.Read(u"shared/kestrival_set.txt"));
+    EXPECT_EQ(fs::hard_link_count(SettingFile()), 2u);
+    EXPECT_EQ(NamesIn(folder_.Native(u"shared")), (std::vector<std::string>{"kestrival_set.txt"}));
+}
+
+// A file of another user's at the settings name, with a second name where its owner reads it, is
+// never rewritten in place: the user's settings would go to them.
+TEST_F(SettingsSafetyTest, AnotherUsersFileWithASecondNameIsNeverRewrittenInPlace) {
+    if (::geteuid() != 0) GTEST_SKIP() << "a file of another user needs root to make (chown)";
+    ShareFolder();
+    ASSERT_EQ(::chmod(folder_.Native(u"").c_str(), 0711), 0);
+    const fs::path peek = folder_.Native(u"home/peek");
+    folder_.Write(u"shared/kestrival_set.txt", "x\n");
+    fs::create_hard_link(SettingFile(), peek);
+    ASSERT_EQ(::chown(SettingFile().c_str(), kOtherUser, kSharedGroup), 0);
+    ASSERT_EQ(::chmod(SettingFile().c_str(), 0666), 0);
+    const std::string secret = Utf16File(u"Kestrival Setup File\r\nTITLE=private goals\r\n");
+    const std::u16string path = folder_.Path(u"shared/kestrival_set.txt");
+
+    // A user of the group: the sticky folder keeps them from replacing the other user's name.
+    const bool savedByMember = InTime(10, [&] {
+        const gid_t groups[] = {kSharedGroup};
+        if (::setgroups(1, groups) != 0 || ::setgid(kSharedGroup) != 0 || ::setuid(kOtherUser + 2) != 0) return true;
+        return WriteFileReplacing(path, secret);
+    });
+    EXPECT_FALSE(savedByMember);
+    EXPECT_EQ(folder_.Read(u"home/peek"), "x\n");
+
+    // Root may replace the name, and does so rather than write into the other user's file.
+    EXPECT_TRUE(WriteFileReplacing(path, secret));
+    EXPECT_EQ(folder_.Read(u"home/peek"), "x\n");
+    EXPECT_EQ(folder_.Read(u"shared/kestrival_set.txt"), secret);
 }
 
 TEST_F(SettingsSafetyTest, OnlyAWholeTemporaryIsTakenAndNoNewerOneIsLost) {
@@ -375,6 +491,11 @@ TEST_F(SettingsSafetyTest, OnlyAWholeTemporaryIsTakenAndNoNewerOneIsLost) {
          u"file",
          {"kestrival_set.txt.9.tmp"}},
         {"a rewrite in place cut short", whole.substr(0, 40), {{"kestrival_set.txt.9.tmp", whole, 60s}}, u"whole", {}},
+        {"zeros a power cut left, newer than the whole one",
+         std::string(64, '\0'),
+         {{"kestrival_set.txt.9.tmp", whole, 60s}},
+         u"whole",
+         {}},
         {"the file newer than the temporary",
          Utf16File(u"TITLE=file\r\n"),
          {{"kestrival_set.txt.9.tmp", newer, 90s}},

@@ -252,7 +252,7 @@ TEST(FileReplaceTest, OnlyAWholeTemporaryNewerThanTheFileIsTaken) {
         if (c.newer) e2e::WriteBytes(target + L".12.tmp", c.newer);
         RecoverInterruptedSave(FromWide(target), isWhole);
         EXPECT_EQ(e2e::ReadBytes(target), c.holds);
-        RemoveLeftoverTemporaries(FromWide(target));
+        RemoveLeftoverTemporaries(FromWide(target), isWhole);
         // What may hold settings the file does not is kept: here only a newer cut one.
         EXPECT_EQ(e2e::FileExistsW(target + L".12.tmp"), c.newer && std::string(c.newer) == "cut");
     }

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "app/win32/lock_file_security.h"
 #include "support/text.h"
 #include "support/win32/handles.h"
 #include "support/win32/wide_text.h"
@@ -136,7 +137,8 @@ TEST_F(SettingsSafetyTest, TwoGadgetsStartedTogetherOnOneFile) {
 
 TEST_F(SettingsSafetyTest, AGadgetOfAnotherSessionKeepsItsFile) {
     // Another session's named mutex cannot be seen from here; its gadget holds the lock file
-    // beside the settings file open, reached through whatever spelling of the folder it used.
+    // beside the settings file open, reached through whatever spelling of the folder it used, and
+    // made for this user alone, as every gadget makes it (one that others may open proves nothing).
     WriteBytes(DefaultSettingsPath(), Utf16File(kUserFile));
     const std::string before = ReadBytes(DefaultSettingsPath());
     const std::wstring folder = DocumentsFolder() + L"\\ZKFILES\\Kestrival";
@@ -144,9 +146,13 @@ TEST_F(SettingsSafetyTest, AGadgetOfAnotherSessionKeepsItsFile) {
     ASSERT_TRUE(::GetShortPathNameW(folder.c_str(), shortFolder, MAX_PATH));
     ASSERT_NE(std::wstring(shortFolder), folder);
     {
-        UniqueHandle theirs(::CreateFileW((std::wstring(shortFolder) + L"\\ZKQV_set.txt.lock").c_str(), GENERIC_READ, 0,
-                                          nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr));
+        LockFileSecurity security;
+        ASSERT_TRUE(security.ForNewFile());
+        UniqueHandle theirs(::CreateFileW((std::wstring(shortFolder) + L"\\ZKQV_set.txt.lock").c_str(),
+                                          GENERIC_READ | READ_CONTROL, 0, security.ForNewFile(), OPEN_ALWAYS,
+                                          FILE_ATTRIBUTE_HIDDEN, nullptr));
         ASSERT_TRUE(theirs);
+        ASSERT_TRUE(security.OnlyThisUserMayOpen(theirs.get()));
         GadgetProcess gadget;
         EXPECT_EQ(gadget.WaitForExit(), 0);
         EXPECT_FALSE(FindGadgetWindow(gadget.pid()));
