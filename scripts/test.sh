@@ -10,6 +10,12 @@ FUZZ_SECONDS=${FUZZ_SECONDS:-60}
 jobs=$(nproc)
 export KESTRIVAL_WINE_STATE=$PWD/build/wine-e2e
 export TMPDIR=$PWD/build/tmp
+# The tests type and read Japanese text (xdotool, iconv, the screen reader): a login without a
+# locale, as on a fresh machine's console, would take it for bytes of the C locale.
+case "${LC_ALL:-${LC_CTYPE:-${LANG:-}}}" in
+  *UTF-8* | *utf8*) ;;
+  *) export LC_ALL=C.UTF-8 ;;
+esac
 mkdir -p "$TMPDIR"
 source scripts/lib/test-state.sh
 
